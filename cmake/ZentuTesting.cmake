@@ -1,0 +1,29 @@
+# GoogleTest for every build: the system package natively, and the sources of
+# Debian's googletest package compiled for the target when cross-compiling.
+if(ZENTU_FUZZ)
+  return()
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  set(ZENTU_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${ZENTU_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# zentu_add_gtest(NAME SOURCES ... LIBS ... [LABELS ...])
+# One CTest test per GoogleTest executable; cross builds run it through the
+# emulator (Wine) that the toolchain file names.
+function(zentu_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  if(ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
