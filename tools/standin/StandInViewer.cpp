@@ -1,0 +1,359 @@
+// The stand-in viewer's windows: thin window procedures that log what they
+// receive and react the way the plug-in expects the host to react.
+#include "StandInViewer.h"
+
+#include <cstring>
+
+namespace standin {
+
+namespace {
+
+constexpr char kMainClass[] = "ZentuStandInMain";
+constexpr char kRemoteClass[] = "ZentuStandInRemote";
+constexpr char kProgrammeClass[] = "ZentuStandInProgramme";
+constexpr char kVideoClass[] = "ZentuStandInVideo";
+
+LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HINSTANCE ThisInstance() { return GetModuleHandleA(nullptr); }
+
+HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int id,
+                int x, int y, int width, int height) {
+  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisInstance(),
+                         nullptr);
+}
+
+}  // namespace
+
+LRESULT CALLBACK StandInWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+namespace {
+
+// Per-class trampolines: the class tells which stand-in window it is.
+template <Window kWhich>
+LRESULT CALLBACK KindProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    SetPropA(window, "StandInKind", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kWhich) + 1));
+  }
+  return StandInWindowProc(window, message, wParam, lParam);
+}
+
+void RegisterClassOnce(const char* name, WNDPROC procedure, HBRUSH background) {
+  WNDCLASSA existing;
+  if (GetClassInfoA(ThisInstance(), name, &existing)) return;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ThisInstance();
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = name;
+  RegisterClassA(&windowClass);
+}
+
+void RegisterClasses() {
+  HBRUSH face = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  RegisterClassOnce(kMainClass, KindProc<Window::Main>, face);
+  RegisterClassOnce(kRemoteClass, KindProc<Window::Remote>, face);
+  RegisterClassOnce(kProgrammeClass, KindProc<Window::Programme>, face);
+  RegisterClassOnce(kVideoClass, KindProc<Window::Video>, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RegisterClassOnce(kUtilityClass, KindProc<Window::Utility>, face);
+  RegisterClassOnce(kStatusBarClass, StatusBarProc, face);
+}
+
+}  // namespace
+
+LRESULT CALLBACK StandInWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* viewer = reinterpret_cast<StandInViewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  INT_PTR kind = reinterpret_cast<INT_PTR>(GetPropA(window, "StandInKind"));
+  if (!viewer || kind == 0) return DefWindowProcA(window, message, wParam, lParam);
+  return viewer->Dispatch(static_cast<Window>(kind - 1), window, message, wParam, lParam);
+}
+
+Options::Options() {
+  for (int i = 0; i < kChannelCount; ++i) serviceIds[i] = 0x0400 + i;
+  // A plausible line-up: eight named channels, four empty buttons.
+  static const char* const kDefaults[kChannelCount] = {"NHK G", "NHK E", "Ch-4", "Ch-5", "Ch-6",
+                                                       "Ch-7", "Ch-8", "MX",  "",    "",
+                                                       "",     ""};
+  for (int i = 0; i < kChannelCount; ++i) channelNames[i] = kDefaults[i];
+}
+
+StandInViewer::StandInViewer(const Options& options) : options_(options) {}
+
+StandInViewer::~StandInViewer() { Destroy(); }
+
+bool StandInViewer::Create() {
+  RegisterClasses();
+  main_ = CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, 40, 40, 480, 200,
+                          nullptr, nullptr, ThisInstance(), this);
+  if (!main_) return false;
+  bool ok = true;
+  if (options_.createRemote) {
+    remote_ = CreateWindowExA(WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle,
+                              WS_CAPTION | WS_SYSMENU | WS_POPUP, 530, 40, 260, 260, main_,
+                              nullptr, ThisInstance(), this);
+    ok = ok && remote_;
+  }
+  if (options_.createProgramme) {
+    programme_ = CreateWindowExA(0, kProgrammeClass, kProgrammeTitle,
+                                 WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME, 40, 260,
+                                 480, 120, main_, nullptr, ThisInstance(), this);
+    ok = ok && programme_;
+  }
+  if (options_.createVideo) {
+    video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, 40, 400, 480, 300,
+                             main_, nullptr, ThisInstance(), this);
+    ok = ok && video_;
+  } else if (options_.useUtilityWindow) {
+    utility_ = CreateWindowExA(0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, 540, 320, 480,
+                               300, nullptr, nullptr, ThisInstance(), this);
+    ok = ok && utility_;
+    if (utility_) {
+      video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_CHILD | WS_VISIBLE, 0, 0, 460, 260,
+                               utility_, nullptr, ThisInstance(), this);
+      ok = ok && video_;
+    }
+  }
+  if (options_.showWindows) {
+    for (HWND window : {main_, remote_, programme_, utility_}) {
+      if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
+    }
+    if (video_ && !utility_) ShowWindow(video_, SW_SHOWNOACTIVATE);
+  }
+  return ok;
+}
+
+void StandInViewer::Destroy() {
+  if (utility_ && IsWindow(utility_)) DestroyWindow(utility_);
+  if (main_ && IsWindow(main_)) DestroyWindow(main_);  // takes the owned windows along
+}
+
+LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      if (which == Window::Main) OnCreateMain(window);
+      if (which == Window::Remote) OnCreateRemote(window);
+      if (which == Window::Programme) OnCreateProgramme(window);
+      return 0;
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      // Notifications from the stand-in's own controls are not host commands.
+      if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) break;
+      received_.push_back({which, WM_COMMAND, id});
+      if (which == Window::Main) OnMainCommand(id);
+      if (which == Window::Remote) OnRemoteCommand(id);
+      if (which == Window::Programme) OnProgrammeCommand(id);
+      if (which == Window::Video) OnVideoCommand(id);
+      return 0;
+    }
+    case WM_CLOSE:
+      received_.push_back({which, WM_CLOSE, 0});
+      if (which == Window::Main || which == Window::Utility) {
+        DestroyWindow(window);
+      } else {
+        ShowWindow(window, SW_HIDE);  // the host's tool windows hide on close
+      }
+      return 0;
+    case WM_DESTROY:
+      RemovePropA(window, "StandInKind");
+      OnWindowDestroyed(which);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void StandInViewer::OnCreateMain(HWND window) {
+  AddControl(window, "STATIC", kIdleText, 0, kMainRecordingTextId, 8, 8, 120, 20);
+  AddControl(window, "EDIT", "", WS_BORDER | ES_NUMBER, kMainRecordMinutesId, 136, 8, 60, 20);
+  AddControl(window, "BUTTON", "Mute", BS_CHECKBOX, kMainMuteCheckId, 204, 8, 80, 20);
+  statusBar_ = CreateWindowExA(0, kStatusBarClass, options_.statusText.c_str(),
+                               WS_CHILD | WS_VISIBLE, 0, 140, 460, 20, window, nullptr,
+                               ThisInstance(), nullptr);
+}
+
+void StandInViewer::OnCreateRemote(HWND window) {
+  for (int i = 0; i < kChannelCount; ++i) {
+    AddControl(window, "BUTTON", options_.channelNames[i].c_str(), BS_PUSHBUTTON,
+               kChannelButtonIds[i], 8 + (i % 3) * 80, 8 + (i / 3) * 30, 76, 26);
+  }
+  AddControl(window, "STATIC", "", 0, kRemoteCurrentChannelId, 8, 132, 236, 20);
+  AddControl(window, "BUTTON", "REC", BS_PUSHBUTTON, kRemoteBusyControlId, 8, 160, 76, 26);
+}
+
+void StandInViewer::OnCreateProgramme(HWND window) {
+  AddControl(window, "STATIC", "", 0, kProgrammeTextId, 8, 8, 440, 60);
+}
+
+void StandInViewer::OnMainCommand(int id) {
+  switch (id) {
+    case kCommandRecordToggle: {
+      if (!recording_) {
+        char minutes[32] = "";
+        GetDlgItemTextA(main_, kMainRecordMinutesId, minutes, sizeof minutes);
+        recordMinutes_ = minutes;
+      }
+      SetRecording(!recording_);
+      break;
+    }
+    case kCommandRecordWhileRecording:
+      if (recording_) ++recordRestarts_;
+      break;
+    case kMainMuteCheckId:
+      muted_ = SendDlgItemMessageA(main_, kMainMuteCheckId, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      break;
+  }
+}
+
+void StandInViewer::OnRemoteCommand(int id) {
+  for (int i = 0; i < kChannelCount; ++i) {
+    if (kChannelButtonIds[i] != id) continue;
+    char name[256] = "";
+    GetDlgItemTextA(remote_, id, name, sizeof name);
+    if (name[0] == '\0') return;  // a button without a channel does nothing
+    currentChannel_ = i;
+    SetDlgItemTextA(remote_, kRemoteCurrentChannelId, name);
+    if (onServiceChange_) onServiceChange_(i + 1, options_.serviceIds[i]);
+    return;
+  }
+}
+
+void StandInViewer::OnProgrammeCommand(int id) {
+  if (id != kCommandProgrammeToggle) return;
+  showingNext_ = !showingNext_;
+  std::string title = kProgrammeTitle;
+  if (showingNext_) title += std::string(" ") + kNextProgrammeMark;
+  SetWindowTextA(programme_, title.c_str());
+}
+
+void StandInViewer::OnVideoCommand(int id) {
+  if (id == kCommandFullScreen) ToggleFullScreen();
+}
+
+// Full screen drops the frame and covers the monitor; the second toggle puts
+// the frame and the old place back.
+void StandInViewer::ToggleFullScreen() {
+  if (!video_ || utility_) {  // a child video follows its utility window
+    fullScreen_ = !fullScreen_;
+    return;
+  }
+  if (!fullScreen_) {
+    savedVideoStyle_ = GetWindowLongPtrA(video_, GWL_STYLE);
+    GetWindowRect(video_, &savedVideoRect_);
+    SetWindowLongPtrA(video_, GWL_STYLE, savedVideoStyle_ & ~(WS_CAPTION | WS_THICKFRAME));
+    HMONITOR monitor = MonitorFromWindow(video_, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    const RECT& r = info.rcMonitor;
+    SetWindowPos(video_, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE);
+    fullScreen_ = true;
+  } else {
+    SetWindowLongPtrA(video_, GWL_STYLE, savedVideoStyle_);
+    const RECT& r = savedVideoRect_;
+    SetWindowPos(video_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER);
+    fullScreen_ = false;
+  }
+}
+
+void StandInViewer::OnWindowDestroyed(Window which) {
+  switch (which) {
+    case Window::Main:
+      main_ = nullptr;
+      statusBar_ = nullptr;
+      if (utility_ && IsWindow(utility_)) DestroyWindow(utility_);
+      if (options_.quitOnMainDestroy) PostQuitMessage(0);
+      break;
+    case Window::Remote: remote_ = nullptr; break;
+    case Window::Programme: programme_ = nullptr; break;
+    case Window::Video: video_ = nullptr; break;
+    case Window::Utility: utility_ = nullptr; break;
+  }
+}
+
+void StandInViewer::SetRecording(bool on) {
+  recording_ = on;
+  if (main_) SetDlgItemTextA(main_, kMainRecordingTextId, on ? kRecordingText : kIdleText);
+}
+
+void StandInViewer::SetRecordingText(const char* text) {
+  if (main_) SetDlgItemTextA(main_, kMainRecordingTextId, text);
+}
+
+void StandInViewer::SetBusy(bool busy) {
+  if (remote_) EnableWindow(GetDlgItem(remote_, kRemoteBusyControlId), busy ? FALSE : TRUE);
+}
+
+void StandInViewer::SetStatusText(const char* text) {
+  if (statusBar_) SetWindowTextA(statusBar_, text);
+}
+
+void StandInViewer::SetChannelName(int index, const char* text) {
+  if (index < 0 || index >= kChannelCount) return;
+  options_.channelNames[index] = text;
+  if (remote_) SetDlgItemTextA(remote_, kChannelButtonIds[index], text);
+}
+
+void StandInViewer::SetCurrentChannelText(const char* text) {
+  if (remote_) SetDlgItemTextA(remote_, kRemoteCurrentChannelId, text);
+}
+
+void StandInViewer::SetProgrammeText(const char* text) {
+  if (programme_) SetDlgItemTextA(programme_, kProgrammeTextId, text);
+}
+
+void StandInViewer::SetMuted(bool muted) {
+  muted_ = muted;
+  if (main_) {
+    SendDlgItemMessageA(main_, kMainMuteCheckId, BM_SETCHECK, muted ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+std::vector<int> StandInViewer::CommandsTo(Window window) const {
+  std::vector<int> ids;
+  for (const ReceivedCommand& command : received_) {
+    if (command.window == window && command.message == WM_COMMAND) ids.push_back(command.id);
+  }
+  return ids;
+}
+
+bool StandInViewer::Identify(HWND window, Window* out) const {
+  if (!window) return false;
+  const struct {
+    HWND handle;
+    Window which;
+  } known[] = {{main_, Window::Main},   {remote_, Window::Remote},   {programme_, Window::Programme},
+               {video_, Window::Video}, {utility_, Window::Utility}};
+  for (const auto& entry : known) {
+    if (entry.handle == window) {
+      if (out) *out = entry.which;
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- Host interface ----
+
+const HostInterface::Slot HostInterface::kSlots[8] = {
+    &HostInterface::Other, &HostInterface::Other, &HostInterface::Other, &HostInterface::Other,
+    &HostInterface::Other, &HostInterface::Other, &HostInterface::Quit,  &HostInterface::Other};
+
+HostInterface::HostInterface(std::function<void()> onQuit)
+    : vtable_(kSlots), onQuit_(std::move(onQuit)) {}
+
+void STANDIN_THISCALL HostInterface::Quit(HostInterface* self) {
+  ++self->quitCount_;
+  if (self->onQuit_) self->onQuit_();
+}
+
+void STANDIN_THISCALL HostInterface::Other(HostInterface* self) { ++self->otherCalls_; }
+
+}  // namespace standin

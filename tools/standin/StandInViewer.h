@@ -1,0 +1,190 @@
+// A stand-in for the host viewer: the same top-level windows, controls and
+// command ids that the plug-in finds, reads and drives, created on the
+// calling thread. Every command a window receives is logged in order so that
+// tests can check exactly what the host was sent. All texts are Shift_JIS.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The host's member-call convention on 32-bit x86.
+#if defined(__i386__)
+#define STANDIN_THISCALL __attribute__((thiscall))
+#else
+#define STANDIN_THISCALL
+#endif
+
+namespace standin {
+
+// Window titles and classes as the host uses them (Shift_JIS bytes).
+constexpr char kMainTitle[] = "Zentu HDTV Player";
+// "リモコンっぽい物"
+constexpr char kRemoteTitle[] = "\x83\x8a\x83\x82\x83\x52\x83\x93\x82\xc1\x82\xdb\x82\xa2\x95\xa8";
+// "Zentu - 番組情報 -"
+constexpr char kProgrammeTitle[] = "Zentu - \x94\xd4\x91\x67\x8f\xee\x95\xf1 -";
+// "次番組", added to the programme title while the next programme is shown
+constexpr char kNextProgrammeMark[] = "\x8e\x9f\x94\xd4\x91\x67";
+constexpr char kVideoTitle[] = "Video";
+constexpr char kStatusBarClass[] = "WTL_MultiPaneStatusBar";
+constexpr char kUtilityClass[] = "ZentuUtil32";
+// "録画中"
+constexpr char kRecordingText[] = "\x98\x5e\x89\xe6\x92\x86";
+// "待機中", the recording text while idle
+constexpr char kIdleText[] = "\x91\xd2\x8b\x40\x92\x86";
+
+// Control ids on the main window.
+constexpr int kMainRecordingTextId = 1012;
+constexpr int kMainRecordMinutesId = 1015;
+constexpr int kMainMuteCheckId = 1034;
+// Commands the main window answers.
+constexpr int kCommandRecordToggle = 1009;
+constexpr int kCommandRecordWhileRecording = 1016;
+// Controls on the remote window.
+constexpr int kChannelCount = 12;
+constexpr int kChannelButtonIds[kChannelCount] = {1006, 1008, 1007, 1009, 1010, 1011,
+                                                  1012, 1013, 1025, 1026, 1027, 1028};
+constexpr int kRemoteCurrentChannelId = 1021;
+constexpr int kRemoteBusyControlId = 1018;
+// Programme window.
+constexpr int kProgrammeTextId = 1003;
+constexpr int kCommandProgrammeToggle = 1021;
+// Video window.
+constexpr int kCommandFullScreen = 40001;
+
+enum class Window { Main, Remote, Programme, Video, Utility };
+
+// One message received by a stand-in window: WM_COMMAND (id = its low word)
+// or WM_CLOSE (id = 0).
+struct ReceivedCommand {
+  Window window;
+  UINT message;
+  int id;
+  bool operator==(const ReceivedCommand& other) const {
+    return window == other.window && message == other.message && id == other.id;
+  }
+};
+
+struct Options {
+  // Channel names of CH1..CH12 (empty = a button without a channel).
+  std::string channelNames[kChannelCount];
+  // Service ids reported on tuning; default 0x0400 + index.
+  int32_t serviceIds[kChannelCount];
+  bool createRemote = true;
+  bool createProgramme = true;
+  // Owned "Video" window; when false and useUtilityWindow is set, the video
+  // is the child "Video" of an unowned "ZentuUtil32" window.
+  bool createVideo = true;
+  bool useUtilityWindow = false;
+  bool showWindows = true;        // show every window after creation
+  bool quitOnMainDestroy = false; // PostQuitMessage when the main window goes
+  std::string statusText = "25.3dB 0 0 0 00:00 0 00:00:00";
+  Options();
+};
+
+// Called when a channel button is pressed: (host value, service id).
+using ServiceChangeHandler = std::function<void(int32_t hostValue, int32_t serviceId)>;
+
+class StandInViewer {
+ public:
+  explicit StandInViewer(const Options& options = Options());
+  ~StandInViewer();  // destroys what is still alive
+  StandInViewer(const StandInViewer&) = delete;
+  StandInViewer& operator=(const StandInViewer&) = delete;
+
+  // Creates the windows on the calling thread; false if any creation failed.
+  bool Create();
+  void Destroy();
+
+  HWND MainWindow() const { return main_; }
+  HWND RemoteWindow() const { return remote_; }
+  HWND ProgrammeWindow() const { return programme_; }
+  HWND VideoWindow() const { return video_; }  // owned window or utility child
+  HWND UtilityWindow() const { return utility_; }
+  HWND StatusBar() const { return statusBar_; }
+
+  // Host state.
+  bool IsRecording() const { return recording_; }
+  bool IsMuted() const { return muted_; }
+  bool IsFullScreen() const { return fullScreen_; }
+  bool IsShowingNextProgramme() const { return showingNext_; }
+  int CurrentChannel() const { return currentChannel_; }  // -1 until tuned
+  // Text of control 1015 when the last recording started ("30").
+  const std::string& RecordMinutesAtStart() const { return recordMinutes_; }
+  int RecordRestartCount() const { return recordRestarts_; }
+
+  // Setters for tests; they change the controls as the host would.
+  void SetRecording(bool on);
+  void SetRecordingText(const char* text);  // control 1012 verbatim
+  void SetBusy(bool busy);                  // disables control 1018
+  void SetStatusText(const char* text);
+  void SetChannelName(int index, const char* text);
+  void SetCurrentChannelText(const char* text);  // control 1021 verbatim
+  void SetProgrammeText(const char* text);
+  void SetMuted(bool muted);  // check box only, as if set by the host
+  void SetServiceChangeHandler(ServiceChangeHandler handler) { onServiceChange_ = std::move(handler); }
+
+  // Everything the windows received, in order.
+  const std::vector<ReceivedCommand>& Received() const { return received_; }
+  std::vector<int> CommandsTo(Window window) const;  // WM_COMMAND ids only
+  void ClearReceived() { received_.clear(); }
+
+  // Which stand-in window a handle is.
+  bool Identify(HWND window, Window* out) const;
+
+ private:
+  friend LRESULT CALLBACK StandInWindowProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Dispatch(Window which, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCreateMain(HWND window);
+  void OnCreateRemote(HWND window);
+  void OnCreateProgramme(HWND window);
+  void OnMainCommand(int id);
+  void OnRemoteCommand(int id);
+  void OnProgrammeCommand(int id);
+  void OnVideoCommand(int id);
+  void ToggleFullScreen();
+  void OnWindowDestroyed(Window which);
+
+  Options options_;
+  HWND main_ = nullptr;
+  HWND remote_ = nullptr;
+  HWND programme_ = nullptr;
+  HWND video_ = nullptr;
+  HWND utility_ = nullptr;
+  HWND statusBar_ = nullptr;
+  bool recording_ = false;
+  bool muted_ = false;
+  bool fullScreen_ = false;
+  bool showingNext_ = false;
+  int currentChannel_ = -1;
+  int recordRestarts_ = 0;
+  std::string recordMinutes_;
+  LONG_PTR savedVideoStyle_ = 0;
+  RECT savedVideoRect_ = {};
+  std::vector<ReceivedCommand> received_;
+  ServiceChangeHandler onServiceChange_;
+};
+
+// The host interface object handed to the plug-in's Init: a vtable of eight
+// argument-less slots; slot 6 is quit. Pass Object() to Init.
+class HostInterface {
+ public:
+  explicit HostInterface(std::function<void()> onQuit = nullptr);
+  void* Object() { return this; }
+  int QuitCount() const { return quitCount_; }
+  int OtherSlotCalls() const { return otherCalls_; }
+
+ private:
+  static void STANDIN_THISCALL Quit(HostInterface* self);
+  static void STANDIN_THISCALL Other(HostInterface* self);
+  using Slot = void(STANDIN_THISCALL*)(HostInterface*);
+  const Slot* vtable_;  // must stay the first member
+  std::function<void()> onQuit_;
+  int quitCount_ = 0;
+  int otherCalls_ = 0;
+  static const Slot kSlots[8];
+};
+
+}  // namespace standin
