@@ -90,6 +90,7 @@ class CSamplePlugin final : public IDTVPlugin {
   void RefreshTrayTip();
   void ShowTrayMenu(HWND controller);
   BOOL NotifyTray(DWORD message);
+  void ListenForTaskbarCreated(HWND controller);
 
   // Command table.
   void OnCommand(HWND controller, WPARAM wParam, LPARAM lParam);
@@ -98,6 +99,7 @@ class CSamplePlugin final : public IDTVPlugin {
   void StartRecording();
   void StopRecording();
   void ToggleStatusOverlay();
+  void ToggleHostWindowByIndex(int32_t index);
 
   // Host windows.
   void DiscoverHostWindows(HWND controllerWindow);
