@@ -1,0 +1,231 @@
+// zentu-tsinfo: feeds a transport stream through the collector's packet
+// intake and prints the services, their present/following events and the
+// broadcast clock, as a table or as one JSON object.
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AribString.h"
+#include "MjdToDate.h"
+#include "PsiCollector.h"
+#include "SectionReader.h"
+
+namespace {
+
+constexpr uint8_t kTagShortEvent = 0x4D;
+constexpr size_t kEitEventIdOffset = 14;
+constexpr size_t kEitFirstDescriptorOffset = 26;
+constexpr size_t kCrcSize = 4;
+
+// ARIB-coded bytes to UTF-8: DecodeAribString into Shift_JIS, then iconv.
+std::string DecodeToUtf8(const uint8_t* bytes, size_t length) {
+  if (length == 0) return std::string();
+  std::vector<char> shiftJis(length * 16 + 16);
+  DecodeAribString(bytes, static_cast<uint32_t>(length), shiftJis.data(), static_cast<uint32_t>(shiftJis.size()));
+  size_t inLeft = std::strlen(shiftJis.data());
+  char* in = shiftJis.data();
+  std::string utf8;
+  iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(in, inLeft);
+  std::vector<char> outBuffer(inLeft * 4 + 16);
+  while (inLeft > 0) {
+    char* out = outBuffer.data();
+    size_t outLeft = outBuffer.size();
+    const size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
+    utf8.append(outBuffer.data(), out);
+    if (result == static_cast<size_t>(-1) && errno != E2BIG) {
+      utf8 += "\xEF\xBF\xBD";  // U+FFFD for a byte CP932 does not know
+      ++in;
+      --inLeft;
+    }
+  }
+  iconv_close(converter);
+  return utf8;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string Utf8Of(const std::vector<uint8_t>& coded) { return DecodeToUtf8(coded.data(), coded.size()); }
+
+struct EventFacts {
+  uint16_t eventId = 0;
+  std::string start, duration, name, text;
+};
+
+std::string TwoDigits(int value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%02d", value);
+  return buffer;
+}
+
+// The first event of a stored EIT section; false when the copy is empty or
+// too short to hold an event.
+bool ReadEvent(const std::vector<uint8_t>& section, EventFacts* facts) {
+  if (section.size() < kEitFirstDescriptorOffset + kCrcSize) return false;
+  SectionReader reader(section.data(), section.size() - kCrcSize);
+  reader.Skip(kEitEventIdOffset);
+  facts->eventId = reader.U16();
+  const uint16_t mjd = reader.U16();
+  int32_t year = 0, month = 0, day = 0;
+  MjdToDate(mjd, &year, &month, &day);
+  int bcd[6];
+  for (int& value : bcd) value = BcdToInt(reader.U8());
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, bcd[0], bcd[1], bcd[2]);
+  facts->start = buffer;
+  facts->duration = TwoDigits(bcd[3]) + ":" + TwoDigits(bcd[4]) + ":" + TwoDigits(bcd[5]);
+  SectionReader descriptors = reader.Sub(reader.Length12());
+  while (descriptors.Remaining() >= 2) {
+    const uint8_t tag = descriptors.U8();
+    SectionReader body = descriptors.Sub(descriptors.U8());
+    if (tag != kTagShortEvent) continue;
+    body.Skip(3);  // ISO 639 language code
+    size_t taken = 0;
+    const uint8_t* name = body.Bytes(body.U8(), &taken);
+    facts->name = DecodeToUtf8(name, taken);
+    const uint8_t* text = body.Bytes(body.U8(), &taken);
+    facts->text = DecodeToUtf8(text, taken);
+    break;
+  }
+  return true;
+}
+
+std::string ClockText(const PsiSnapshot& s) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", s.clockYear, s.clockMonth, s.clockDay,
+                s.clockHour, s.clockMinute, s.clockSecond);
+  return buffer;
+}
+
+std::string EventJson(const std::vector<uint8_t>& section) {
+  EventFacts facts;
+  if (!ReadEvent(section, &facts)) return "null";
+  return "{\"event_id\": " + std::to_string(facts.eventId) + ", \"start\": " + JsonString(facts.start) +
+         ", \"duration\": " + JsonString(facts.duration) + ", \"name\": " + JsonString(facts.name) +
+         ", \"text\": " + JsonString(facts.text) + "}";
+}
+
+void PrintJson(uint64_t packets, const PsiSnapshot& snapshot) {
+  std::string out = "{\"packets\": " + std::to_string(packets) + ",\n \"clock\": ";
+  out += snapshot.clockYear == 0 ? "null" : JsonString(ClockText(snapshot));
+  out += ",\n \"services\": [";
+  for (size_t i = 0; i < snapshot.services.size(); ++i) {
+    const ServiceSnapshot& service = snapshot.services[i];
+    out += i ? ",\n  " : "\n  ";
+    out += "{\"service_id\": " + std::to_string(service.serviceId);
+    out += ", \"provider\": " + JsonString(Utf8Of(service.providerName));
+    out += ", \"name\": " + JsonString(Utf8Of(service.serviceName));
+    out += ", \"remote_control_key_id\": " + std::to_string(service.remoteControlKeyId);
+    out += ", \"ts_name\": " + JsonString(Utf8Of(service.tsName));
+    out += ",\n   \"present\": " + EventJson(service.eventSections[0]);
+    out += ",\n   \"following\": " + EventJson(service.eventSections[1]) + "}";
+  }
+  out += "]}\n";
+  std::fputs(out.c_str(), stdout);
+}
+
+void PrintEventLine(const char* label, const std::vector<uint8_t>& section) {
+  EventFacts facts;
+  if (!ReadEvent(section, &facts)) {
+    std::printf("    %-9s -\n", label);
+    return;
+  }
+  std::printf("    %-9s event %u  %s  (%s)  %s\n", label, facts.eventId, facts.start.c_str(), facts.duration.c_str(),
+              facts.name.c_str());
+  if (!facts.text.empty()) std::printf("              %s\n", facts.text.c_str());
+}
+
+void PrintTable(uint64_t packets, const PsiSnapshot& snapshot) {
+  std::printf("packets:  %llu\n", static_cast<unsigned long long>(packets));
+  std::printf("clock:    %s\n", snapshot.clockYear == 0 ? "(none)" : ClockText(snapshot).c_str());
+  std::printf("services: %zu\n", snapshot.services.size());
+  for (const ServiceSnapshot& service : snapshot.services) {
+    std::printf("\n  service 0x%04X (%u)  key %u\n", service.serviceId, service.serviceId,
+                service.remoteControlKeyId);
+    std::printf("    provider  %s\n", Utf8Of(service.providerName).c_str());
+    std::printf("    name      %s\n", Utf8Of(service.serviceName).c_str());
+    std::printf("    ts name   %s\n", Utf8Of(service.tsName).c_str());
+    PrintEventLine("present", service.eventSections[0]);
+    PrintEventLine("following", service.eventSections[1]);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool json = false;
+  const char* path = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--json") == 0 && !json) {
+      json = true;
+    } else if (!path) {
+      path = argv[i];
+    } else {
+      path = nullptr;
+      break;
+    }
+  }
+  if (!path) {
+    std::fprintf(stderr, "usage: zentu-tsinfo [--json] FILE  (FILE - reads stdin)\n");
+    return 2;
+  }
+  const bool fromStdin = std::strcmp(path, "-") == 0;
+  std::FILE* in = fromStdin ? stdin : std::fopen(path, "rb");
+  if (!in) {
+    std::fprintf(stderr, "zentu-tsinfo: cannot open %s: %s\n", path, std::strerror(errno));
+    return 2;
+  }
+  auto collector = std::make_unique<PsiCollector>();
+  std::vector<uint8_t> buffer(kTsPacketSize * 2048);
+  size_t held = 0;
+  uint64_t packets = 0;
+  for (;;) {
+    const size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, in);
+    held += got;
+    const size_t whole = held / kTsPacketSize;
+    for (size_t k = 0; k < whole; ++k) collector->IntakePacket(buffer.data() + k * kTsPacketSize);
+    packets += whole;
+    const size_t rest = held - whole * kTsPacketSize;
+    std::memmove(buffer.data(), buffer.data() + whole * kTsPacketSize, rest);
+    held = rest;  // a trailing fragment is skipped at the end
+    if (got == 0) break;
+  }
+  const bool readError = std::ferror(in) != 0;
+  if (!fromStdin) std::fclose(in);
+  if (readError) {
+    std::fprintf(stderr, "zentu-tsinfo: cannot read %s\n", path);
+    return 2;
+  }
+  const PsiSnapshot snapshot = collector->Snapshot();
+  if (json) {
+    PrintJson(packets, snapshot);
+  } else {
+    PrintTable(packets, snapshot);
+  }
+  return 0;
+}
