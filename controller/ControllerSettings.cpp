@@ -1,0 +1,35 @@
+#include "ControllerSettings.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+constexpr char kIniName[] = "Zentu_TaskTray";
+constexpr char kIniExtension[] = ".ini";
+}  // namespace
+
+int32_t ParseIniInteger(const char* text) {
+  if (text == nullptr) return 0;
+  errno = 0;
+  const long long value = std::strtoll(text, nullptr, 10);
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+bool BuildIniPathBeside(const char* modulePath, char* out, size_t outSize) {
+  if (out == nullptr || outSize == 0) return false;
+  out[0] = '\0';
+  if (modulePath == nullptr) return false;
+  char drive[_MAX_DRIVE] = {};
+  char directory[_MAX_DIR] = {};
+  if (std::strlen(modulePath) >= _MAX_PATH) return false;
+  _splitpath(modulePath, drive, directory, nullptr, nullptr);
+  const size_t needed = std::strlen(drive) + std::strlen(directory) + sizeof kIniName - 1 +
+                        sizeof kIniExtension - 1 + 2;  // a separator and the terminator
+  if (needed > outSize || needed > _MAX_PATH) return false;
+  _makepath(out, drive, directory, kIniName, kIniExtension);
+  return true;
+}
