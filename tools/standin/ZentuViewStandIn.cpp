@@ -1,0 +1,268 @@
+// ZentuViewStandIn: loads a plug-in DLL the way the viewer does, shows the
+// viewer's windows, streams a TS file into the plug-in and runs until the
+// main window is destroyed (or the given number of seconds has passed).
+//
+//   ZentuViewStandIn.exe plugin.dll [--ts FILE] [--speed X] [--bitrate BPS]
+//       [--loop] [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]
+//
+// --speed 1 streams at the given bitrate (default 16851000 bit/s), 2 twice as
+// fast, 0 as fast as the plug-in takes it.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "StandInViewer.h"
+
+namespace {
+
+// The plug-in's vtable slots as the host calls them.
+using DestroyFn = void*(STANDIN_THISCALL*)(void* self, unsigned flags);
+using InitFn = int32_t(STANDIN_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
+using CreateFn = int32_t(STANDIN_THISCALL*)(void* self, HWND mainWindow);
+using InputTsDataFn = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
+using OnServiceChangeFn = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
+using GetIfaceFn = void* (*)();
+
+constexpr int kSlotDestroy = 0, kSlotInit = 1, kSlotCreate = 2, kSlotInput = 3, kSlotService = 4;
+constexpr size_t kPacketSize = 188;
+constexpr size_t kPacketsPerCall = 256;
+
+void** VTable(void* plugin) { return *static_cast<void***>(plugin); }
+
+template <typename Fn>
+Fn Slot(void* plugin, int index) {
+  return reinterpret_cast<Fn>(VTable(plugin)[index]);
+}
+
+struct Settings {
+  std::string dllPath;
+  std::string tsPath;
+  double speed = 1.0;
+  double bitrate = 16851000.0;
+  bool loop = false;
+  double seconds = 0;
+  uint32_t sdkVersion = 0x00010400;
+  bool utility = false;
+  std::vector<std::string> channels;
+};
+
+void PrintUsage() {
+  std::printf(
+      "usage: ZentuViewStandIn plugin.dll [--ts FILE] [--speed X] [--bitrate BPS] [--loop]\n"
+      "                        [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]\n");
+}
+
+bool ParseArguments(int argc, char** argv, Settings* settings) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (arg == "--ts" && hasValue) settings->tsPath = argv[++i];
+    else if (arg == "--speed" && hasValue) settings->speed = std::atof(argv[++i]);
+    else if (arg == "--bitrate" && hasValue) settings->bitrate = std::atof(argv[++i]);
+    else if (arg == "--loop") settings->loop = true;
+    else if (arg == "--seconds" && hasValue) settings->seconds = std::atof(argv[++i]);
+    else if (arg == "--sdk" && hasValue) settings->sdkVersion = std::strtoul(argv[++i], nullptr, 16);
+    else if (arg == "--utility") settings->utility = true;
+    else if (arg == "--channels" && hasValue) {
+      std::string list = argv[++i];
+      size_t start = 0;
+      while (settings->channels.size() < standin::kChannelCount) {
+        size_t comma = list.find(',', start);
+        settings->channels.push_back(list.substr(start, comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
+    } else if (arg[0] != '-' && settings->dllPath.empty()) settings->dllPath = arg;
+    else return false;
+  }
+  return !settings->dllPath.empty();
+}
+
+// Feeds the TS file to InputTsData in runs of whole packets, paced.
+class Streamer {
+ public:
+  Streamer(void* plugin, const Settings& settings) : plugin_(plugin), settings_(settings) {}
+  ~Streamer() { Stop(); }
+
+  bool Start() {
+    FILE* file = std::fopen(settings_.tsPath.c_str(), "rb");
+    if (!file) return false;
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    data_.resize(size > 0 ? static_cast<size_t>(size) : 0);
+    size_t read = data_.empty() ? 0 : std::fread(data_.data(), 1, data_.size(), file);
+    std::fclose(file);
+    data_.resize(read - read % kPacketSize);
+    thread_ = std::thread([this] { Run(); });
+    return true;
+  }
+
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+  uint64_t PacketsSent() const { return packets_; }
+  uint64_t Calls() const { return calls_; }
+
+ private:
+  void Run() {
+    auto input = Slot<InputTsDataFn>(plugin_, kSlotInput);
+    const double bytesPerSecond = settings_.bitrate / 8.0 * settings_.speed;
+    auto begin = std::chrono::steady_clock::now();
+    uint64_t bytesSent = 0;
+    do {
+      for (size_t offset = 0; offset < data_.size() && !stop_; offset += kPacketSize * kPacketsPerCall) {
+        size_t length = std::min(data_.size() - offset, kPacketSize * kPacketsPerCall);
+        input(plugin_, data_.data() + offset, static_cast<uint32_t>(length));
+        ++calls_;
+        packets_ += length / kPacketSize;
+        bytesSent += length;
+        if (settings_.speed > 0) {
+          auto due = begin + std::chrono::duration<double>(bytesSent / bytesPerSecond);
+          while (!stop_ && std::chrono::steady_clock::now() < due) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          }
+        }
+      }
+    } while (settings_.loop && !stop_ && !data_.empty());
+  }
+
+  void* plugin_;
+  const Settings& settings_;
+  std::vector<uint8_t> data_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<uint64_t> packets_{0};
+  std::atomic<uint64_t> calls_{0};
+};
+
+HWND g_mainWindow = nullptr;
+standin::StandInViewer* g_viewer = nullptr;
+std::chrono::steady_clock::time_point g_recordingSince;
+bool g_wasRecording = false;
+
+// Closes the viewer when the --seconds limit is reached.
+void CALLBACK OnDeadline(HWND, UINT, UINT_PTR, DWORD) {
+  std::printf("time limit reached: WM_CLOSE to the main window\n");
+  std::fflush(stdout);
+  if (g_mainWindow && IsWindow(g_mainWindow)) PostMessageA(g_mainWindow, WM_CLOSE, 0, 0);
+}
+
+// Keeps the status bar alive: signal, counters, clock, booked minutes and the
+// running recording's time (positions 7, 8 and 9).
+void CALLBACK OnStatusTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_viewer || !g_viewer->MainWindow()) return;
+  bool recording = g_viewer->IsRecording();
+  if (recording && !g_wasRecording) g_recordingSince = std::chrono::steady_clock::now();
+  g_wasRecording = recording;
+  long elapsed = recording ? static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(
+                                                   std::chrono::steady_clock::now() - g_recordingSince)
+                                                   .count())
+                           : 0;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[128];
+  std::snprintf(text, sizeof text, "25.3dB 0 0 0 %02d:%02d %s %02ld:%02ld:%02ld", now.wHour,
+                now.wMinute, recording ? g_viewer->RecordMinutesAtStart().c_str() : "0",
+                elapsed / 3600, elapsed / 60 % 60, elapsed % 60);
+  g_viewer->SetStatusText(text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings settings;
+  if (!ParseArguments(argc, argv, &settings)) {
+    PrintUsage();
+    return 2;
+  }
+  HMODULE module = LoadLibraryA(settings.dllPath.c_str());
+  if (!module) {
+    std::printf("cannot load %s (error %lu)\n", settings.dllPath.c_str(), GetLastError());
+    return 1;
+  }
+  auto getIface = reinterpret_cast<GetIfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetIface")));
+  void* plugin = getIface ? getIface() : nullptr;
+  if (!plugin) {
+    std::printf("GetIface missing or returned null\n");
+    FreeLibrary(module);
+    return 1;
+  }
+
+  standin::Options options;
+  options.quitOnMainDestroy = true;
+  options.useUtilityWindow = settings.utility;
+  options.createVideo = !settings.utility;
+  for (size_t i = 0; i < settings.channels.size(); ++i) options.channelNames[i] = settings.channels[i];
+  standin::StandInViewer viewer(options);
+  g_viewer = &viewer;
+  if (!viewer.Create()) {
+    std::printf("cannot create the viewer's windows\n");
+    return 1;
+  }
+  g_mainWindow = viewer.MainWindow();
+  std::printf("main %p remote %p programme %p video %p utility %p status %p\n",
+              static_cast<void*>(viewer.MainWindow()), static_cast<void*>(viewer.RemoteWindow()),
+              static_cast<void*>(viewer.ProgrammeWindow()), static_cast<void*>(viewer.VideoWindow()),
+              static_cast<void*>(viewer.UtilityWindow()), static_cast<void*>(viewer.StatusBar()));
+
+  standin::HostInterface host([] {
+    std::printf("quit requested through the host interface\n");
+    std::fflush(stdout);
+    if (g_mainWindow && IsWindow(g_mainWindow)) PostMessageA(g_mainWindow, WM_CLOSE, 0, 0);
+  });
+  int32_t initResult = Slot<InitFn>(plugin, kSlotInit)(plugin, host.Object(), settings.sdkVersion);
+  std::printf("Init(0x%08lx) = %ld\n", static_cast<unsigned long>(settings.sdkVersion),
+              static_cast<long>(initResult));
+  int32_t createResult = Slot<CreateFn>(plugin, kSlotCreate)(plugin, viewer.MainWindow());
+  std::printf("Create = %ld\n", static_cast<long>(createResult));
+
+  viewer.SetServiceChangeHandler([plugin](int32_t hostValue, int32_t serviceId) {
+    std::printf("OnServiceChange(%ld, 0x%04lx)\n", static_cast<long>(hostValue),
+                static_cast<long>(serviceId));
+    std::fflush(stdout);
+    Slot<OnServiceChangeFn>(plugin, kSlotService)(plugin, hostValue, serviceId);
+  });
+  // Tune the first named channel as the viewer does at start-up.
+  for (int i = 0; i < standin::kChannelCount; ++i) {
+    if (!options.channelNames[i].empty() && viewer.RemoteWindow()) {
+      SendMessageA(viewer.RemoteWindow(), WM_COMMAND, standin::kChannelButtonIds[i], 0);
+      break;
+    }
+  }
+  std::fflush(stdout);
+
+  Streamer streamer(plugin, settings);
+  if (!settings.tsPath.empty()) {
+    if (!streamer.Start()) std::printf("cannot read %s\n", settings.tsPath.c_str());
+  }
+  if (settings.seconds > 0) SetTimer(nullptr, 0, static_cast<UINT>(settings.seconds * 1000), OnDeadline);
+  SetTimer(nullptr, 0, 1000, OnStatusTick);
+  OnStatusTick(nullptr, 0, 0, 0);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  std::printf("main window destroyed\n");
+  streamer.Stop();
+  std::printf("streamed %llu packets in %llu calls\n",
+              static_cast<unsigned long long>(streamer.PacketsSent()),
+              static_cast<unsigned long long>(streamer.Calls()));
+  Slot<DestroyFn>(plugin, kSlotDestroy)(plugin, 1);
+  std::printf("plug-in deleted; host quit calls %d\n", host.QuitCount());
+  g_viewer = nullptr;
+  FreeLibrary(module);
+  std::printf("exit\n");
+  return 0;
+}
