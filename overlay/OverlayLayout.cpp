@@ -1,0 +1,196 @@
+#include "OverlayLayout.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "AribString.h"
+#include "MjdToDate.h"
+
+const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0x10};
+
+OverlayPlacement PlaceOverlayOverVideo(int32_t left, int32_t top, int32_t width, int32_t height) {
+  const int32_t margin = width / 70;
+  OverlayPlacement placement;
+  placement.x = left + margin;
+  placement.y = top + (height / 5) / 14;
+  placement.width = width - 2 * margin;
+  placement.height = height / 5;
+  return placement;
+}
+
+int32_t OverlayTextColumn(int32_t clientHeight) { return (clientHeight / 8) * 12; }
+
+int32_t OverlayClockColumn(int32_t clientHeight) {
+  return (54 * clientHeight) / 10 + (clientHeight / 8) * 12;
+}
+
+OverlayItemLayout ChannelItemLayout(int32_t clientHeight) {
+  const int32_t h = clientHeight;
+  return {{0, 0, (18 * h) / 8, h / 4 + 4}, h / 4, 0, 0, kOverlayGreen};
+}
+
+OverlayItemLayout ProgrammeItemLayout(int32_t clientHeight, int32_t clientRight) {
+  const int32_t h = clientHeight;
+  const int32_t x = OverlayTextColumn(h);
+  return {{x, h / 5 + 3, clientRight, 3 * (h / 5) + 7}, h / 5, x, h / 5 + 3, kOverlayWhite};
+}
+
+OverlayItemLayout RecordingItemLayout(int32_t clientHeight, uint32_t labelColour) {
+  const int32_t h = clientHeight;
+  return {{0, h / 4 + 3, (12 * h) / 10, h / 4 + 2 * (h / 5) + 9}, h / 5, 0, h / 4 + 3, labelColour};
+}
+
+OverlayItemLayout ClockItemLayout(int32_t clientHeight, int32_t clientRight) {
+  const int32_t h = clientHeight;
+  const int32_t x = OverlayClockColumn(h);
+  return {{x, 0, clientRight, h / 5 + 2}, h / 5, x, 0, kOverlayWhite};
+}
+
+int32_t RecordingTimeLineY(int32_t clientHeight) {
+  return clientHeight / 4 + 3 + clientHeight / 5 + 3;
+}
+
+bool StatusBarWidthDivisor(int32_t clientHeight, size_t textLength, int32_t* divisor) {
+  if (textLength == 0) return false;
+  const int64_t quotient = ((54 * static_cast<int64_t>(clientHeight)) / 10) /
+                           static_cast<int64_t>(textLength);
+  if (quotient <= 0) return false;
+  int64_t d = 54 / quotient;
+  if (d > 10) d = 10;
+  if (d < 2) d = 2;
+  *divisor = static_cast<int32_t>(d);
+  return true;
+}
+
+bool StatusBarItemLayout(int32_t clientHeight, size_t textLength, OverlayItemLayout* layout) {
+  int32_t d = 0;
+  if (!StatusBarWidthDivisor(clientHeight, textLength, &d)) return false;
+  const int32_t h = clientHeight;
+  const int32_t x = OverlayTextColumn(h);
+  const int32_t width = 2 * (((static_cast<int32_t>(textLength) + 4) * h) / d);
+  *layout = {{x, 0, x + width, h / d + 4}, h / 6, x, 0, kOverlayWhite};
+  return true;
+}
+
+void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond,
+                     int32_t durationHours, int32_t durationMinutes, int32_t durationSeconds,
+                     int32_t* endHour, int32_t* endMinute) {
+  int32_t minute = startMinute + durationMinutes;
+  if (startSecond + durationSeconds >= 60) minute += 1;
+  int32_t hour = startHour + durationHours;
+  if (minute >= 60) {
+    minute -= 60;
+    hour += 1;
+  }
+  if (hour >= 24) hour -= 24;
+  *endHour = hour;
+  *endMinute = minute;
+}
+
+namespace {
+
+// Offsets in an EIT section, counted from table_id, of its first event.
+constexpr size_t kStartDate = 16;
+constexpr size_t kStartHour = 18;
+constexpr size_t kStartMinute = 19;
+constexpr size_t kStartSecond = 20;
+constexpr size_t kDurationHours = 21;
+constexpr size_t kDurationMinutes = 22;
+constexpr size_t kDurationSeconds = 23;
+constexpr size_t kDescriptorsLength = 24;
+constexpr size_t kDescriptors = 26;
+constexpr size_t kCrcSize = 4;
+constexpr uint8_t kShortEventTag = 0x4D;
+// Inside a short event descriptor: tag, length, language code (3), name length.
+constexpr size_t kNameLengthOffset = 5;
+constexpr size_t kNameOffset = 6;
+constexpr size_t kMaxNameLength = 255;
+
+// The first short event descriptor's event name, or false. Every read stays
+// before the CRC.
+bool FindEventName(const uint8_t* s, size_t length, const uint8_t** name, size_t* nameLength) {
+  const size_t crcStart = length - kCrcSize;
+  const size_t loopLength = ((static_cast<size_t>(s[kDescriptorsLength]) << 8) |
+                             s[kDescriptorsLength + 1]) & 0x0FFF;
+  const size_t loopEnd = kDescriptors + loopLength;
+  if (loopEnd > crcStart) return false;
+  size_t position = kDescriptors;
+  while (position + 1 < loopEnd) {
+    const uint8_t tag = s[position];
+    const size_t bodyLength = s[position + 1];
+    if (tag == kShortEventTag) {
+      if (position + kNameLengthOffset >= crcStart) return false;
+      const size_t n = s[position + kNameLengthOffset];
+      if (position + kNameOffset + n > crcStart) return false;
+      *name = s + position + kNameOffset;
+      *nameLength = n;
+      return true;
+    }
+    position += 2 + bodyLength;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text,
+                                 size_t textSize) {
+  if (text == nullptr || textSize == 0) return false;
+  text[0] = '\0';
+  if (section == nullptr || length < kDescriptors + kCrcSize) return false;
+  const uint8_t* s = section;
+
+  const uint8_t* codedName = nullptr;
+  size_t n = 0;
+  if (!FindEventName(s, length, &codedName, &n) || n == 0) return false;
+  // A decoded name is at most n + 18 bytes and its NUL.
+  char name[kMaxNameLength + 40];
+  DecodeAribString(codedName, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
+  if (name[0] == '\0') return false;
+
+  int32_t year = 0, month = 0, day = 0;
+  MjdToDate(static_cast<uint16_t>((s[kStartDate] << 8) | s[kStartDate + 1]), &year, &month, &day);
+  const int32_t startHour = BcdToInt(s[kStartHour]);
+  const int32_t startMinute = BcdToInt(s[kStartMinute]);
+  int32_t endHour = 0, endMinute = 0;
+  ComputeEventEnd(startHour, startMinute, BcdToInt(s[kStartSecond]), BcdToInt(s[kDurationHours]),
+                  BcdToInt(s[kDurationMinutes]), BcdToInt(s[kDurationSeconds]), &endHour,
+                  &endMinute);
+  // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
+  std::snprintf(text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
+                static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
+                static_cast<int>(startHour), static_cast<int>(startMinute),
+                static_cast<int>(endHour), static_cast<int>(endMinute), name);
+  return text[0] != '\0';
+}
+
+void CutAfterSecondLine(char* text) {
+  if (text == nullptr) return;
+  char* first = std::strstr(text, "\r\n");
+  if (first == nullptr) return;
+  char* second = std::strstr(first + 2, "\r\n");
+  if (second != nullptr) *second = '\0';
+}
+
+const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped) {
+  if (recordingStopped) return "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E";  // 録画停止
+  if (hostBusy) return "\x98\x5E\x89\xE6\x92\x86";                    // 録画中
+  return "";
+}
+
+uint32_t RecordingLabelColour(int32_t hostBusy, int32_t recordingStopped) {
+  if (recordingStopped) return kOverlayGreen;
+  if (hostBusy) return kOverlayRed;
+  return kOverlayBlack;
+}
+
+void FormatOverlayClock(int32_t hour, int32_t minute, int32_t second, char* text, size_t textSize) {
+  std::snprintf(text, textSize, "%02d:%02d:%02d", static_cast<int>(hour), static_cast<int>(minute),
+                static_cast<int>(second));
+}
+
+void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8,
+                         char* text, size_t textSize) {
+  std::snprintf(text, textSize, "%02d:%02d/%02d:%02d", static_cast<int>(number4),
+                static_cast<int>(number5), static_cast<int>(number7), static_cast<int>(number8));
+}
