@@ -1,0 +1,35 @@
+// Identifiers of the plug-in's resources. The icons and the pop-up menu are
+// named resources ("IDR_MAINFRAME", "IDR_MAINFRAME2", "IDR_POPUP"), so their
+// names are deliberately not defined here.
+#pragma once
+
+#define IDD_CONTROLLER 101
+
+// Controller dialog controls.
+#define IDC_NOCARD 1015
+#define IDC_NOCARDREC 1016
+
+// Pop-up menu commands.
+#define IDM_CLOSE_VIEWER 1009
+#define IDM_HIDE_ALL 1008
+#define IDM_RESTORE_ALL 1007
+#define IDM_MUTE 1012
+#define IDM_RECORD_START 1017
+#define IDM_RECORD_STOP 1018
+#define IDM_CH1 1019
+#define IDM_CH2 1020
+#define IDM_CH3 1021
+#define IDM_CH4 1022
+#define IDM_CH5 1023
+#define IDM_CH6 1024
+#define IDM_CH7 1025
+#define IDM_CH8 1026
+#define IDM_CH9 1027
+#define IDM_CH10 1028
+#define IDM_CH11 1029
+#define IDM_CH12 1030
+#define IDM_FULL_SCREEN 1031
+#define IDM_SHOW_STATUS 1032
+#define IDM_CHANNEL_UP 1033
+#define IDM_CHANNEL_DOWN 1034
+#define IDM_AUTO_DISP_STATUS 1035
