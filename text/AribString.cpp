@@ -15,7 +15,15 @@ enum CodeSet : uint8_t {
   kAlphanumeric = 1,
   kHiragana = 2,
   kKatakana = 3,
-  // 4 to 11: mosaic, proportional and JIS X 0201 katakana sets, no output
+  // Sets without output: one byte per character.
+  kMosaicA = 4,
+  kMosaicB = 5,
+  kMosaicC = 6,
+  kMosaicD = 7,
+  kProportionalAlphanumeric = 8,
+  kProportionalHiragana = 9,
+  kProportionalKatakana = 10,
+  kJisX0201Katakana = 11,
   kJisKanjiPlane1 = 12,
   kJisKanjiPlane2 = 13,
   kAdditionalSymbols = 14,
@@ -27,8 +35,16 @@ constexpr std::array<uint8_t, 256> BuildFinalByteSets() {
   for (auto& set : sets) set = kUnknownSet;
   sets[0x42] = kKanji;
   sets[0x4A] = kAlphanumeric;
-  for (int final = 0x30; final <= 0x38; ++final) sets[final] = uint8_t(kHiragana + (final - 0x30));
-  sets[0x49] = 11;  // JIS X 0201 katakana
+  sets[0x30] = kHiragana;
+  sets[0x31] = kKatakana;
+  sets[0x32] = kMosaicA;
+  sets[0x33] = kMosaicB;
+  sets[0x34] = kMosaicC;
+  sets[0x35] = kMosaicD;
+  sets[0x36] = kProportionalAlphanumeric;
+  sets[0x37] = kProportionalHiragana;
+  sets[0x38] = kProportionalKatakana;
+  sets[0x49] = kJisX0201Katakana;
   sets[0x39] = kJisKanjiPlane1;
   sets[0x3A] = kJisKanjiPlane2;
   sets[0x3B] = kAdditionalSymbols;
