@@ -4,20 +4,24 @@
 // Known differences, normalised before comparing:
 // - Space 0x20 produces nothing here; libaribb24 produces U+3000. Alphanumeric
 //   0x60 is a full-width space here and U+FF40 there. U+3000 is removed from
-//   both outputs after mapping U+FF40 to it.
+//   both outputs and U+FF40 from libaribb24's.
 // - Alphanumerics 0x22 and 0x27 are U+201D and U+2019 here (CP932 0x8168 and
 //   0x8166) and U+FF02 and U+FF07 there.
+// Differences by design, kept out of the generated subset:
+// - After a single shift, libaribb24 decodes bytes 0xA1-0xFE by dropping the
+//   high bit; here such a byte addresses no table entry and produces nothing.
+// - ESC 0x24 0x28 F designates G0 there; here only ESC 0x24 is consumed, so
+//   the generator designates G0 with ESC 0x24 F.
+// - Additional symbols other than I-X and circled 1-16: libaribb24 outputs
+//   Unicode enclosed forms, this decoder replacement texts.
 // Faults of libaribb24, kept out of the generated subset:
 // - Alphanumeric 0x5C yields U+FF85 (half-width katakana NA) instead of a yen
 //   sign, and 0x7E yields U+11F1E instead of an overline.
-// - Designating JIS compatible Kanji plane 2 (ESC 0x24 0x3A) empties its whole
-//   output, characters before the designation included.
+// - A character of JIS compatible Kanji plane 2 (ESC 0x24 0x3A) ends its
+//   output: nothing from that character on is decoded, so a string that
+//   starts with one comes out empty.
 // - A single shift into a two-byte set while GL holds a one-byte set drops
 //   the first byte and decodes the second one in GL's set.
-// - After a single shift it decodes bytes 0xA1-0xFE by dropping the high bit;
-//   here such a byte addresses no table entry and produces nothing.
-// Additional symbols other than I-X and circled 1-16 differ by design:
-// libaribb24 outputs Unicode enclosed forms, this decoder replacement texts.
 #include <iconv.h>
 
 #include <cstdint>
