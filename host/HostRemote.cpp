@@ -12,6 +12,9 @@ constexpr int kCurrentChannelControl = 1021;
 constexpr int kBusyControl = 1018;
 constexpr char kStatusBarClass[] = "WTL_MultiPaneStatusBar";
 
+// A handle of a window that no longer exists counts as not found.
+HWND Live(HWND window) { return window != nullptr && IsWindow(window) ? window : nullptr; }
+
 void SendCommand(HWND window, int id) { SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
 bool IsControlDisabled(HWND window, int id) {
@@ -23,18 +26,20 @@ bool IsControlDisabled(HWND window, int id) {
 
 void CSamplePlugin::SelectChannel(int32_t request) {
   if (IsHostRecording()) return;
-  if (hostRemoteWindow == nullptr || IsControlDisabled(hostRemoteWindow, kBusyControl)) return;
+  HWND remote = Live(hostRemoteWindow);
+  if (remote == nullptr || IsControlDisabled(remote, kBusyControl)) return;
   int32_t current = request >= 0 ? request : FindCurrentChannel();
   int32_t index = hosttext::PlanChannelSelection(channelNames, request, current);
   if (index < 0) return;
-  SendCommand(hostRemoteWindow, static_cast<int>(channelButtonIds[index]));
+  SendCommand(remote, static_cast<int>(channelButtonIds[index]));
   ShowStatusOverlay(1, 5, kOverlayChannel, autoDispStatus);
 }
 
 int32_t CSamplePlugin::FindCurrentChannel() {
-  if (hostRemoteWindow == nullptr) return -1;
+  HWND remote = Live(hostRemoteWindow);
+  if (remote == nullptr) return -1;
   char text[hosttext::kCurrentChannelTextMax + 1] = "";
-  GetDlgItemTextA(hostRemoteWindow, kCurrentChannelControl, text, sizeof text);
+  GetDlgItemTextA(remote, kCurrentChannelControl, text, sizeof text);
   return hosttext::FindChannelSlot(channelNames, text);
 }
 
@@ -51,7 +56,8 @@ int32_t CSamplePlugin::IsHostRecording() {
 
 int32_t CSamplePlugin::IsHostBusy() {
   if (IsHostRecording()) return 1;
-  return hostRemoteWindow != nullptr && IsControlDisabled(hostRemoteWindow, kBusyControl) ? 1 : 0;
+  HWND remote = Live(hostRemoteWindow);
+  return remote != nullptr && IsControlDisabled(remote, kBusyControl) ? 1 : 0;
 }
 
 int32_t CSamplePlugin::IsHostMuted() {
