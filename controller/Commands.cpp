@@ -1,9 +1,177 @@
-// Placeholder until this part is written.
+// The controller window's command table: every WM_COMMAND the controller
+// receives, from its tray menu or from any other sender, runs through here.
+#include <cstdio>
+
 #include "SamplePlugin.h"
 
-void CSamplePlugin::OnCommand(HWND, WPARAM, LPARAM) {}
-void CSamplePlugin::CloseViewer(HWND) {}
-void CSamplePlugin::ToggleFullScreen() {}
-void CSamplePlugin::StartRecording() {}
-void CSamplePlugin::StopRecording() {}
-void CSamplePlugin::ToggleStatusOverlay() {}
+namespace {
+
+// Command identifiers (low word of wParam).
+enum ControllerCommand : WORD {
+  kCmdRestoreAll = 1007,
+  kCmdHideAll = 1008,
+  kCmdCloseViewer = 1009,
+  kCmdRestoreWindow = 1010,
+  kCmdHideWindow = 1011,
+  kCmdToggleMute = 1012,
+  kCmdMuteOn = 1013,
+  kCmdMuteOff = 1014,
+  kCmdRecordStart = 1017,
+  kCmdRecordStop = 1018,
+  kCmdFullScreen = 1031,
+  kCmdToggleOverlay = 1032,
+  kCmdChannelUp = 1033,
+  kCmdChannelDown = 1034,
+  kCmdToggleAutoDisp = 1035,
+};
+
+// Ranges compared against the whole wParam.
+constexpr WPARAM kFirstChannelCommand = 1019;
+constexpr WPARAM kLastChannelCommand = 1030;
+constexpr WPARAM kFirstWindowCommand = 2000;
+
+// SelectChannel requests for the next and the previous channel.
+constexpr int32_t kNextChannel = -2;
+constexpr int32_t kPreviousChannel = -3;
+
+// Host main window controls and commands.
+constexpr int kHostRecordMinutes = 1015;
+constexpr WORD kHostRecordToggle = 1009;
+constexpr WORD kHostRecordExtend = 1016;
+// Host remote window control that is disabled while the host is busy.
+constexpr int kRemoteBusyControl = 1018;
+// Host video window command that switches full screen.
+constexpr WORD kVideoFullScreen = 40001;
+
+constexpr int32_t kRecordOverlaySeconds = 5;
+constexpr int32_t kToggleOverlaySeconds = 8;
+
+constexpr char kHostMainTitle[] = "Zentu HDTV Player";
+// "リモコンっぽい物"
+constexpr char kHostRemoteTitle[] = "\x83\x8a\x83\x82\x83\x52\x83\x93\x82\xc1\x82\xdb\x82\xa2\x95\xa8";
+// "「%s」が録画を実行しています。\r\nZentuViewを終了してもいいですか?"
+constexpr char kCloseQuestionFormat[] =
+    "\x81\x75%s\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42"
+    "\r\nZentuView"
+    "\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xa2\x82\xa2\x82\xc5\x82\xb7\x82\xa9?";
+// "ZentuViewの終了"
+constexpr char kCloseQuestionCaption[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";
+
+bool RemoteWindowBusy(HWND remote) {
+  if (!remote) return false;
+  HWND control = GetDlgItem(remote, kRemoteBusyControl);
+  return control && (GetWindowLongA(control, GWL_STYLE) & WS_DISABLED) != 0;
+}
+
+// The host interface's seventh slot quits the host; it takes no arguments
+// besides the object itself.
+using HostQuitFunction = void(ZENTU_THISCALL*)(void* self);
+
+void CallHostQuit(void* hostInterface) {
+  void** vtable = *static_cast<void***>(hostInterface);
+  auto quit = reinterpret_cast<HostQuitFunction>(vtable[kHostQuitSlot]);
+  quit(hostInterface);
+}
+
+}  // namespace
+
+void CSamplePlugin::OnCommand(HWND controller, WPARAM wParam, LPARAM lParam) {
+  if (wParam >= kFirstChannelCommand && wParam <= kLastChannelCommand) {
+    SelectChannel(static_cast<int32_t>(wParam - kFirstChannelCommand));
+    return;
+  }
+  if (wParam >= kFirstWindowCommand && wParam - kFirstWindowCommand < static_cast<WPARAM>(hostWindows.count)) {
+    ToggleHostWindowByIndex(static_cast<int32_t>(wParam - kFirstWindowCommand));
+    return;
+  }
+  switch (LOWORD(wParam)) {
+    case kCmdRestoreAll: RestoreAllHostWindows(); break;
+    case kCmdHideAll: HideAllHostWindows(); break;
+    case kCmdCloseViewer: CloseViewer(controller); break;
+    case kCmdRestoreWindow: RestoreHostWindow(reinterpret_cast<HWND>(lParam)); break;
+    case kCmdHideWindow: HideHostWindow(reinterpret_cast<HWND>(lParam)); break;
+    case kCmdToggleMute: SetHostMute(IsHostMuted() ? 0 : 1); break;
+    case kCmdMuteOn: SetHostMute(1); break;
+    case kCmdMuteOff: SetHostMute(0); break;
+    case kCmdRecordStart: StartRecording(); break;
+    case kCmdRecordStop: StopRecording(); break;
+    case kCmdFullScreen: ToggleFullScreen(); break;
+    case kCmdToggleOverlay: ToggleStatusOverlay(); break;
+    case kCmdChannelUp: SelectChannel(kNextChannel); break;
+    case kCmdChannelDown: SelectChannel(kPreviousChannel); break;
+    case kCmdToggleAutoDisp: autoDispStatus = autoDispStatus == 0 ? 1 : 0; break;
+    default: break;  // anything else, including 2, 1015 and 1016, does nothing
+  }
+}
+
+void CSamplePlugin::ToggleHostWindowByIndex(int32_t index) {
+  if (index < 0 || index >= hostWindows.count) return;
+  HWND window = hostWindows.window[index];
+  if (IsHostWindowVisible(index) == 1) {
+    HideHostWindow(window);
+  } else {
+    RestoreHostWindow(window);
+  }
+}
+
+void CSamplePlugin::CloseViewer(HWND controller) {
+  const char* name = nullptr;
+  if (IsHostRecording()) {
+    name = kHostMainTitle;
+  } else if (RemoteWindowBusy(hostRemoteWindow)) {
+    name = kHostRemoteTitle;
+  }
+  if (name) {
+    char question[kPathSize];
+    std::snprintf(question, sizeof question, kCloseQuestionFormat, name);
+    if (MessageBoxA(controller, question, kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
+  }
+  // Without a host interface the quit slot cannot be reached; closing the
+  // main window is the remaining way out.
+  if (sdkVersion == kSdkVersionWithQuit && hostInterface) {
+    CallHostQuit(hostInterface);
+  } else if (hostMainWindow) {
+    SendMessageA(hostMainWindow, WM_CLOSE, 0, 0);
+  }
+}
+
+void CSamplePlugin::StartRecording() {
+  if (!hostMainWindow) return;
+  if (IsHostRecording()) {
+    SendMessageA(hostMainWindow, WM_COMMAND, kHostRecordExtend, 0);
+  } else {
+    SetDlgItemTextA(hostMainWindow, kHostRecordMinutes, "30");
+    SendMessageA(hostMainWindow, WM_COMMAND, kHostRecordToggle, 0);
+  }
+  ShowStatusOverlay(1, kRecordOverlaySeconds, kOverlayRecording, autoDispStatus);
+}
+
+void CSamplePlugin::StopRecording() {
+  if (!hostMainWindow || !IsHostRecording()) return;
+  SendMessageA(hostMainWindow, WM_COMMAND, kHostRecordToggle, 0);
+  recordingStopped = 1;
+  ShowStatusOverlay(1, kRecordOverlaySeconds, kOverlayRecording, autoDispStatus);
+}
+
+void CSamplePlugin::ToggleStatusOverlay() {
+  if (displayCountdown > 0) {
+    HideStatusOverlay();
+  } else {
+    ShowStatusOverlay(1, kToggleOverlaySeconds, kOverlayAll, 1);
+  }
+}
+
+void CSamplePlugin::ToggleFullScreen() {
+  HWND video = hostVideoWindow;
+  if (!video) return;
+  if ((GetWindowLongA(video, GWL_STYLE) & WS_VISIBLE) == 0) RestoreHostWindow(video);
+  if (GetWindowLongA(video, GWL_STYLE) & WS_THICKFRAME) {
+    // Windowed: remember whether it was topmost, then keep it on top.
+    fullScreenTopmost = (GetWindowLongA(video, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0;
+    SetWindowPos(video, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  } else if (fullScreenTopmost == 0) {
+    // Leaving full screen: give back the place it had before.
+    SetWindowPos(video, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  }
+  SendMessageA(video, WM_COMMAND, kVideoFullScreen, 0);
+}

@@ -1,0 +1,371 @@
+// The controller's command table against the stand-in viewer: what the host
+// receives and in which order, the close question, full screen, decoding.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "TrayTestSupport.h"
+
+using standin::Window;
+using traytest::PluginHarness;
+
+namespace {
+
+class CommandTable : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(harness.Create()); }
+  CSamplePlugin& plugin() { return harness.Plugin(); }
+  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  void Command(WPARAM wParam, LPARAM lParam = 0) { plugin().OnCommand(harness.Controller(), wParam, lParam); }
+  bool Received(Window window, UINT message) {
+    for (const auto& r : viewer().Received()) {
+      if (r.window == window && r.message == message) return true;
+    }
+    return false;
+  }
+  PluginHarness harness;
+};
+
+std::string CloseQuestion(const char* name) {
+  char text[256];
+  // "「%s」が録画を実行しています。\r\nZentuViewを終了してもいいですか?"
+  std::snprintf(text, sizeof text,
+                "\x81\x75%s\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4\x82\xa2"
+                "\x82\xdc\x82\xb7\x81\x42\r\nZentuView\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xa2"
+                "\x82\xa2\x82\xc5\x82\xb7\x82\xa9?",
+                name);
+  return text;
+}
+
+// ---- Recording ----
+
+using RecordCommands = CommandTable;
+
+TEST_F(RecordCommands, StartWhileIdleWritesThirtyMinutesBeforePressingRecord) {
+  Command(1017);
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
+  EXPECT_EQ(viewer().RecordMinutesAtStart(), "30");  // the text was there when 1009 arrived
+  EXPECT_TRUE(viewer().IsRecording());
+  EXPECT_EQ(plugin().displayCountdown, 5);
+  EXPECT_EQ(plugin().contentFlags & kOverlayRecording, kOverlayRecording);
+}
+
+TEST_F(RecordCommands, StartWhileRecordingSendsTheRestartCommandOnly) {
+  viewer().SetRecording(true);
+  viewer().ClearReceived();
+  Command(1017);
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1016});
+  EXPECT_EQ(viewer().RecordRestartCount(), 1);
+}
+
+TEST_F(RecordCommands, StopWhileIdleSendsNothingAndShowsNoOverlay) {
+  Command(1018);
+  EXPECT_TRUE(viewer().Received().empty());
+  EXPECT_EQ(plugin().displayCountdown, 0);
+  EXPECT_EQ(plugin().recordingStopped, 0);
+}
+
+TEST_F(RecordCommands, StopWhileRecordingPressesRecordAndMarksTheStop) {
+  viewer().SetRecording(true);
+  viewer().ClearReceived();
+  Command(1018);
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
+  EXPECT_FALSE(viewer().IsRecording());
+  EXPECT_EQ(plugin().recordingStopped, 1);
+  EXPECT_EQ(plugin().displayCountdown, 5);
+}
+
+TEST_F(RecordCommands, WithoutPermissionTheHostIsDrivenButNoOverlayShows) {
+  plugin().autoDispStatus = 0;
+  Command(1017);
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
+  EXPECT_EQ(plugin().displayCountdown, 0);
+  viewer().ClearReceived();
+  Command(1018);
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
+  EXPECT_EQ(plugin().recordingStopped, 1);  // stays set until the overlay next hides
+}
+
+TEST_F(RecordCommands, WithoutHostMainWindowNothingHappens) {
+  viewer().SetRecording(true);
+  viewer().ClearReceived();
+  plugin().hostMainWindow = nullptr;
+  Command(1017);
+  Command(1018);
+  EXPECT_TRUE(viewer().Received().empty());
+  EXPECT_EQ(plugin().displayCountdown, 0);
+}
+
+// ---- Closing the viewer ----
+
+using CloseCommand = CommandTable;
+
+TEST_F(CloseCommand, IdleViewerClosesAtOnceByWmClose) {
+  traytest::MessageBoxSeen seen;
+  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
+  Command(1009);
+  watcher->StopAndJoin();
+  EXPECT_FALSE(seen.shown);
+  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, WhileRecordingAskWithTheMainNameAndNoKeepsItRunning) {
+  viewer().SetRecording(true);
+  viewer().ClearReceived();
+  traytest::MessageBoxSeen seen;
+  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
+  Command(1009);
+  watcher->Join();
+  ASSERT_TRUE(seen.shown);
+  EXPECT_EQ(seen.text, CloseQuestion("Zentu HDTV Player"));
+  EXPECT_EQ(seen.owner, harness.Controller());
+  EXPECT_TRUE(viewer().Received().empty());
+  EXPECT_TRUE(IsWindow(viewer().MainWindow()));
+}
+
+TEST_F(CloseCommand, WhileRecordingYesCloses) {
+  viewer().SetRecordingText("Recording");
+  traytest::MessageBoxSeen seen;
+  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDYES, &seen);
+  Command(1009);
+  watcher->Join();
+  EXPECT_TRUE(seen.shown);
+  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, BusyRemoteAsksWithTheRemoteName) {
+  viewer().SetBusy(true);
+  traytest::MessageBoxSeen seen;
+  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
+  Command(1009);
+  watcher->Join();
+  ASSERT_TRUE(seen.shown);
+  EXPECT_EQ(seen.text, CloseQuestion(standin::kRemoteTitle));
+  EXPECT_FALSE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, RecordingTextMustMatchExactly) {
+  viewer().SetRecordingText("Recording ");  // not the host's recording text
+  traytest::MessageBoxSeen seen;
+  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
+  Command(1009);
+  watcher->StopAndJoin();
+  EXPECT_FALSE(seen.shown);
+  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, SdkWithQuitSlotQuitsThroughTheHostInterfaceOnly) {
+  standin::HostInterface host;
+  plugin().hostInterface = host.Object();
+  plugin().sdkVersion = 0x10400;
+  Command(1009);
+  EXPECT_EQ(host.QuitCount(), 1);
+  EXPECT_EQ(host.OtherSlotCalls(), 0);
+  EXPECT_FALSE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, OtherSdkVersionsCloseByWmClose) {
+  standin::HostInterface host;
+  plugin().hostInterface = host.Object();
+  plugin().sdkVersion = 0x10300;
+  Command(1009);
+  EXPECT_EQ(host.QuitCount(), 0);
+  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, QuitSlotAfterYesWhileRecording) {
+  standin::HostInterface host;
+  plugin().hostInterface = host.Object();
+  plugin().sdkVersion = 0x10400;
+  viewer().SetRecording(true);
+  traytest::MessageBoxSeen seen;
+  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDYES, &seen);
+  Command(1009);
+  watcher->Join();
+  EXPECT_TRUE(seen.shown);
+  EXPECT_EQ(host.QuitCount(), 1);
+}
+
+TEST_F(CloseCommand, QuitVersionWithoutInterfaceFallsBackToWmClose) {
+  plugin().hostInterface = nullptr;
+  plugin().sdkVersion = 0x10400;
+  Command(1009);
+  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+}
+
+TEST_F(CloseCommand, WithoutMainWindowAndOldSdkNothingIsSent) {
+  plugin().hostMainWindow = nullptr;
+  plugin().sdkVersion = 0x10300;
+  Command(1009);
+  EXPECT_TRUE(viewer().Received().empty());
+}
+
+// ---- Full screen ----
+
+using FullScreenCommand = CommandTable;
+
+bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+TEST_F(FullScreenCommand, WindowedVideoGoesTopmostThenLeavesTheBandOnReturn) {
+  HWND video = viewer().VideoWindow();
+  ASSERT_TRUE(GetWindowLongA(video, GWL_STYLE) & WS_THICKFRAME);
+  ASSERT_FALSE(IsTopmost(video));
+  Command(1031);
+  EXPECT_TRUE(IsTopmost(video));
+  EXPECT_EQ(plugin().fullScreenTopmost, 0);
+  EXPECT_EQ(viewer().CommandsTo(Window::Video), std::vector<int>{40001});
+  EXPECT_TRUE(viewer().IsFullScreen());
+  Command(1031);
+  EXPECT_FALSE(IsTopmost(video));
+  EXPECT_FALSE(viewer().IsFullScreen());
+  EXPECT_EQ(viewer().CommandsTo(Window::Video), (std::vector<int>{40001, 40001}));
+}
+
+TEST_F(FullScreenCommand, VideoThatWasTopmostStaysTopmost) {
+  HWND video = viewer().VideoWindow();
+  SetWindowPos(video, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  Command(1031);
+  EXPECT_EQ(plugin().fullScreenTopmost, 1);
+  Command(1031);
+  EXPECT_TRUE(IsTopmost(video));
+}
+
+TEST_F(FullScreenCommand, HiddenVideoIsRestoredFirst) {
+  HWND video = viewer().VideoWindow();
+  plugin().HideHostWindow(video);
+  ASSERT_FALSE(IsWindowVisible(video));
+  Command(1031);
+  EXPECT_TRUE(IsWindowVisible(video));
+  EXPECT_EQ(viewer().CommandsTo(Window::Video), std::vector<int>{40001});
+}
+
+TEST_F(FullScreenCommand, WithoutVideoWindowNothingHappens) {
+  plugin().hostVideoWindow = nullptr;
+  Command(1031);
+  EXPECT_TRUE(viewer().Received().empty());
+}
+
+// ---- Identifier decoding and small commands ----
+
+using CommandDecoding = CommandTable;
+
+TEST_F(CommandDecoding, ChannelRangeComparesTheWholeParameter) {
+  Command(MAKEWPARAM(1020, BN_CLICKED + 1));
+  EXPECT_TRUE(viewer().Received().empty());
+  Command(1020);
+  EXPECT_EQ(viewer().CommandsTo(Window::Remote), std::vector<int>{standin::kChannelButtonIds[1]});
+}
+
+TEST_F(CommandDecoding, RestoreAllUsesTheLowWordOnly) {
+  plugin().HideAllHostWindows();
+  ASSERT_FALSE(IsWindowVisible(viewer().MainWindow()));
+  Command(MAKEWPARAM(1007, 1));
+  EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
+  EXPECT_TRUE(IsWindowVisible(viewer().RemoteWindow()));
+}
+
+TEST_F(CommandDecoding, HideAllHidesEveryListedWindow) {
+  Command(1008);
+  for (int i = 0; i < plugin().hostWindows.count; ++i) EXPECT_FALSE(IsWindowVisible(plugin().hostWindows.window[i]));
+}
+
+TEST_F(CommandDecoding, UnknownIdentifiersChangeNothing) {
+  for (WPARAM id : {WPARAM(0), WPARAM(2), WPARAM(1006), WPARAM(1015), WPARAM(1016), WPARAM(1036), WPARAM(1999),
+                    WPARAM(2000 + 4), WPARAM(2100), WPARAM(0xFFFF), WPARAM(MAKEWPARAM(2000, 1))}) {
+    Command(id, reinterpret_cast<LPARAM>(viewer().MainWindow()));
+  }
+  EXPECT_TRUE(viewer().Received().empty());
+  EXPECT_EQ(plugin().autoDispStatus, 1);
+  EXPECT_EQ(plugin().displayCountdown, 0);
+  for (int i = 0; i < plugin().hostWindows.count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().hostWindows.window[i]));
+}
+
+TEST_F(CommandDecoding, AutoDisplayToggleNormalisesOddValues) {
+  Command(1035);
+  EXPECT_EQ(plugin().autoDispStatus, 0);
+  Command(1035);
+  EXPECT_EQ(plugin().autoDispStatus, 1);
+  plugin().autoDispStatus = 5;  // as read from a hand-edited ini file
+  Command(1035);
+  EXPECT_EQ(plugin().autoDispStatus, 0);
+  Command(1035);
+  EXPECT_EQ(plugin().autoDispStatus, 1);
+}
+
+TEST_F(CommandDecoding, OverlayToggleShowsEverythingEvenWithoutPermissionThenHides) {
+  plugin().autoDispStatus = 0;
+  Command(1032);
+  EXPECT_EQ(plugin().displayCountdown, 8);
+  EXPECT_EQ(plugin().contentFlags, kOverlayAll);
+  plugin().recordingStopped = 1;
+  Command(1032);
+  EXPECT_EQ(plugin().displayCountdown, 0);
+  EXPECT_EQ(plugin().contentFlags, 0);
+  EXPECT_EQ(plugin().recordingStopped, 0);
+}
+
+TEST_F(CommandDecoding, MuteCommandsFollowTheCheckBox) {
+  Command(1012);
+  EXPECT_TRUE(viewer().IsMuted());
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1034});
+  EXPECT_EQ(plugin().IsHostMuted(), 1);
+  Command(1013);  // already on: nothing sent
+  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1034});
+  Command(1014);
+  EXPECT_FALSE(viewer().IsMuted());
+  Command(1012);
+  EXPECT_TRUE(viewer().IsMuted());
+}
+
+// ---- Per-window toggles and window handles in lParam ----
+
+using WindowCommands = CommandTable;
+
+TEST_F(WindowCommands, MainWindowItemHidesAndShowsTheMainWindowItself) {
+  Command(2000);
+  EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
+  EXPECT_EQ(plugin().hostWindows.visible[0], 0);
+  Command(2000);
+  EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
+  EXPECT_EQ(plugin().hostWindows.visible[0], 1);
+}
+
+TEST_F(WindowCommands, ToggleFollowsTheLiveStateNotTheStoredFlag) {
+  const int remote = harness.ListIndexOf(viewer().RemoteWindow());
+  ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // hidden by someone else
+  Command(2000 + remote);
+  EXPECT_TRUE(IsWindowVisible(viewer().RemoteWindow()));
+}
+
+TEST_F(WindowCommands, IdentifierAtTheCountDoesNothing) {
+  Command(2000 + plugin().hostWindows.count);
+  for (int i = 0; i < plugin().hostWindows.count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().hostWindows.window[i]));
+}
+
+TEST_F(WindowCommands, HandlesInLParamMustBeListed) {
+  HWND stranger = CreateWindowA("STATIC", "stranger", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+  Command(1011, reinterpret_cast<LPARAM>(stranger));
+  EXPECT_TRUE(IsWindowVisible(stranger));
+  Command(1011, 0);
+  Command(1011, 12345);
+  Command(1011, reinterpret_cast<LPARAM>(viewer().RemoteWindow()));
+  EXPECT_FALSE(IsWindowVisible(viewer().RemoteWindow()));
+  Command(1010, reinterpret_cast<LPARAM>(viewer().RemoteWindow()));
+  EXPECT_TRUE(IsWindowVisible(viewer().RemoteWindow()));
+  DestroyWindow(stranger);
+}
+
+TEST_F(WindowCommands, WindowsDestroyedAfterDiscoveryAreHarmless) {
+  const int programme = harness.ListIndexOf(viewer().ProgrammeWindow());
+  HWND gone = viewer().ProgrammeWindow();
+  DestroyWindow(gone);
+  Command(2000 + programme);
+  Command(2000 + programme);
+  Command(1008);
+  Command(1007);
+  Command(1011, reinterpret_cast<LPARAM>(gone));
+  EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
+}
+
+}  // namespace

@@ -1,0 +1,258 @@
+// The tray icon as the notification area sees it: adding, re-adding after
+// the shell restarts or refused, removing, mouse messages and the tip.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <cstdlib>
+#include <string>
+
+#include "TrayTestSupport.h"
+
+using traytest::FakeShellTray;
+using traytest::PluginHarness;
+using traytest::TrayCall;
+
+namespace {
+
+constexpr char kDefaultTip[] = "Zentu HDTV Player";
+
+HICON MakeIcon(uint8_t pattern) {
+  uint8_t andBits[32];
+  uint8_t xorBits[32];
+  std::memset(andBits, 0, sizeof andBits);
+  std::memset(xorBits, pattern, sizeof xorBits);
+  return CreateIcon(GetModuleHandleA(nullptr), 16, 16, 1, 1, andBits, xorBits);
+}
+
+class TrayIcon : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tray.Create()) << "another notification area answers first";
+    ASSERT_TRUE(harness.Create());
+    normal = MakeIcon(0x00);
+    recording = MakeIcon(0xFF);
+    plugin().normalTrayIcon = normal;
+    plugin().recordingTrayIcon = recording;
+  }
+  void TearDown() override {
+    DestroyIcon(normal);
+    DestroyIcon(recording);
+  }
+  CSamplePlugin& plugin() { return harness.Plugin(); }
+  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  void AddIcon() {
+    plugin().AddTrayIcon(harness.Controller());
+    tray.Clear();
+  }
+
+  FakeShellTray tray;
+  PluginHarness harness;
+  HICON normal = nullptr;
+  HICON recording = nullptr;
+};
+
+// ---- Adding and removing ----
+
+TEST_F(TrayIcon, AddSendsTheWholeIconDataOnce) {
+  plugin().AddTrayIcon(harness.Controller());
+  ASSERT_EQ(tray.Calls().size(), 1u);
+  const TrayCall& add = tray.Calls()[0];
+  EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(add.window, harness.Controller());
+  EXPECT_EQ(add.id, 102u);
+  EXPECT_EQ(add.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(add.callbackMessage, 0x8064u);
+  EXPECT_EQ(add.tip, kDefaultTip);
+  EXPECT_EQ(add.iconBits, tray.BitsOf(normal));
+  EXPECT_NE(add.iconBits, tray.BitsOf(recording));
+  EXPECT_EQ(plugin().trayData.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
+  EXPECT_EQ(plugin().tipIsDefault, 1);
+  EXPECT_EQ(plugin().trayIconAdded, 1);
+  EXPECT_EQ(plugin().trayIconPending, 0);
+}
+
+TEST_F(TrayIcon, ModifyAndDeleteUseTheSameData) {
+  AddIcon();
+  plugin().trayData.hIcon = recording;
+  EXPECT_TRUE(plugin().NotifyTray(NIM_MODIFY));
+  plugin().RemoveTrayIcon();
+  ASSERT_EQ(tray.Calls().size(), 2u);
+  EXPECT_EQ(tray.Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(tray.Calls()[0].iconBits, tray.BitsOf(recording));
+  EXPECT_EQ(tray.Calls()[1].message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(tray.Calls()[1].id, 102u);
+  EXPECT_EQ(tray.Calls()[1].window, harness.Controller());
+}
+
+TEST_F(TrayIcon, NullIconIsStillAdded) {
+  plugin().normalTrayIcon = nullptr;
+  plugin().AddTrayIcon(harness.Controller());
+  ASSERT_EQ(tray.CallsOf(NIM_ADD).size(), 1u);
+  EXPECT_TRUE(tray.CallsOf(NIM_ADD)[0].iconBits.empty());
+}
+
+// ---- The shell restarting or refusing ----
+
+TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainWithItsCurrentLook) {
+  AddIcon();
+  EXPECT_EQ(plugin().taskbarCreatedMessage, RegisterWindowMessageA("TaskbarCreated"));
+  // The icon switched to recording and the tip was composed before the restart.
+  plugin().trayData.hIcon = recording;
+  std::strcpy(plugin().trayData.szTip, "composed");
+  plugin().tipIsDefault = 0;
+  SendMessageA(harness.Controller(), plugin().taskbarCreatedMessage, 0, 0);
+  ASSERT_EQ(tray.Calls().size(), 1u);
+  const TrayCall& again = tray.Calls()[0];
+  EXPECT_EQ(again.message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(again.id, 102u);
+  EXPECT_EQ(again.callbackMessage, 0x8064u);
+  EXPECT_EQ(again.tip, "composed");
+  EXPECT_EQ(again.iconBits, tray.BitsOf(recording));
+}
+
+TEST_F(TrayIcon, TaskbarCreatedBeforeTheIconExistsAddsNothing) {
+  plugin().taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+  SendMessageA(harness.Controller(), plugin().taskbarCreatedMessage, 0, 0);
+  plugin().OnTaskbarCreated();
+  EXPECT_TRUE(tray.Calls().empty());
+}
+
+TEST_F(TrayIcon, RefusedAddIsRetriedOnEveryTickUntilAccepted) {
+  tray.SetAccepting(false);
+  plugin().AddTrayIcon(harness.Controller());
+  EXPECT_EQ(plugin().trayIconPending, 1);
+  EXPECT_EQ(plugin().trayIconAdded, 0);
+  plugin().discoveryCountdown = 0;  // the list is already built
+  plugin().monitorTimerId = kMonitorTimerId;
+  plugin().OnMonitorTick(harness.Controller());
+  EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 2u);
+  EXPECT_EQ(plugin().trayIconPending, 1);
+
+  tray.SetAccepting(true);
+  plugin().OnMonitorTick(harness.Controller());
+  EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
+  EXPECT_EQ(plugin().trayIconPending, 0);
+  EXPECT_EQ(plugin().trayIconAdded, 1);
+  EXPECT_EQ(tray.CallsOf(NIM_ADD).back().tip, kDefaultTip);
+
+  plugin().OnMonitorTick(harness.Controller());
+  EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
+}
+
+TEST_F(TrayIcon, RestartThatRefusesIsRetriedLater) {
+  AddIcon();
+  tray.SetAccepting(false);
+  plugin().OnTaskbarCreated();
+  EXPECT_EQ(plugin().trayIconPending, 1);
+  tray.SetAccepting(true);
+  plugin().RetryTrayIconIfPending();
+  EXPECT_EQ(plugin().trayIconAdded, 1);
+  EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 2u);
+}
+
+TEST_F(TrayIcon, RemovingStopsTheRetries) {
+  tray.SetAccepting(false);
+  plugin().AddTrayIcon(harness.Controller());
+  plugin().RemoveTrayIcon();
+  tray.Clear();
+  tray.SetAccepting(true);
+  plugin().RetryTrayIconIfPending();
+  plugin().OnTaskbarCreated();
+  EXPECT_TRUE(tray.Calls().empty());
+}
+
+// ---- Mouse messages ----
+
+TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
+  AddIcon();
+  plugin().HideAllHostWindows();
+  for (LPARAM mouse : {LPARAM(WM_LBUTTONDOWN), LPARAM(WM_LBUTTONUP), LPARAM(WM_MOUSEMOVE), LPARAM(WM_RBUTTONUP)}) {
+    SendMessageA(harness.Controller(), kTrayCallbackMessage, kTrayIconId, mouse);
+  }
+  EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
+  EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 4u);  // a composed tip is rewritten every time
+  SendMessageA(harness.Controller(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+  for (int i = 0; i < plugin().hostWindows.count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().hostWindows.window[i]));
+}
+
+// ---- The tip ----
+
+class TrayTip : public TrayIcon {
+ protected:
+  void Hide(HWND window) { plugin().HideHostWindow(window); }
+  std::string PluginTip() { return plugin().trayData.szTip; }
+  std::string LastModifyTip() {
+    auto modifies = tray.CallsOf(NIM_MODIFY);
+    return modifies.empty() ? std::string("<none>") : modifies.back().tip;
+  }
+};
+
+TEST_F(TrayTip, BothHiddenGivesProgrammeStatusCutAt127Bytes) {
+  AddIcon();
+  viewer().SetProgrammeText(std::string(100, 'P').c_str());
+  viewer().SetStatusText(std::string(80, 'S').c_str());
+  Hide(viewer().MainWindow());
+  Hide(viewer().ProgrammeWindow());
+  plugin().RefreshTrayTip();
+  const std::string expected = (std::string(74, 'P') + "\r\n" + std::string(80, 'S')).substr(0, 127);
+  EXPECT_EQ(PluginTip(), expected);
+  EXPECT_EQ(LastModifyTip(), expected);
+  EXPECT_EQ(plugin().tipIsDefault, 0);
+}
+
+TEST_F(TrayTip, OnlyMainHiddenGivesTheTitleAndTheStatus) {
+  AddIcon();
+  viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
+  Hide(viewer().MainWindow());
+  plugin().RefreshTrayTip();
+  EXPECT_EQ(LastModifyTip(), "Zentu HDTV Player\r\n25.3dB 0 0 0 00:00 0 01:05:09");
+}
+
+TEST_F(TrayTip, OnlyProgrammeHiddenGivesUpTo119Bytes) {
+  AddIcon();
+  viewer().SetProgrammeText(std::string(200, 'Q').c_str());
+  Hide(viewer().ProgrammeWindow());
+  plugin().RefreshTrayTip();
+  EXPECT_EQ(PluginTip(), std::string(119, 'Q'));
+  EXPECT_EQ(LastModifyTip(), std::string(119, 'Q'));
+}
+
+TEST_F(TrayTip, CutIsByteWiseAndMaySplitADoubleByteCharacter) {
+  AddIcon();
+  std::string status = "x";  // 19 + 1 bytes before the double-byte run
+  for (int i = 0; i < 60; ++i) status += "\x98\x5e";  // "録" 60 times
+  viewer().SetStatusText(status.c_str());
+  Hide(viewer().MainWindow());
+  plugin().RefreshTrayTip();
+  const std::string tip = PluginTip();
+  ASSERT_EQ(tip.size(), 127u);
+  EXPECT_EQ(tip.substr(0, 20), "Zentu HDTV Player\r\nx");
+  EXPECT_EQ(static_cast<uint8_t>(tip[126]), 0x98);  // a lone lead byte at the end
+}
+
+TEST_F(TrayTip, AllVisibleReturnsToTheDefaultOnceThenSendsNothing) {
+  AddIcon();
+  plugin().RefreshTrayTip();  // default already: nothing to send
+  EXPECT_TRUE(tray.Calls().empty());
+  Hide(viewer().MainWindow());
+  plugin().RefreshTrayTip();
+  plugin().RestoreAllHostWindows();
+  tray.Clear();
+  plugin().RefreshTrayTip();
+  plugin().RefreshTrayTip();
+  ASSERT_EQ(tray.Calls().size(), 1u);
+  EXPECT_EQ(tray.Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(tray.Calls()[0].tip, kDefaultTip);
+  EXPECT_EQ(plugin().tipIsDefault, 1);
+}
+
+TEST_F(TrayTip, UnlistedWindowsGiveTheDefault) {
+  AddIcon();
+  for (int i = 0; i < plugin().hostWindows.count; ++i) std::free(plugin().hostWindows.title[i]);
+  plugin().hostWindows.count = 0;
+  plugin().tipIsDefault = 0;
+  plugin().RefreshTrayTip();
+  EXPECT_EQ(LastModifyTip(), kDefaultTip);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+// The tray pop-up menu as the user sees it: a watcher thread reads the open
+// menu's items (texts, ids, check marks, grays) and closes it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "TrayTestSupport.h"
+
+using traytest::MenuItem;
+using traytest::MenuSeen;
+using traytest::PluginHarness;
+
+namespace {
+
+// Shift_JIS menu texts.
+const char kCloseText[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";                        // ZentuViewの終了
+const char kOperations[] = "\x91\x80\x8d\xec";                                          // 操作
+const char kRecordStart[] = "\x98\x5e\x89\xe6\x8a\x4a\x8e\x6e";                         // 録画開始
+const char kRecordingTime[] = "\x98\x5e\x89\xe6\x92\x86(01:05:09)";                     // 録画中(01:05:09)
+const char kHideAll[] = "\x91\x53\x82\xc4\x82\xcc\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xf0\x89\x42\x82\xb7";
+
+standin::Options NamedChannels() {
+  standin::Options options;
+  for (int i = 0; i < standin::kChannelCount; ++i) options.channelNames[i] = "Station" + std::to_string(i + 1);
+  options.channelNames[2].clear();  // CH3 has no channel
+  return options;
+}
+
+class TrayMenu : public ::testing::Test {
+ protected:
+  explicit TrayMenu(const standin::Options& options = NamedChannels()) : harness(options) {}
+  void SetUp() override {
+    ASSERT_TRUE(harness.Create());
+    HMENU probe = LoadMenuA(GetModuleHandleA(nullptr), "IDR_POPUP");
+    if (!probe) GTEST_SKIP() << "menu resource not linked";
+    DestroyMenu(probe);
+  }
+  CSamplePlugin& plugin() { return harness.Plugin(); }
+  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  MenuSeen Show() {
+    MenuSeen seen;
+    auto watcher = traytest::ReadAndCloseMenu(&seen);
+    plugin().ShowTrayMenu(harness.Controller());
+    watcher->Join();
+    return seen;
+  }
+  PluginHarness harness;
+};
+
+TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
+  const MenuSeen seen = Show();
+  ASSERT_TRUE(seen.shown);
+  const auto& items = seen.items;
+  const int windows = plugin().hostWindows.count;
+  ASSERT_EQ(static_cast<int>(items.size()), 7 + windows);
+  EXPECT_EQ(items[0].id, 1009u);
+  EXPECT_EQ(items[0].text, kCloseText);
+  EXPECT_TRUE(items[1].separator);
+  EXPECT_EQ(items[2].text, kOperations);
+  EXPECT_FALSE(items[2].submenu.empty());
+  EXPECT_TRUE(items[3].separator);
+  for (int i = 0; i < windows; ++i) {
+    EXPECT_EQ(items[4 + i].id, 2000u + i);
+    EXPECT_EQ(items[4 + i].text, plugin().hostWindows.title[i]);
+    EXPECT_TRUE(items[4 + i].checked);
+  }
+  EXPECT_EQ(items[4].text, "Zentu HDTV Player");
+  EXPECT_TRUE(items[4 + windows].separator);
+  EXPECT_EQ(items[5 + windows].id, 1008u);
+  EXPECT_EQ(items[5 + windows].text, kHideAll);
+  EXPECT_EQ(items[6 + windows].id, 1007u);
+}
+
+TEST_F(TrayMenu, WindowItemIsCheckedExactlyWhenTheWindowIsVisibleNow) {
+  ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // the stored flag still says visible
+  const MenuSeen seen = Show();
+  const int remote = harness.ListIndexOf(viewer().RemoteWindow());
+  ASSERT_NE(seen.Find(2000 + remote), nullptr);
+  EXPECT_FALSE(seen.Find(2000 + remote)->checked);
+  EXPECT_TRUE(seen.Find(2000)->checked);
+}
+
+TEST_F(TrayMenu, TwoMenusInARowShowTheSameItems) {
+  const MenuSeen first = Show();
+  const MenuSeen second = Show();
+  ASSERT_TRUE(first.shown && second.shown);
+  ASSERT_EQ(first.items.size(), second.items.size());
+  for (size_t i = 0; i < first.items.size(); ++i) {
+    EXPECT_EQ(first.items[i].text, second.items[i].text);
+    EXPECT_EQ(first.items[i].submenu.size(), second.items[i].submenu.size());
+    if (first.items[i].submenu.empty()) {
+      EXPECT_EQ(first.items[i].id, second.items[i].id);
+    }
+  }
+}
+
+TEST_F(TrayMenu, ClosingWithoutChoicePostsNullAndRunsNoCommand) {
+  Show();
+  PluginHarness::PumpMessages();
+  bool sawNull = false;
+  for (const MSG& m : harness.ControllerMessages()) {
+    EXPECT_NE(m.message, static_cast<UINT>(WM_COMMAND));
+    if (m.message == WM_NULL) sawNull = true;
+  }
+  EXPECT_TRUE(sawNull);
+  EXPECT_TRUE(viewer().Received().empty());
+}
+
+TEST_F(TrayMenu, IdleViewerShowsRecordStartAndGraysStop) {
+  const MenuSeen seen = Show();
+  ASSERT_NE(seen.Find(1017), nullptr);
+  EXPECT_EQ(seen.Find(1017)->text, kRecordStart);
+  EXPECT_FALSE(seen.Find(1017)->checked);
+  EXPECT_FALSE(seen.Find(1017)->grayed);
+  EXPECT_TRUE(seen.Find(1018)->grayed);
+  EXPECT_FALSE(seen.Find(1012)->checked);
+}
+
+TEST_F(TrayMenu, RecordingViewerShowsTheRecordingTime) {
+  viewer().SetRecording(true);
+  viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
+  const MenuSeen seen = Show();
+  ASSERT_NE(seen.Find(1017), nullptr);
+  EXPECT_EQ(seen.Find(1017)->text, kRecordingTime);
+  EXPECT_TRUE(seen.Find(1017)->checked);
+  EXPECT_FALSE(seen.Find(1018)->grayed);
+  // Recording makes the host busy: no tuning.
+  EXPECT_TRUE(seen.Find(1019)->grayed);
+  EXPECT_TRUE(seen.Find(1033)->grayed);
+}
+
+TEST_F(TrayMenu, MissingStatusNumbersReadAsZero) {
+  viewer().SetRecording(true);
+  viewer().SetStatusText("no numbers");
+  const MenuSeen seen = Show();
+  EXPECT_EQ(seen.Find(1017)->text, "\x98\x5e\x89\xe6\x92\x86(00:00:00)");
+}
+
+TEST_F(TrayMenu, MuteMarkFollowsTheHostCheckBox) {
+  viewer().SetMuted(true);
+  EXPECT_TRUE(Show().Find(1012)->checked);
+}
+
+TEST_F(TrayMenu, ChannelItemsCarryNamesGraysAndTheCurrentMark) {
+  viewer().SetCurrentChannelText("Station5");
+  const MenuSeen seen = Show();
+  for (int i = 0; i < kChannelCount; ++i) {
+    const MenuItem* item = seen.Find(1019 + i);
+    ASSERT_NE(item, nullptr) << i;
+    if (i == 2) {
+      EXPECT_EQ(item->text, "ch3:");
+      EXPECT_TRUE(item->grayed);
+    } else {
+      EXPECT_EQ(item->text, "ch" + std::to_string(i + 1) + ":Station" + std::to_string(i + 1));
+      EXPECT_FALSE(item->grayed) << i;
+    }
+    EXPECT_EQ(item->checked, i == 4) << i;
+  }
+  EXPECT_FALSE(seen.Find(1033)->grayed);
+  EXPECT_FALSE(seen.Find(1034)->grayed);
+}
+
+TEST_F(TrayMenu, BusyRemoteGraysTuningButKeepsTheRecordingItemsIdle) {
+  viewer().SetCurrentChannelText("Station2");
+  viewer().SetBusy(true);
+  const MenuSeen seen = Show();
+  for (int i = 0; i < kChannelCount; ++i) EXPECT_TRUE(seen.Find(1019 + i)->grayed) << i;
+  EXPECT_TRUE(seen.Find(1020)->checked);  // current channel, grayed and checked
+  EXPECT_TRUE(seen.Find(1033)->grayed);
+  EXPECT_TRUE(seen.Find(1034)->grayed);
+  EXPECT_EQ(seen.Find(1017)->text, kRecordStart);
+  EXPECT_TRUE(seen.Find(1018)->grayed);
+}
+
+TEST_F(TrayMenu, OverlayAndAutoDisplayMarks) {
+  plugin().autoDispStatus = 0;
+  MenuSeen seen = Show();
+  EXPECT_FALSE(seen.Find(1032)->checked);
+  EXPECT_FALSE(seen.Find(1035)->checked);
+  plugin().autoDispStatus = 2;
+  plugin().displayCountdown = 3;
+  seen = Show();
+  EXPECT_TRUE(seen.Find(1032)->checked);
+  EXPECT_TRUE(seen.Find(1035)->checked);
+}
+
+TEST_F(TrayMenu, WithoutHostWindowsTheResourceTextsStay) {
+  plugin().hostRemoteWindow = nullptr;
+  plugin().hostMainWindow = nullptr;
+  viewer().SetMuted(true);
+  const MenuSeen seen = Show();
+  for (int i = 0; i < kChannelCount; ++i) {
+    EXPECT_EQ(seen.Find(1019 + i)->text, "CH" + std::to_string(i + 1));
+    EXPECT_TRUE(seen.Find(1019 + i)->grayed);
+  }
+  EXPECT_TRUE(seen.Find(1033)->grayed);
+  EXPECT_FALSE(seen.Find(1012)->checked);
+  EXPECT_TRUE(seen.Find(1018)->grayed);
+}
+
+TEST_F(TrayMenu, EmptyListGivesNoWindowItems) {
+  for (int i = 0; i < plugin().hostWindows.count; ++i) std::free(plugin().hostWindows.title[i]);
+  plugin().hostWindows.count = 0;
+  const MenuSeen seen = Show();
+  ASSERT_EQ(seen.items.size(), 7u);
+  EXPECT_TRUE(seen.items[3].separator);
+  EXPECT_TRUE(seen.items[4].separator);
+}
+
+TEST_F(TrayMenu, RightButtonDownOnTheIconOpensTheMenu) {
+  MenuSeen seen;
+  auto watcher = traytest::ReadAndCloseMenu(&seen);
+  SendMessageA(harness.Controller(), kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
+  watcher->Join();
+  EXPECT_TRUE(seen.shown);
+}
+
+}  // namespace
