@@ -1,0 +1,135 @@
+// ZentuDemoControl: drives a running viewer and its plug-in from outside,
+// for scripts/demo. Every subcommand prints one line and exits 0 on success.
+//
+//   ZentuDemoControl wait-controller SECONDS   wait for the controller window
+//   ZentuDemoControl retitle-programme TITLE   rename the programme window
+//   ZentuDemoControl command ID                WM_COMMAND ID to the controller
+//   ZentuDemoControl overlay                   overlay visibility and rectangle
+//   ZentuDemoControl video                     video window rectangle
+//   ZentuDemoControl resize-video W H           resize the video window
+//   ZentuDemoControl close-viewer              WM_CLOSE to the viewer
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
+constexpr char kOverlayClass[] = "Zentu_TaskTrayStatus_Class";
+constexpr char kMainTitle[] = "Zentu HDTV Player";
+constexpr char kVideoTitle[] = "Video";
+// "Zentu - 番組情報 -"
+constexpr char kProgrammeTitlePrefix[] = "Zentu - \x94\xD4\x91\x67\x8F\xEE\x95\xF1 -";
+
+struct TitleSearch {
+  const char* prefix;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTitlePrefix(HWND window, LPARAM parameter) {
+  TitleSearch* search = reinterpret_cast<TitleSearch*>(parameter);
+  char title[256] = "";
+  GetWindowTextA(window, title, sizeof title);
+  if (std::strncmp(title, search->prefix, std::strlen(search->prefix)) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindByTitlePrefix(const char* prefix) {
+  TitleSearch search = {prefix, nullptr};
+  EnumWindows(MatchTitlePrefix, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void PrintRect(const char* name, HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  std::printf("%s %s at (%ld,%ld) size %ldx%ld\n", name, IsWindowVisible(window) ? "visible" : "hidden",
+              r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+int WaitController(double seconds) {
+  for (int i = 0; i < static_cast<int>(seconds * 10); ++i) {
+    if (HWND controller = FindWindowA(kControllerClass, nullptr)) {
+      std::printf("controller %p\n", static_cast<void*>(controller));
+      return 0;
+    }
+    Sleep(100);
+  }
+  std::printf("no controller window\n");
+  return 1;
+}
+
+int RetitleProgramme(const char* title) {
+  HWND programme = FindByTitlePrefix(kProgrammeTitlePrefix);
+  if (!programme) {
+    std::printf("no programme window\n");
+    return 1;
+  }
+  // WM_SETTEXT is marshalled across processes; SetWindowTextA is not.
+  SendMessageA(programme, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+  std::printf("programme window retitled\n");
+  return 0;
+}
+
+int Command(int id) {
+  HWND controller = FindWindowA(kControllerClass, nullptr);
+  if (!controller) {
+    std::printf("no controller window\n");
+    return 1;
+  }
+  SendMessageA(controller, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  std::printf("command %d sent\n", id);
+  return 0;
+}
+
+int Show(const char* className, const char* title, const char* name) {
+  HWND window = FindWindowA(className, title);
+  if (!window) {
+    std::printf("no %s window\n", name);
+    return 1;
+  }
+  PrintRect(name, window);
+  return 0;
+}
+
+int ResizeVideo(int width, int height) {
+  HWND video = FindWindowA(nullptr, kVideoTitle);
+  if (!video) {
+    std::printf("no video window\n");
+    return 1;
+  }
+  SetWindowPos(video, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PrintRect("video", video);
+  return 0;
+}
+
+int CloseViewer() {
+  HWND main = FindWindowA(nullptr, kMainTitle);
+  if (!main) {
+    std::printf("no viewer window\n");
+    return 1;
+  }
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  std::printf("WM_CLOSE posted to the viewer\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "wait-controller") == 0) return WaitController(std::atof(argv[2]));
+  if (argc >= 3 && std::strcmp(argv[1], "retitle-programme") == 0) return RetitleProgramme(argv[2]);
+  if (argc >= 3 && std::strcmp(argv[1], "command") == 0) return Command(std::atoi(argv[2]));
+  if (argc >= 2 && std::strcmp(argv[1], "overlay") == 0) return Show(kOverlayClass, nullptr, "overlay");
+  if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return Show(nullptr, kVideoTitle, "video");
+  if (argc >= 4 && std::strcmp(argv[1], "resize-video") == 0) return ResizeVideo(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc >= 2 && std::strcmp(argv[1], "close-viewer") == 0) return CloseViewer();
+  std::printf("usage: ZentuDemoControl wait-controller SECONDS | retitle-programme TITLE | command ID |\n"
+              "                        overlay | video | resize-video W H | close-viewer\n");
+  return 2;
+}
