@@ -5,6 +5,7 @@
 #include <ctime>
 #include <vector>
 
+#include "HostText.h"
 #include "OverlayLayout.h"
 #include "PsiCollector.h"
 #include "SamplePlugin.h"
@@ -61,19 +62,6 @@ void DrawItem(HDC dc, HBRUSH eraser, const OverlayItemLayout& layout, const char
   DeleteObject(font);
 }
 
-// Position just after the fourth number of a status-bar text (a number is a
-// run of digits and points that starts with a digit), or null.
-const char* EndOfFourthNumber(const char* text) {
-  const char* p = text;
-  for (int count = 0; count < 4; ++count) {
-    while (*p != '\0' && (*p < '0' || *p > '9')) ++p;
-    if (*p == '\0') return nullptr;
-    while ((*p >= '0' && *p <= '9') || *p == '.') ++p;
-    if (*p == '\0') return nullptr;
-  }
-  return p;
-}
-
 void PaintChannelItem(CSamplePlugin& plugin, HDC dc, HBRUSH eraser, int height) {
   if (!plugin.hostRemoteWindow) return;
   char name[kWindowTextSize] = "";
@@ -87,7 +75,8 @@ void PaintStatusBarItem(CSamplePlugin& plugin, HDC dc, HBRUSH eraser, int height
   if (!statusBar) return;
   char text[kWindowTextSize] = "";
   GetWindowTextA(statusBar, text, sizeof text);
-  if (char* end = const_cast<char*>(EndOfFourthNumber(text))) *end = '\0';
+  // The status text is shown up to the end of its fourth number.
+  if (const char* end = hosttext::FindEndOfFourthNumber(text)) text[end - text] = '\0';
   OverlayItemLayout layout;
   if (!StatusBarItemLayout(height, std::strlen(text), &layout)) return;
   DrawItem(dc, eraser, layout, text, nullptr);
