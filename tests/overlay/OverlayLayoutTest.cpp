@@ -84,11 +84,6 @@ TEST(OverlayPlacement, NarrowVideoHasNoMargin) {
 
 // ---- Item rectangles ----
 
-TEST(OverlayItems, PaintOrderIsChannelStatusProgrammeRecordingClock) {
-  const int32_t expected[] = {0x01, 0x04, 0x08, 0x02, 0x10};
-  for (int i = 0; i < kOverlayItemCount; ++i) EXPECT_EQ(expected[i], kOverlayPaintOrder[i]);
-}
-
 TEST(OverlayItems, DivisionsTruncateInTheWrittenOrder) {
   // (H/8)*12 is not 12*H/8: 100/8 = 12, so 144 and not 150.
   EXPECT_EQ(144, OverlayTextColumn(100));
@@ -326,10 +321,3 @@ TEST(OverlayTexts, StoppedMarkerWinsOverBusyInGreen) {
   EXPECT_EQ(kOverlayBlack, RecordingLabelColour(0, 0));
 }
 
-TEST(OverlayTexts, ClockAndRecordingTimeArePadded) {
-  char text[32];
-  FormatOverlayClock(7, 5, 3, text, sizeof text);
-  EXPECT_STREQ("07:05:03", text);
-  FormatRecordingTime(1, 2, 30, 4, text, sizeof text);
-  EXPECT_STREQ("01:02/30:04", text);
-}

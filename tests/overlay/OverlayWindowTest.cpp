@@ -364,7 +364,9 @@ TEST_F(OverlayPaintTest, ChannelNameIsOutlinedGreenInItsRectangle) {
   // Nothing outside it.
   for (int y = 0; y < canvas.Height(); y += 2)
     for (int x = 0; x < canvas.Width(); x += 2)
-      if (!Inside(item, x, y)) ASSERT_EQ(kSentinel, canvas.At(x, y)) << x << "," << y;
+      if (!Inside(item, x, y)) {
+        ASSERT_EQ(kSentinel, canvas.At(x, y)) << x << "," << y;
+      }
 }
 
 TEST_F(OverlayPaintTest, EachItemStaysInItsRectangleAndAllAreErasedGrey) {
@@ -392,7 +394,9 @@ TEST_F(OverlayPaintTest, EachItemStaysInItsRectangleAndAllAreErasedGrey) {
     for (int x = 0; x < canvas.Width(); ++x) {
       bool inItem = Inside(barRect, x, y);
       for (const RECT& item : items) inItem = inItem || Inside(item, x, y);
-      if (!inItem) ASSERT_EQ(kSentinel, canvas.At(x, y)) << x << "," << y;
+      if (!inItem) {
+        ASSERT_EQ(kSentinel, canvas.At(x, y)) << x << "," << y;
+      }
     }
 }
 
