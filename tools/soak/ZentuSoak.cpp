@@ -378,8 +378,22 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
   // Drain what the closed windows left in the queue.
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
   if (index % 2 == 1) {
+    HMODULE unloaded = s.module;
     FreeLibrary(s.module);
     s.module = nullptr;
+    // Window classes registered by a DLL outlive it unless it unregisters
+    // them; a class left behind keeps a window procedure that points into
+    // the unloaded code, and the next load would reuse it.
+    static const char* const kClasses[] = {kControllerClass, "Zentu_TaskTrayStatus_Class",
+                                           "Zentu_TaskTrayPanel_Class"};
+    for (const char* name : kClasses) {
+      WNDCLASSEXA info{};
+      info.cbSize = sizeof info;
+      if (GetClassInfoExA(unloaded, name, &info)) {
+        std::printf("window class %s is still registered after the DLL was unloaded\n", name);
+        return false;
+      }
+    }
   }
   return true;
 }
