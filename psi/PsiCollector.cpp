@@ -89,10 +89,7 @@ bool SectionBuffer::Append(const uint8_t* bytes, uint32_t n) {
   return true;
 }
 
-void PsiCollector::IntakePacket(const uint8_t* packet) {
-  // Filler PIDs are dropped before the lock: a header decode and a compare.
-  const uint16_t pid = static_cast<uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]);
-  if (pid != kPidNit && pid != kPidSdt && pid != kPidEit && pid != kPidTot) return;
+void PsiCollector::IntakeInformationPacket(const uint8_t* packet) {
   if (stopped_.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> lock(mutex_);
   if (stopped_.load(std::memory_order_relaxed)) return;

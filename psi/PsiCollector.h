@@ -86,8 +86,11 @@ class PsiCollector {
   PsiCollector& operator=(const PsiCollector&) = delete;
 
   // One 188-byte packet. Packets of PIDs other than NIT, SDT, EIT and TOT
-  // cost a header decode and never take the lock.
-  void IntakePacket(const uint8_t* packet);
+  // cost a PID decode and compare here, inline, and never take the lock.
+  void IntakePacket(const uint8_t* packet) {
+    const unsigned pid = static_cast<unsigned>((packet[1] & 0x1F) << 8 | packet[2]);
+    if (pid - kPidNit <= kPidTot - kPidNit && pid != kPidTot - 1) IntakeInformationPacket(packet);
+  }
   // Empties every existing section buffer (counters and blocks stay).
   void ResetSectionFills();
   // FindOrAddService and, unless the table is full, stores the host value.
@@ -120,6 +123,7 @@ class PsiCollector {
   int32_t clockHour = 0, clockMinute = 0, clockSecond = 0;
 
  private:
+  void IntakeInformationPacket(const uint8_t* packet);
   void IntakeLocked(const uint8_t* packet, const TsHeader& header);
   void TakeSectionPacket(const TsHeader& header, const uint8_t* packet);
   void ParseBufferedSection(uint16_t pid);

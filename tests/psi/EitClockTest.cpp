@@ -76,6 +76,21 @@ TEST(SectionCrc, IntactSectionChecksToZero) {
   EXPECT_EQ(SectionCrc32(check, sizeof check), 0x0376E6E7u);  // CRC-32/MPEG-2 check value
 }
 
+TEST(SectionCrc, AgreesWithABitwiseCrcForEveryLengthAndAlignment) {
+  Bytes data(600);
+  uint32_t state = 12345;
+  for (uint8_t& byte : data) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<uint8_t>(state >> 16);
+  }
+  for (size_t offset = 0; offset < 8; ++offset) {
+    for (size_t length = 0; length + offset <= data.size(); length += (length < 40 ? 1 : 37)) {
+      ASSERT_EQ(SectionCrc32(data.data() + offset, length), tsmux::Crc32Mpeg2(data.data() + offset, length))
+          << offset << " " << length;
+    }
+  }
+}
+
 TEST(Clock, WellFormedTotSetsTheClock) {
   PsiCollector collector;
   const Bytes packet = TotPacket(0xD4CE, 21, 30, 45);
