@@ -72,6 +72,16 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   EXPECT_EQ(items[6 + windows].id, 1007u);
 }
 
+TEST_F(TrayMenu, OpensAboveAndLeftOfTheCursor) {
+  ASSERT_TRUE(SetCursorPos(700, 600));
+  const MenuSeen seen = Show();
+  ASSERT_TRUE(seen.shown);
+  EXPECT_EQ(seen.rect.right, 700);
+  EXPECT_EQ(seen.rect.bottom, 600);
+  EXPECT_LT(seen.rect.left, 700);
+  EXPECT_LT(seen.rect.top, 600);
+}
+
 TEST_F(TrayMenu, WindowItemIsCheckedExactlyWhenTheWindowIsVisibleNow) {
   ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // the stored flag still says visible
   const MenuSeen seen = Show();

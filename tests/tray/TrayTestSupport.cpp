@@ -307,6 +307,7 @@ std::unique_ptr<ModalWatcher> ReadAndCloseMenu(MenuSeen* seen) {
     auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
     if (menu) {
       seen->shown = true;
+      GetWindowRect(menuWindow, &seen->rect);
       ReadMenu(menu, &seen->items);
     }
     PostMessageA(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);

@@ -122,6 +122,7 @@ struct MenuItem {
 };
 struct MenuSeen {
   bool shown = false;
+  RECT rect = {};  // the menu window on the screen
   std::vector<MenuItem> items;
   const MenuItem* Find(UINT id) const;  // searches the sub-menus too
 };
