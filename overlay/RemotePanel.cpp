@@ -45,6 +45,7 @@ void CSamplePlugin::CreateRemotePanel(HWND ownerWindow) {
                                 kPanelY, kPanelWidth, kPanelHeight, ownerWindow, nullptr,
                                 g_moduleInstance, nullptr);
   if (remotePanel) {
+    SetClassLongPtrA(remotePanel, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(greyBrush));
     ShowWindow(remotePanel, SW_HIDE);
     UpdateWindow(remotePanel);
   }

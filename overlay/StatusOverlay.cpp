@@ -196,6 +196,9 @@ void CSamplePlugin::CreateStatusOverlay(HWND ownerWindow) {
                                   kOverlayX, kOverlayY, kOverlayWidth, kOverlayHeight,
                                   ownerWindow, nullptr, g_moduleInstance, nullptr);
   if (overlayWindow) {
+    // A class left registered by an earlier controller still names that
+    // controller's brush, deleted with its overlay: point it at ours.
+    SetClassLongPtrA(overlayWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(greyBrush));
     ShowWindow(overlayWindow, SW_HIDE);
     UpdateWindow(overlayWindow);
   }
@@ -275,6 +278,11 @@ void CSamplePlugin::PaintStatusOverlay(HWND overlay, HDC dc) {
   }
   SelectObject(dc, previousBrush);
   DeleteObject(eraser);
+}
+
+void UnregisterOnScreenWindowClasses() {
+  UnregisterClassA(kPanelClass, g_moduleInstance);
+  UnregisterClassA(kOverlayClass, g_moduleInstance);
 }
 
 LRESULT CALLBACK StatusOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -200,6 +200,9 @@ extern int32_t g_lastServiceId;
 INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK StatusOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK RemotePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Unregisters the overlay's and the panel's window classes once both windows
+// are destroyed: a class registered by a DLL outlives the DLL otherwise.
+void UnregisterOnScreenWindowClasses();
 
 // Window classes, messages and ids shared by the plug-in's windows.
 constexpr char kControllerClass[] = "Zentu_TaskTray_Class";

@@ -135,8 +135,7 @@ class OverlayTest : public ::testing::Test {
       for (char*& title : plugin_->hostWindows.title) title = nullptr;
       delete plugin_;
     }
-    UnregisterClassA(kOverlayClass, g_moduleInstance);
-    UnregisterClassA(kPanelClass, g_moduleInstance);
+    UnregisterOnScreenWindowClasses();
     DestroyWindow(controller_);
     delete viewer_;
     g_currentPlugin = nullptr;
@@ -321,6 +320,32 @@ TEST_F(OverlayShowTest, ShowCommandTogglesAllItemsRegardlessOfTheSetting) {
   EXPECT_FALSE(IsWindowVisible(Overlay()));
   EXPECT_EQ(0, plugin_->displayCountdown);
   EXPECT_EQ(0, plugin_->contentFlags);
+}
+
+TEST_F(OverlayShowTest, ClassesAreUnregisteredAfterTheWindows) {
+  DestroyWindow(plugin_->remotePanel);
+  DestroyWindow(plugin_->overlayWindow);
+  plugin_->remotePanel = nullptr;
+  EXPECT_EQ(nullptr, plugin_->overlayWindow);  // cleared by its own destruction
+  EXPECT_EQ(nullptr, plugin_->greyBrush);
+  UnregisterOnScreenWindowClasses();
+  WNDCLASSEXA info = {};
+  info.cbSize = sizeof info;
+  EXPECT_FALSE(GetClassInfoExA(g_moduleInstance, kOverlayClass, &info));
+  EXPECT_FALSE(GetClassInfoExA(g_moduleInstance, kPanelClass, &info));
+}
+
+TEST_F(OverlayShowTest, ASecondControllerPaintsWithItsOwnBrush) {
+  // The first overlay goes, its class stays registered with a deleted brush.
+  DestroyWindow(plugin_->remotePanel);
+  DestroyWindow(plugin_->overlayWindow);
+  plugin_->CreateStatusOverlay(controller_);
+  plugin_->CreateRemotePanel(controller_);
+  ASSERT_NE(nullptr, plugin_->greyBrush);
+  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(plugin_->greyBrush),
+            GetClassLongPtrA(plugin_->overlayWindow, GCLP_HBRBACKGROUND));
+  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(plugin_->greyBrush),
+            GetClassLongPtrA(plugin_->remotePanel, GCLP_HBRBACKGROUND));
 }
 
 // ---- Painting ----
