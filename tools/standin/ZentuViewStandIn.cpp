@@ -112,6 +112,9 @@ class Streamer {
 
   uint64_t PacketsSent() const { return packets_; }
   uint64_t Calls() const { return calls_; }
+  // Milliseconds the first whole pass over the file took, or -1.
+  double FirstPassMs() const { return firstPassMs_; }
+  size_t FilePackets() const { return data_.size() / kPacketSize; }
 
  private:
   void Run() {
@@ -133,6 +136,9 @@ class Streamer {
           }
         }
       }
+      if (firstPassMs_ < 0 && !stop_) {
+        firstPassMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+      }
     } while (settings_.loop && !stop_ && !data_.empty());
   }
 
@@ -143,6 +149,7 @@ class Streamer {
   std::atomic<bool> stop_{false};
   std::atomic<uint64_t> packets_{0};
   std::atomic<uint64_t> calls_{0};
+  std::atomic<double> firstPassMs_{-1};
 };
 
 HWND g_mainWindow = nullptr;
@@ -259,6 +266,10 @@ int main(int argc, char** argv) {
   std::printf("streamed %llu packets in %llu calls\n",
               static_cast<unsigned long long>(streamer.PacketsSent()),
               static_cast<unsigned long long>(streamer.Calls()));
+  if (streamer.FirstPassMs() >= 0) {
+    std::printf("first pass over the file: %zu packets in %.1f ms\n", streamer.FilePackets(),
+                streamer.FirstPassMs());
+  }
   Slot<DestroyFn>(plugin, kSlotDestroy)(plugin, 1);
   std::printf("plug-in deleted; host quit calls %d\n", host.QuitCount());
   g_viewer = nullptr;
