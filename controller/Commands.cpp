@@ -1,34 +1,9 @@
 // The controller window's command table: every WM_COMMAND the controller
 // receives, from its tray menu or from any other sender, runs through here.
-#include <cstdio>
-
 #include "SamplePlugin.h"
+#include "TrayRoutines.h"
 
 namespace {
-
-// Command identifiers (low word of wParam).
-enum ControllerCommand : WORD {
-  kCmdRestoreAll = 1007,
-  kCmdHideAll = 1008,
-  kCmdCloseViewer = 1009,
-  kCmdRestoreWindow = 1010,
-  kCmdHideWindow = 1011,
-  kCmdToggleMute = 1012,
-  kCmdMuteOn = 1013,
-  kCmdMuteOff = 1014,
-  kCmdRecordStart = 1017,
-  kCmdRecordStop = 1018,
-  kCmdFullScreen = 1031,
-  kCmdToggleOverlay = 1032,
-  kCmdChannelUp = 1033,
-  kCmdChannelDown = 1034,
-  kCmdToggleAutoDisp = 1035,
-};
-
-// Ranges compared against the whole wParam.
-constexpr WPARAM kFirstChannelCommand = 1019;
-constexpr WPARAM kLastChannelCommand = 1030;
-constexpr WPARAM kFirstWindowCommand = 2000;
 
 // SelectChannel requests for the next and the previous channel.
 constexpr int32_t kNextChannel = -2;
@@ -49,11 +24,6 @@ constexpr int32_t kToggleOverlaySeconds = 8;
 constexpr char kHostMainTitle[] = "Zentu HDTV Player";
 // "リモコンっぽい物"
 constexpr char kHostRemoteTitle[] = "\x83\x8a\x83\x82\x83\x52\x83\x93\x82\xc1\x82\xdb\x82\xa2\x95\xa8";
-// "「%s」が録画を実行しています。\r\nZentuViewを終了してもいいですか?"
-constexpr char kCloseQuestionFormat[] =
-    "\x81\x75%s\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42"
-    "\r\nZentuView"
-    "\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xa2\x82\xa2\x82\xc5\x82\xb7\x82\xa9?";
 // "ZentuViewの終了"
 constexpr char kCloseQuestionCaption[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";
 
@@ -76,31 +46,27 @@ void CallHostQuit(void* hostInterface) {
 }  // namespace
 
 void CSamplePlugin::OnCommand(HWND controller, WPARAM wParam, LPARAM lParam) {
-  if (wParam >= kFirstChannelCommand && wParam <= kLastChannelCommand) {
-    SelectChannel(static_cast<int32_t>(wParam - kFirstChannelCommand));
-    return;
-  }
-  if (wParam >= kFirstWindowCommand && wParam - kFirstWindowCommand < static_cast<WPARAM>(hostWindows.count)) {
-    ToggleHostWindowByIndex(static_cast<int32_t>(wParam - kFirstWindowCommand));
-    return;
-  }
-  switch (LOWORD(wParam)) {
-    case kCmdRestoreAll: RestoreAllHostWindows(); break;
-    case kCmdHideAll: HideAllHostWindows(); break;
-    case kCmdCloseViewer: CloseViewer(controller); break;
-    case kCmdRestoreWindow: RestoreHostWindow(reinterpret_cast<HWND>(lParam)); break;
-    case kCmdHideWindow: HideHostWindow(reinterpret_cast<HWND>(lParam)); break;
-    case kCmdToggleMute: SetHostMute(IsHostMuted() ? 0 : 1); break;
-    case kCmdMuteOn: SetHostMute(1); break;
-    case kCmdMuteOff: SetHostMute(0); break;
-    case kCmdRecordStart: StartRecording(); break;
-    case kCmdRecordStop: StopRecording(); break;
-    case kCmdFullScreen: ToggleFullScreen(); break;
-    case kCmdToggleOverlay: ToggleStatusOverlay(); break;
-    case kCmdChannelUp: SelectChannel(kNextChannel); break;
-    case kCmdChannelDown: SelectChannel(kPreviousChannel); break;
-    case kCmdToggleAutoDisp: autoDispStatus = autoDispStatus == 0 ? 1 : 0; break;
-    default: break;  // anything else, including 2, 1015 and 1016, does nothing
+  const DecodedCommand command = DecodeControllerCommand(wParam, hostWindows.count);
+  HWND windowInLParam = reinterpret_cast<HWND>(lParam);
+  switch (command.kind) {
+    case CommandKind::kRestoreAll: RestoreAllHostWindows(); break;
+    case CommandKind::kHideAll: HideAllHostWindows(); break;
+    case CommandKind::kCloseViewer: CloseViewer(controller); break;
+    case CommandKind::kRestoreWindow: RestoreHostWindow(windowInLParam); break;
+    case CommandKind::kHideWindow: HideHostWindow(windowInLParam); break;
+    case CommandKind::kToggleMute: SetHostMute(IsHostMuted() ? 0 : 1); break;
+    case CommandKind::kMuteOn: SetHostMute(1); break;
+    case CommandKind::kMuteOff: SetHostMute(0); break;
+    case CommandKind::kRecordStart: StartRecording(); break;
+    case CommandKind::kRecordStop: StopRecording(); break;
+    case CommandKind::kFullScreen: ToggleFullScreen(); break;
+    case CommandKind::kToggleOverlay: ToggleStatusOverlay(); break;
+    case CommandKind::kChannelUp: SelectChannel(kNextChannel); break;
+    case CommandKind::kChannelDown: SelectChannel(kPreviousChannel); break;
+    case CommandKind::kToggleAutoDisplay: autoDispStatus = autoDispStatus == 0 ? 1 : 0; break;
+    case CommandKind::kChannel: SelectChannel(command.index); break;
+    case CommandKind::kWindowToggle: ToggleHostWindowByIndex(command.index); break;
+    case CommandKind::kNone: break;
   }
 }
 
@@ -123,7 +89,7 @@ void CSamplePlugin::CloseViewer(HWND controller) {
   }
   if (name) {
     char question[kPathSize];
-    std::snprintf(question, sizeof question, kCloseQuestionFormat, name);
+    FormatCloseQuestion(name, question, sizeof question);
     if (MessageBoxA(controller, question, kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
   }
   // Without a host interface the quit slot cannot be reached; closing the

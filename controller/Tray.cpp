@@ -1,26 +1,23 @@
 // The tray icon: adding and re-adding it, its tip, its mouse messages and
 // its pop-up menu. Every Shell_NotifyIconA call goes through NotifyTray.
-#include <cstdio>
 #include <cstring>
 
 #include "SamplePlugin.h"
+#include "TrayRoutines.h"
 
 namespace {
 
-constexpr char kDefaultTip[] = "Zentu HDTV Player";
 constexpr char kHostMainTitle[] = "Zentu HDTV Player";
 // "番組情報"
 constexpr char kProgrammeTitle[] = "\x94\xd4\x91\x67\x8f\xee\x95\xf1";
 constexpr char kStatusBarClass[] = "WTL_MultiPaneStatusBar";
-// "録画中(%02d:%02d:%02d)"
-constexpr char kRecordingTimeFormat[] = "\x98\x5e\x89\xe6\x92\x86(%02d:%02d:%02d)";
 constexpr char kPopupMenuName[] = "IDR_POPUP";
 
 constexpr int kProgrammeTextControl = 1003;
 // Programme text limits (buffer sizes) with and without the status line.
 constexpr int kProgrammeLimitWithStatus = 75;
 constexpr int kProgrammeLimitAlone = 120;
-constexpr size_t kTipBytes = sizeof(NOTIFYICONDATAA::szTip) - 1;  // 127
+static_assert(sizeof(NOTIFYICONDATAA::szTip) == kTrayTipBytes + 1, "tray tip size");
 
 // The size of NOTIFYICONDATAA up to and including guidItem.
 constexpr DWORD kTrayDataSize = NOTIFYICONDATAA_V3_SIZE;
@@ -40,13 +37,6 @@ constexpr UINT kChannelDownItem = 1034;
 constexpr UINT kOverlayItem = 1032;
 constexpr UINT kAutoDispItem = 1035;
 constexpr UINT kTrayMenuFlags = TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN;  // 0x2A
-
-void CopyTip(char (&tip)[128], const char* text) {
-  size_t length = std::strlen(text);
-  if (length > kTipBytes) length = kTipBytes;  // byte-wise; may split a double-byte character
-  std::memcpy(tip, text, length);
-  tip[length] = '\0';
-}
 
 void SetItemState(HMENU menu, UINT id, UINT state) {
   MENUITEMINFOA info = {};
@@ -99,7 +89,7 @@ void CSamplePlugin::AddTrayIcon(HWND controller) {
   trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   trayData.uCallbackMessage = kTrayCallbackMessage;
   trayData.hIcon = normalTrayIcon;
-  CopyTip(trayData.szTip, kDefaultTip);
+  CopyTrayTip(kDefaultTrayTip, trayData.szTip, sizeof trayData.szTip);
   tipIsDefault = 1;
   trayIconAdded = 0;
   trayIconPending = 1;
@@ -139,41 +129,35 @@ void CSamplePlugin::OnTrayNotify(HWND controller, LPARAM mouseMessage) {
 }
 
 void CSamplePlugin::RefreshTrayTip() {
-  // Programme text (< 120 bytes) + "\r\n" + status-bar text (< 256 bytes).
-  char text[kProgrammeLimitAlone + 2 + kPathSize] = {};
+  char programme[kProgrammeLimitAlone] = {};
   bool haveProgramme = false;
-  bool haveText = false;
-
   int32_t programmeIndex = 0;
   if (QueryHostWindowByTitle(kProgrammeTitle, &programmeIndex) == 0) {
     int32_t unused = 0;
-    int limit = QueryHostWindowByTitle(kHostMainTitle, &unused) == 0 ? kProgrammeLimitWithStatus
-                                                                     : kProgrammeLimitAlone;
-    GetWindowTextA(GetDlgItem(hostWindows.window[programmeIndex], kProgrammeTextControl), text, limit);
+    const int limit = QueryHostWindowByTitle(kHostMainTitle, &unused) == 0 ? kProgrammeLimitWithStatus
+                                                                           : kProgrammeLimitAlone;
+    GetWindowTextA(GetDlgItem(hostWindows.window[programmeIndex], kProgrammeTextControl), programme, limit);
     haveProgramme = true;
-    haveText = true;
   }
 
+  char status[kPathSize] = {};
+  bool haveStatus = false;
   int32_t mainIndex = 0;
   if (QueryHostWindowByTitle(kHostMainTitle, &mainIndex) == 0) {
     HWND statusBar = FindWindowExA(hostWindows.window[mainIndex], nullptr, kStatusBarClass, nullptr);
     if (statusBar) {
-      char status[kPathSize] = {};
       GetWindowTextA(statusBar, status, sizeof status);
-      if (!haveProgramme) std::strcpy(text, kDefaultTip);
-      std::strcat(text, "\r\n");
-      std::strcat(text, status);
-      haveText = true;
+      haveStatus = true;
     }
   }
 
-  if (haveText) {
-    CopyTip(trayData.szTip, text);
+  if (ComposeTrayTip(haveProgramme ? programme : nullptr, haveStatus ? status : nullptr, trayData.szTip,
+                     sizeof trayData.szTip)) {
     NotifyTray(NIM_MODIFY);
     tipIsDefault = 0;
   } else if (tipIsDefault == 0) {
     tipIsDefault = 1;
-    CopyTip(trayData.szTip, kDefaultTip);
+    CopyTrayTip(kDefaultTrayTip, trayData.szTip, sizeof trayData.szTip);
     NotifyTray(NIM_MODIFY);
   }
 }
@@ -210,7 +194,7 @@ void CSamplePlugin::ShowTrayMenu(HWND controller) {
   if (hostMainWindow && IsHostRecording()) {
     int32_t hours = 0, minutes = 0, seconds = 0;
     ReadStatusBarNumbers(nullptr, nullptr, &hours, &minutes, &seconds);
-    std::snprintf(recordingTimeText, sizeof recordingTimeText, kRecordingTimeFormat, hours, minutes, seconds);
+    FormatRecordingTime(hours, minutes, seconds, recordingTimeText, sizeof recordingTimeText);
     SetItemTextAndState(tray, kRecordStartItem, recordingTimeText, MFS_CHECKED);
   } else {
     SetItemState(tray, kRecordStopItem, MFS_GRAYED);
@@ -224,9 +208,7 @@ void CSamplePlugin::ShowTrayMenu(HWND controller) {
     if (i == current) state |= MFS_CHECKED;
     const UINT id = kFirstChannelItem + static_cast<UINT>(i);
     if (hostRemoteWindow) {
-      char blankName[kChannelNameSize];
-      std::snprintf(blankName, sizeof blankName, "ch%d:", i + 1);
-      if (std::strcmp(channelNames[i], blankName) == 0) state |= MFS_GRAYED;
+      if (IsChannelNameBlank(channelNames[i], i)) state |= MFS_GRAYED;
       SetItemTextAndState(tray, id, channelNames[i], state);
     } else {
       SetItemState(tray, id, state);
