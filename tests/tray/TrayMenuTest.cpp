@@ -91,6 +91,16 @@ TEST_F(TrayMenu, WindowItemIsCheckedExactlyWhenTheWindowIsVisibleNow) {
   EXPECT_TRUE(seen.Find(2000)->checked);
 }
 
+TEST_F(TrayMenu, WindowDestroyedAfterDiscoveryKeepsItsUncheckedItem) {
+  const int programme = harness.ListIndexOf(viewer().ProgrammeWindow());
+  DestroyWindow(viewer().ProgrammeWindow());
+  plugin().RefreshTrayTip();
+  const MenuSeen seen = Show();
+  ASSERT_NE(seen.Find(2000 + programme), nullptr);
+  EXPECT_EQ(seen.Find(2000 + programme)->text, traytest::kProgrammeListTitle);
+  EXPECT_FALSE(seen.Find(2000 + programme)->checked);
+}
+
 TEST_F(TrayMenu, TwoMenusInARowShowTheSameItems) {
   const MenuSeen first = Show();
   const MenuSeen second = Show();
