@@ -291,6 +291,10 @@ TEST_F(HostVisibility, QueryByTitleTellsHiddenFromUnlisted) {
   EXPECT_EQ(plugin->QueryHostWindowByTitle(nullptr, &index), kTitleNotListed);
   EXPECT_EQ(index, -5);
   EXPECT_EQ(plugin->QueryHostWindowByTitle("Video", nullptr), 1);
+  // The answer is the live state, not the last recorded flag.
+  ShowWindow(viewer->VideoWindow(), SW_HIDE);
+  EXPECT_EQ(plugin->QueryHostWindowByTitle("Video", nullptr), 0);
+  EXPECT_EQ(plugin->hostWindows.visible[IndexOf(viewer->VideoWindow())], 1);
 }
 
 TEST_F(HostVisibility, RefreshFollowsWhatHappenedToTheWindows) {
