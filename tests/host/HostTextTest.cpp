@@ -102,18 +102,6 @@ TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
   EXPECT_EQ((length - 6) % 2, 0u) << "a lead byte was left without its trail byte";
 }
 
-TEST(HostChannelSlots, TruncatedCopyKeepsCharactersWhole) {
-  char out[6];
-  EXPECT_EQ(CopyShiftJisTruncated(out, sizeof out, "ab\x83\x65\x83\x65"), 4u);
-  EXPECT_STREQ(out, "ab\x83\x65");
-  EXPECT_EQ(CopyShiftJisTruncated(out, sizeof out, "abcdefgh"), 5u);
-  EXPECT_STREQ(out, "abcde");
-  EXPECT_EQ(CopyShiftJisTruncated(out, 1, "abc"), 0u);
-  EXPECT_STREQ(out, "");
-  // A lone lead byte at the end of the text is copied as one byte.
-  EXPECT_EQ(CopyShiftJisTruncated(out, sizeof out, "a\x83"), 2u);
-}
-
 TEST(HostCurrentChannel, FoundByColonAndSubstring) {
   const char* const names[kChannels] = {"NHK G", "NHK E", "TV", "TVK", "", "", "", "", "", "", "", ""};
   Slots slots(names);
@@ -138,20 +126,6 @@ TEST(HostCurrentChannel, OverLongCurrentTextIsCutTo98Bytes) {
   FormatChannelSlot(slots.slot[4], 5, name.c_str());  // "ch5:" + 95 bytes
   EXPECT_EQ(FindChannelSlot(slots.slot, std::string(95, 'N').c_str()), 4);
   EXPECT_EQ(FindChannelSlot(slots.slot, std::string(300, 'N').c_str()), -1);
-}
-
-TEST(HostChannelSteps, WrapWithinTwelve) {
-  int32_t index = 11;
-  StepChannel(&index, -2);
-  EXPECT_EQ(index, 0);
-  StepChannel(&index, -3);
-  EXPECT_EQ(index, 11);
-  index = 0;
-  StepChannel(&index, -1);
-  EXPECT_EQ(index, 11);
-  index = 5;
-  StepChannel(&index, -2);
-  EXPECT_EQ(index, 6);
 }
 
 TEST(HostChannelPlan, NextAndPreviousSkipUnnamedButtonsAndWrap) {
@@ -222,13 +196,3 @@ TEST(HostStatusNumbers, HugeNumbersSaturate) {
   EXPECT_EQ(numbers.number5, 2147483647);
 }
 
-TEST(HostViewKeys, TitleFollowedByView) {
-  char key[300];
-  FormatViewKey(key, sizeof key, "Zentu HDTV Player");
-  EXPECT_STREQ(key, "Zentu HDTV Player_View");
-  FormatViewKey(key, sizeof key, kProgramme.c_str());
-  EXPECT_EQ(std::string(key), kProgramme + "_View");
-  char small[8];
-  FormatViewKey(small, sizeof small, "Zentu HDTV Player");
-  EXPECT_STREQ(small, "Zentu H");
-}
