@@ -4,6 +4,7 @@
 //
 //   ZentuViewStandIn.exe plugin.dll [--ts FILE] [--speed X] [--bitrate BPS]
 //       [--loop] [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]
+//       [--iface2] [--command ID@SECONDS]...
 //
 // --speed 1 streams at the given bitrate (default 16851000 bit/s), 2 twice as
 // fast, 0 as fast as the plug-in takes it.
@@ -29,6 +30,7 @@ using CreateFn = int32_t(STANDIN_THISCALL*)(void* self, HWND mainWindow);
 using InputTsDataFn = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
 using OnServiceChangeFn = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
 using GetIfaceFn = void* (*)();
+using GetIface2Fn = int32_t (*)(int32_t reserved, void** out);
 
 constexpr int kSlotDestroy = 0, kSlotInit = 1, kSlotCreate = 2, kSlotInput = 3, kSlotService = 4;
 constexpr size_t kPacketSize = 188;
@@ -51,12 +53,21 @@ struct Settings {
   uint32_t sdkVersion = 0x00010400;
   bool utility = false;
   std::vector<std::string> channels;
+  bool iface2 = false;
+  // Commands sent to the plug-in's controller window at given times, the
+  // way its tray menu would send them.
+  struct TimedCommand {
+    int id;
+    double seconds;
+  };
+  std::vector<TimedCommand> commands;
 };
 
 void PrintUsage() {
   std::printf(
       "usage: ZentuViewStandIn plugin.dll [--ts FILE] [--speed X] [--bitrate BPS] [--loop]\n"
-      "                        [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]\n");
+      "                        [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]\n"
+      "                        [--iface2] [--command ID@SECONDS]...\n");
 }
 
 bool ParseArguments(int argc, char** argv, Settings* settings) {
@@ -70,6 +81,15 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
     else if (arg == "--seconds" && hasValue) settings->seconds = std::atof(argv[++i]);
     else if (arg == "--sdk" && hasValue) settings->sdkVersion = std::strtoul(argv[++i], nullptr, 16);
     else if (arg == "--utility") settings->utility = true;
+    else if (arg == "--iface2") settings->iface2 = true;
+    else if (arg == "--command" && hasValue) {
+      std::string value = argv[++i];
+      size_t at = value.find('@');
+      int id = std::atoi(value.substr(0, at).c_str());
+      double when = at == std::string::npos ? 1.0 : std::atof(value.c_str() + at + 1);
+      if (id <= 0) return false;
+      settings->commands.push_back({id, when});
+    }
     else if (arg == "--channels" && hasValue) {
       std::string list = argv[++i];
       size_t start = 0;
@@ -153,6 +173,29 @@ class Streamer {
 };
 
 HWND g_mainWindow = nullptr;
+const Settings* g_settings = nullptr;
+
+// The plug-in's controller window: a top-level window of its class that the
+// main window owns.
+HWND FindControllerWindow() {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, "Zentu_TaskTray_Class", nullptr)) != nullptr) {
+    if (GetWindow(window, GW_OWNER) == g_mainWindow) return window;
+  }
+  return nullptr;
+}
+
+// Each due timer sends the next command in time order.
+void CALLBACK OnCommandDue(HWND, UINT, UINT_PTR timerId, DWORD) {
+  KillTimer(nullptr, timerId);
+  static size_t next = 0;
+  if (!g_settings || next >= g_settings->commands.size()) return;
+  const Settings::TimedCommand& command = g_settings->commands[next++];
+  HWND controller = FindControllerWindow();
+  std::printf("command %d to the controller window %p\n", command.id, static_cast<void*>(controller));
+  std::fflush(stdout);
+  if (controller) PostMessageA(controller, WM_COMMAND, static_cast<WPARAM>(command.id), 0);
+}
 standin::StandInViewer* g_viewer = nullptr;
 std::chrono::steady_clock::time_point g_recordingSince;
 bool g_wasRecording = false;
@@ -197,10 +240,17 @@ int main(int argc, char** argv) {
     std::printf("cannot load %s (error %lu)\n", settings.dllPath.c_str(), GetLastError());
     return 1;
   }
-  auto getIface = reinterpret_cast<GetIfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetIface")));
-  void* plugin = getIface ? getIface() : nullptr;
+  void* plugin = nullptr;
+  if (settings.iface2) {
+    auto getIface2 =
+        reinterpret_cast<GetIface2Fn>(reinterpret_cast<void*>(GetProcAddress(module, "GetIface2")));
+    if (getIface2) std::printf("GetIface2 = %ld\n", static_cast<long>(getIface2(0, &plugin)));
+  } else {
+    auto getIface = reinterpret_cast<GetIfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetIface")));
+    if (getIface) plugin = getIface();
+  }
   if (!plugin) {
-    std::printf("GetIface missing or returned null\n");
+    std::printf("the factory is missing or returned null\n");
     FreeLibrary(module);
     return 1;
   }
@@ -254,6 +304,14 @@ int main(int argc, char** argv) {
   }
   if (settings.seconds > 0) SetTimer(nullptr, 0, static_cast<UINT>(settings.seconds * 1000), OnDeadline);
   SetTimer(nullptr, 0, 1000, OnStatusTick);
+  // Thread timers get their ids from the system: one timer per command, in
+  // order of their times, each sending the next command in that order.
+  g_settings = &settings;
+  std::stable_sort(settings.commands.begin(), settings.commands.end(),
+                   [](const Settings::TimedCommand& a, const Settings::TimedCommand& b) { return a.seconds < b.seconds; });
+  for (const Settings::TimedCommand& command : settings.commands) {
+    SetTimer(nullptr, 0, static_cast<UINT>(std::max(command.seconds, 0.01) * 1000), OnCommandDue);
+  }
   OnStatusTick(nullptr, 0, 0, 0);
 
   MSG message;
