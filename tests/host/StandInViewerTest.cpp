@@ -105,6 +105,19 @@ TEST(StandInViewer, CloseDestroysTheMainWindowAndItsOwnedWindows) {
   EXPECT_EQ(viewer.Received().front(), (standin::ReceivedCommand{Window::Main, WM_CLOSE, 0}));
 }
 
+TEST(StandInViewer, MuteFollowsTheCheckBoxWhenTold) {
+  StandInViewer viewer;
+  ASSERT_TRUE(viewer.Create());
+  HWND box = GetDlgItem(viewer.MainWindow(), standin::kMainMuteCheckId);
+  SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_FALSE(viewer.IsMuted());  // the host acts on the command only
+  Command(viewer.MainWindow(), standin::kMainMuteCheckId);
+  EXPECT_TRUE(viewer.IsMuted());
+  SendMessageA(box, BM_CLICK, 0, 0);  // a user's click toggles it back
+  EXPECT_FALSE(viewer.IsMuted());
+  EXPECT_EQ(viewer.CommandsTo(Window::Main), (std::vector<int>{1034, 1034}));
+}
+
 TEST(StandInViewer, HostInterfaceQuitsThroughItsSeventhSlot) {
   int quits = 0;
   standin::HostInterface host([&] { ++quits; });

@@ -145,6 +145,12 @@ LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM 
       int id = LOWORD(wParam);
       // Notifications from the stand-in's own controls are not host commands.
       if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) break;
+      // A click on the plain check box: toggle it as an auto check box would.
+      if (which == Window::Main && id == kMainMuteCheckId && lParam != 0) {
+        HWND box = reinterpret_cast<HWND>(lParam);
+        bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        SendMessageA(box, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+      }
       received_.push_back({which, WM_COMMAND, id});
       if (which == Window::Main) OnMainCommand(id);
       if (which == Window::Remote) OnRemoteCommand(id);
