@@ -86,8 +86,11 @@ CSamplePlugin::~CSamplePlugin() {
       DestroyWindow(controller);
       g_currentPlugin = previous;
     } else {
-      // A window of another thread cannot be destroyed from here; detach
-      // from it and stop the stream intake.
+      // A window of another thread cannot be destroyed from here: detach it
+      // first, so that its procedures answer 0 from now on, then stop the
+      // stream intake. Its tray icon and windows stay until the host
+      // destroys them.
+      if (g_currentPlugin == this) g_currentPlugin = nullptr;
       TeardownCollector();
     }
   }

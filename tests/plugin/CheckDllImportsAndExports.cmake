@@ -1,0 +1,38 @@
+# Runs objdump -p on the plug-in DLL: it may import only system DLLs and
+# must export exactly GetIface and GetIface2 under their plain names.
+#   cmake -DOBJDUMP=... -DDLL=... -P CheckDllImportsAndExports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+
+set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL SHELL32.DLL MSVCRT.DLL ADVAPI32.DLL)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no imports found in ${DLL}")
+endif()
+foreach(line IN LISTS imports)
+  string(REGEX REPLACE "DLL Name: ([^ \t\r]+).*" "\\1" name "${line}")
+  string(TOUPPER "${name}" upper)
+  if(NOT upper IN_LIST allowed)
+    message(FATAL_ERROR "${DLL} imports ${name}, which is not a system DLL")
+  endif()
+endforeach()
+
+# The export name table: lines "[   0] GetIface" after "[Ordinal/Name Pointer] Table".
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" start)
+if(start EQUAL -1)
+  message(FATAL_ERROR "${DLL} has no export name table")
+endif()
+string(SUBSTRING "${dump}" ${start} -1 table)
+string(REGEX MATCHALL "\n[ \t]*\\[[ 0-9]+\\] [^\n]+" exports "${table}")
+set(names "")
+foreach(line IN LISTS exports)
+  string(REGEX REPLACE ".*\\] ([^ \t\r]+).*" "\\1" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+if(NOT names STREQUAL "GetIface;GetIface2")
+  message(FATAL_ERROR "${DLL} exports '${names}', expected exactly GetIface;GetIface2")
+endif()
+message(STATUS "${DLL}: imports ${imports}; exports ${names}")

@@ -1,0 +1,489 @@
+// The controller window in-process over a stand-in host main window: its
+// start-up from the ini file, the monitoring tick, shutdown and bad input.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <climits>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ControllerSettings.h"
+#include "PluginTestSupport.h"
+#include "PsiCollector.h"
+#include "SamplePlugin.h"
+
+using namespace plugintest;
+
+namespace {
+
+class Controller : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_moduleInstance = GetModuleHandleA(nullptr);
+    g_currentPlugin = nullptr;
+    g_lastServiceId = 0;
+    DeleteIni();
+  }
+  void TearDown() override {
+    Stop();
+    g_currentPlugin = nullptr;
+    DeleteIni();
+  }
+
+  CSamplePlugin& Start() {
+    host_ = std::make_unique<HostMainWindow>();
+    plugin_ = std::make_unique<CSamplePlugin>();
+    EXPECT_EQ(plugin_->Create(host_->Window()), 1);
+    return *plugin_;
+  }
+  // The host closes: its main window goes first, then the object.
+  void Stop() {
+    if (host_) host_->Destroy();
+    plugin_.reset();
+    host_.reset();
+  }
+  HWND ControllerWindow() const { return plugin_->controllerWindow; }
+  void Tick(int times = 1) {
+    for (int i = 0; i < times; ++i) SendMessageA(ControllerWindow(), WM_TIMER, kMonitorTimerId, 0);
+  }
+  RECT WindowRect() const {
+    RECT rect{};
+    GetWindowRect(ControllerWindow(), &rect);
+    return rect;
+  }
+  bool Checked(int id) const { return IsDlgButtonChecked(ControllerWindow(), id) == BST_CHECKED; }
+  // Where the window stands when no position is saved.
+  RECT TemplateRect() {
+    Start();
+    RECT rect = WindowRect();
+    Stop();
+    DeleteIni();
+    return rect;
+  }
+
+  std::unique_ptr<HostMainWindow> host_;
+  std::unique_ptr<CSamplePlugin> plugin_;
+};
+
+// ---- Creation ----
+
+TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
+  CSamplePlugin& plugin = Start();
+  HWND controller = ControllerWindow();
+  ASSERT_NE(controller, nullptr);
+  char className[64] = {};
+  GetClassNameA(controller, className, sizeof className);
+  EXPECT_STREQ(className, "Zentu_TaskTray_Class");
+  EXPECT_EQ(GetWindow(controller, GW_OWNER), host_->Window());
+  EXPECT_FALSE(IsWindowVisible(controller));
+  char caption[64] = {};
+  GetWindowTextA(controller, caption, sizeof caption);
+  EXPECT_STREQ(caption, kControllerCaption);
+  EXPECT_EQ(g_currentPlugin, &plugin);
+  EXPECT_EQ(plugin.hostMainWindow, host_->Window());
+  EXPECT_EQ(plugin.monitorTimerId, kMonitorTimerId);
+  EXPECT_NE(plugin.normalTrayIcon, nullptr);
+  EXPECT_NE(plugin.recordingTrayIcon, nullptr);
+  EXPECT_NE(plugin.normalTrayIcon, plugin.recordingTrayIcon);
+  EXPECT_EQ(plugin.hostWindows.count, 0);  // no tray icon before discovery
+}
+
+TEST_F(Controller, IniFileLiesBesideTheExecutable) {
+  CSamplePlugin& plugin = Start();
+  EXPECT_STREQ(plugin.iniPath, IniPath().c_str());
+}
+
+TEST_F(Controller, DefaultsWithoutIniFile) {
+  const RECT reference = TemplateRect();
+  CSamplePlugin& plugin = Start();
+  EXPECT_EQ(plugin.noCard, 0);
+  EXPECT_EQ(plugin.noCardRec, 1);
+  EXPECT_EQ(plugin.autoDispStatus, 1);
+  EXPECT_FALSE(Checked(1015));
+  EXPECT_TRUE(Checked(1016));
+  EXPECT_EQ(WindowRect().left, reference.left);
+  EXPECT_EQ(WindowRect().top, reference.top);
+  EXPECT_FALSE(IsIconic(ControllerWindow()));
+}
+
+struct CheckBoxCase {
+  const char* noCard;     // nullptr: key missing
+  const char* noCardRec;  // nullptr: key missing
+  bool noCardChecked;
+  bool noCardRecChecked;
+};
+
+TEST_F(Controller, CheckBoxesShowTheIniOptions) {
+  const CheckBoxCase cases[] = {
+      {"1", nullptr, true, true},  {"0", "0", false, false}, {nullptr, "0", false, false},
+      {"5", "2", true, true},      {"abc", "x", false, false},
+  };
+  for (const CheckBoxCase& c : cases) {
+    DeleteIni();
+    if (c.noCard) WriteIniKey("NoCard", c.noCard);
+    if (c.noCardRec) WriteIniKey("NoCardRec", c.noCardRec);
+    Start();
+    EXPECT_EQ(Checked(1015), c.noCardChecked) << (c.noCard ? c.noCard : "-");
+    EXPECT_EQ(Checked(1016), c.noCardRecChecked) << (c.noCardRec ? c.noCardRec : "-");
+    Stop();
+    // The options are only read, never written back.
+    EXPECT_EQ(ReadIniKey("NoCard"), c.noCard ? c.noCard : "<missing>");
+  }
+}
+
+// ---- Settings written at shutdown ----
+
+TEST_F(Controller, ShutdownBeforeTheFirstTickWritesNoPosition) {
+  Start();
+  Stop();
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
+  EXPECT_EQ(ReadIniKey("WindowX"), "<missing>");
+  EXPECT_EQ(ReadIniKey("WindowY"), "<missing>");
+  EXPECT_EQ(ReadIniKey("WindowMin"), "<missing>");
+}
+
+TEST_F(Controller, AutoDispStatusIsWrittenBackAsHeld) {
+  WriteIniKey("AutoDispStatus", "0");
+  EXPECT_EQ(Start().autoDispStatus, 0);
+  Stop();
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "0");
+
+  WriteIniKey("AutoDispStatus", "7");
+  EXPECT_EQ(Start().autoDispStatus, 7);
+  Stop();
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "7");
+}
+
+TEST_F(Controller, TwoPositionKeysDoNotMoveTheWindowButATickRecordsAllThree) {
+  const RECT reference = TemplateRect();
+  WriteIniKey("WindowX", "300");
+  WriteIniKey("WindowY", "310");
+  CSamplePlugin& plugin = Start();
+  EXPECT_EQ(WindowRect().left, reference.left);
+  EXPECT_EQ(WindowRect().top, reference.top);
+  EXPECT_EQ(plugin.rememberedRect.left, 0);
+  Tick();
+  const RECT now = WindowRect();
+  Stop();
+  EXPECT_EQ(ReadIniKey("WindowX"), std::to_string(now.left));
+  EXPECT_EQ(ReadIniKey("WindowY"), std::to_string(now.top));
+  EXPECT_EQ(ReadIniKey("WindowMin"), "0");
+}
+
+TEST_F(Controller, PositionSurvivesARestart) {
+  Start();
+  SetWindowPos(ControllerWindow(), nullptr, 210, 220, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Tick();
+  Stop();
+  EXPECT_EQ(ReadIniKey("WindowX"), "210");
+  EXPECT_EQ(ReadIniKey("WindowY"), "220");
+  EXPECT_EQ(ReadIniKey("WindowMin"), "0");
+
+  CSamplePlugin& plugin = Start();
+  EXPECT_EQ(WindowRect().left, 210);
+  EXPECT_EQ(WindowRect().top, 220);
+  EXPECT_EQ(plugin.rememberedRect.left, 210);
+  EXPECT_EQ(plugin.minimised, 0);
+}
+
+TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
+  WriteIniKey("WindowX", "150");
+  WriteIniKey("WindowY", "120");
+  WriteIniKey("WindowMin", "1");
+  CSamplePlugin& plugin = Start();
+  EXPECT_TRUE(IsIconic(ControllerWindow()));
+  EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
+  EXPECT_EQ(plugin.minimised, 1);
+  Tick(2);
+  EXPECT_EQ(plugin.minimised, 1);
+  EXPECT_EQ(plugin.rememberedRect.left, 150);
+  Stop();
+  EXPECT_EQ(ReadIniKey("WindowX"), "150");
+  EXPECT_EQ(ReadIniKey("WindowY"), "120");
+  EXPECT_EQ(ReadIniKey("WindowMin"), "1");
+
+  Start();
+  EXPECT_TRUE(IsIconic(ControllerWindow()));
+}
+
+TEST_F(Controller, MinimisingKeepsTheRectangleRecordedBefore) {
+  CSamplePlugin& plugin = Start();
+  SetWindowPos(ControllerWindow(), nullptr, 90, 95, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Tick();
+  ShowWindow(ControllerWindow(), SW_MINIMIZE);
+  Tick();
+  EXPECT_EQ(plugin.minimised, 1);
+  EXPECT_EQ(plugin.rememberedRect.left, 90);
+  EXPECT_EQ(plugin.rememberedRect.top, 95);
+  Stop();
+  EXPECT_EQ(ReadIniKey("WindowX"), "90");
+  EXPECT_EQ(ReadIniKey("WindowMin"), "1");
+}
+
+// ---- Bad ini values ----
+
+TEST_F(Controller, PositionTextsConvertLikeAtoi) {
+  WriteIniKey("WindowX", "letters");
+  WriteIniKey("WindowY", " -12abc");
+  WriteIniKey("WindowMin", "junk");
+  CSamplePlugin& plugin = Start();
+  EXPECT_EQ(WindowRect().left, 0);
+  EXPECT_EQ(WindowRect().top, -12);
+  EXPECT_EQ(plugin.minimised, 0);
+  EXPECT_FALSE(IsIconic(ControllerWindow()));
+}
+
+TEST_F(Controller, HugePositionValuesAreClamped) {
+  WriteIniKey("WindowX", "99999999999999999999");
+  WriteIniKey("WindowY", "-99999999999");
+  WriteIniKey("WindowMin", "4294967297");
+  CSamplePlugin& plugin = Start();
+  EXPECT_EQ(plugin.rememberedRect.left, INT32_MAX);
+  EXPECT_EQ(plugin.rememberedRect.top, INT32_MIN);
+  EXPECT_EQ(plugin.minimised, INT32_MAX);
+  EXPECT_TRUE(IsIconic(ControllerWindow()));
+}
+
+TEST_F(Controller, EmptyPositionValueCountsAsMissing) {
+  const RECT reference = TemplateRect();
+  WriteIniKey("WindowX", "400");
+  WriteIniKey("WindowY", "");
+  WriteIniKey("WindowMin", "1");
+  Start();
+  EXPECT_EQ(WindowRect().left, reference.left);
+  EXPECT_FALSE(IsIconic(ControllerWindow()));
+}
+
+// ---- Monitoring tick ----
+
+TEST_F(Controller, TicksOfAnotherTimerAreIgnored) {
+  CSamplePlugin& plugin = Start();
+  SendMessageA(ControllerWindow(), WM_TIMER, 999, 0);
+  SendMessageA(ControllerWindow(), WM_TIMER, 0, 0);
+  EXPECT_EQ(plugin.positionValid, 0);
+  EXPECT_EQ(plugin.discoveryCountdown, 3);
+}
+
+TEST_F(Controller, DiscoveryRunsOnTheThirdTickOnly) {
+  CSamplePlugin& plugin = Start();
+  Tick(2);
+  EXPECT_EQ(plugin.discoveryCountdown, 1);
+  EXPECT_EQ(plugin.hostWindows.count, 0);
+  Tick();
+  EXPECT_EQ(plugin.discoveryCountdown, 0);
+  ASSERT_GE(plugin.hostWindows.count, 1);
+  EXPECT_EQ(plugin.hostWindows.window[0], host_->Window());
+  const int32_t listed = plugin.hostWindows.count;
+  Tick(3);
+  EXPECT_EQ(plugin.discoveryCountdown, 0);
+  EXPECT_EQ(plugin.hostWindows.count, listed);
+}
+
+TEST_F(Controller, TickRecordsTheWindowRectangle) {
+  CSamplePlugin& plugin = Start();
+  SetWindowPos(ControllerWindow(), nullptr, 61, 62, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Tick();
+  const RECT now = WindowRect();
+  EXPECT_EQ(plugin.positionValid, 1);
+  EXPECT_EQ(plugin.minimised, 0);
+  EXPECT_EQ(plugin.rememberedRect.left, now.left);
+  EXPECT_EQ(plugin.rememberedRect.top, now.top);
+  EXPECT_EQ(plugin.rememberedRect.right, now.right);
+  EXPECT_EQ(plugin.rememberedRect.bottom, now.bottom);
+}
+
+TEST_F(Controller, OverlayCountdownHidesAndClearsOnTheLastTick) {
+  CSamplePlugin& plugin = Start();
+  plugin.anchorWindow = host_->Window();
+  plugin.displayCountdown = 2;
+  plugin.contentFlags = kOverlayAll;
+  plugin.recordingStopped = 1;
+  Tick();
+  EXPECT_EQ(plugin.displayCountdown, 1);
+  EXPECT_EQ(plugin.contentFlags, kOverlayAll);
+  Tick();
+  EXPECT_EQ(plugin.displayCountdown, 0);
+  EXPECT_EQ(plugin.contentFlags, 0);
+  EXPECT_EQ(plugin.recordingStopped, 0);
+  if (plugin.overlayWindow != nullptr) EXPECT_FALSE(IsWindowVisible(plugin.overlayWindow));
+  Tick();
+  EXPECT_EQ(plugin.displayCountdown, 0);
+}
+
+TEST_F(Controller, TrayIconFollowsRecordingWithOneModifyPerChange) {
+  FakeTray tray;
+  CSamplePlugin& plugin = Start();
+  Tick(3);
+  ASSERT_GE(plugin.hostWindows.count, 1);
+  EXPECT_EQ(plugin.trayData.hIcon, plugin.normalTrayIcon);
+  tray.Clear();
+
+  host_->SetRecordingText(kRecordingText);
+  Tick();
+  EXPECT_EQ(plugin.trayData.hIcon, plugin.recordingTrayIcon);
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);
+  Tick(2);
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);  // steady state: nothing sent
+
+  host_->SetRecordingText("Recording");
+  Tick();
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);
+
+  host_->SetRecordingText("");
+  Tick();
+  EXPECT_EQ(plugin.trayData.hIcon, plugin.normalTrayIcon);
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 2);
+}
+
+// ---- Shutdown ----
+
+TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
+  FakeTray tray;
+  CSamplePlugin& plugin = Start();
+  Tick(3);
+  ASSERT_GE(plugin.hostWindows.count, 1);
+  HWND overlay = plugin.overlayWindow;
+  HWND panel = plugin.remotePanel;
+  HWND controller = ControllerWindow();
+  tray.Clear();
+
+  host_->Destroy();
+  EXPECT_FALSE(IsWindow(controller));
+  if (overlay != nullptr) EXPECT_FALSE(IsWindow(overlay));
+  if (panel != nullptr) EXPECT_FALSE(IsWindow(panel));
+  EXPECT_EQ(plugin.overlayWindow, nullptr);
+  EXPECT_EQ(plugin.remotePanel, nullptr);
+  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1);
+  EXPECT_EQ(plugin.hostWindows.count, 0);
+  EXPECT_EQ(plugin.monitorTimerId, 0u);
+  EXPECT_EQ(plugin.collector.load(), nullptr);
+  EXPECT_EQ(g_currentPlugin, &plugin);  // kept after shutdown
+  EXPECT_EQ(ReadIniKey("Zentu HDTV Player_View"), "1");
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
+  EXPECT_NE(ReadIniKey("WindowX"), "<missing>");
+
+  // The object goes on answering the host without stream information.
+  const std::vector<uint8_t> packet = StartOfLongSection(0x0010);
+  EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);
+  EXPECT_EQ(plugin.OnServiceChange(1, 0x0420), 1);
+  EXPECT_EQ(plugin.currentServiceId, 0x0420);
+}
+
+TEST_F(Controller, HiddenHostWindowIsSavedAsHidden) {
+  Start();
+  Tick(3);
+  SendMessageA(ControllerWindow(), WM_COMMAND, 1008, 0);  // hide all
+  Tick();
+  Stop();
+  EXPECT_EQ(ReadIniKey("Zentu HDTV Player_View"), "0");
+}
+
+// ---- Messages and bad input ----
+
+TEST_F(Controller, MessagesBeforeInitDialogAreIgnored) {
+  HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  const UINT messages[] = {WM_DESTROY, WM_TIMER, WM_COMMAND, WM_CLOSE, kTrayCallbackMessage};
+  for (UINT message : messages) {
+    EXPECT_EQ(ControllerDialogProc(window, message, message == WM_TIMER ? kMonitorTimerId : 1035,
+                                   WM_RBUTTONDOWN),
+              0);
+  }
+  EXPECT_EQ(ControllerDialogProc(window, WM_INITDIALOG, 0, 0), 0);
+  EXPECT_EQ(g_currentPlugin, nullptr);
+  EXPECT_EQ(GetFileAttributesA(IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
+  DestroyWindow(window);
+}
+
+struct SendContext {
+  HWND target;
+  std::vector<WPARAM> commands;
+};
+
+TEST_F(Controller, CommandsFromAnotherThreadRunOnTheWindowsThread) {
+  CSamplePlugin& plugin = Start();
+  SendContext context{ControllerWindow(), {2, 1015, 1016, 0xFFFF, 1035}};
+  RunOnOtherThreadPumping(
+      [](void* c) {
+        auto* sender = static_cast<SendContext*>(c);
+        for (WPARAM id : sender->commands) SendMessageA(sender->target, WM_COMMAND, id, 0);
+        PostMessageA(sender->target, WM_CLOSE, 0, 0);
+      },
+      &context);
+  PumpMessages();
+  // Only 1035 is a command: it turns the overlay option off.
+  EXPECT_EQ(plugin.autoDispStatus, 0);
+  EXPECT_TRUE(IsWindow(ControllerWindow()));  // closing never destroys it
+  EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
+  EXPECT_FALSE(Checked(1015));
+  Stop();
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "0");
+}
+
+TEST_F(Controller, StreamingThreadSurvivesTheTeardown) {
+  CSamplePlugin& plugin = Start();
+  std::vector<uint8_t> stream;
+  for (uint16_t pid : {0x0010, 0x0011, 0x0012, 0x0014, 0x0100}) {
+    const std::vector<uint8_t> packet = StartOfLongSection(pid);
+    stream.insert(stream.end(), packet.begin(), packet.end());
+  }
+  std::atomic<bool> torn{false};
+  std::atomic<int> rounds{0};
+  std::thread streaming([&] {
+    int after = 0;
+    while (after < 200) {
+      plugin.InputTsData(stream.data(), static_cast<uint32_t>(stream.size()));
+      plugin.OnServiceChange(rounds % 3, 0x0400 + rounds % 5);
+      ++rounds;
+      if (torn) ++after;
+    }
+  });
+  while (rounds < 50) Sleep(1);
+  host_->Destroy();
+  torn = true;
+  streaming.join();
+  EXPECT_EQ(plugin.collector.load(), nullptr);
+  EXPECT_EQ(plugin.InputTsData(stream.data(), static_cast<uint32_t>(stream.size())), 1);
+}
+
+// ---- Plain settings routines ----
+
+TEST(ControllerSettings, ParseIniIntegerReadsLikeAtoiWithoutOverflow) {
+  EXPECT_EQ(ParseIniInteger("42"), 42);
+  EXPECT_EQ(ParseIniInteger("  -7x"), -7);
+  EXPECT_EQ(ParseIniInteger("+5"), 5);
+  EXPECT_EQ(ParseIniInteger("abc"), 0);
+  EXPECT_EQ(ParseIniInteger(""), 0);
+  EXPECT_EQ(ParseIniInteger(nullptr), 0);
+  EXPECT_EQ(ParseIniInteger("2147483647"), INT32_MAX);
+  EXPECT_EQ(ParseIniInteger("2147483648"), INT32_MAX);
+  EXPECT_EQ(ParseIniInteger("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseIniInteger("-99999999999999999999999"), INT32_MIN);
+}
+
+TEST(ControllerSettings, IniPathJoinsDriveAndDirectoryOfTheProgram) {
+  char out[256];
+  ASSERT_TRUE(BuildIniPathBeside("C:\\Program Files\\Zentu\\ZentuView.exe", out, sizeof out));
+  EXPECT_STREQ(out, "C:\\Program Files\\Zentu\\Zentu_TaskTray.ini");
+  ASSERT_TRUE(BuildIniPathBeside("D:\\ZentuView.exe", out, sizeof out));
+  EXPECT_STREQ(out, "D:\\Zentu_TaskTray.ini");
+  ASSERT_TRUE(BuildIniPathBeside("ZentuView.exe", out, sizeof out));
+  EXPECT_STREQ(out, "Zentu_TaskTray.ini");
+}
+
+TEST(ControllerSettings, IniPathThatDoesNotFitIsRefused) {
+  const std::string longDirectory = "C:\\" + std::string(240, 'd') + "\\ZentuView.exe";
+  char out[256] = "stale";
+  EXPECT_FALSE(BuildIniPathBeside(longDirectory.c_str(), out, sizeof out));
+  EXPECT_STREQ(out, "");
+  char small[20] = "stale";
+  EXPECT_FALSE(BuildIniPathBeside("C:\\Zentu\\ZentuView.exe", small, sizeof small));
+  EXPECT_STREQ(small, "");
+  // C:\ + 18 bytes of name and extension + NUL fits 22 bytes exactly.
+  char exact[22];
+  EXPECT_TRUE(BuildIniPathBeside("C:\\ZentuView.exe", exact, sizeof exact));
+  EXPECT_STREQ(exact, "C:\\Zentu_TaskTray.ini");
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The real ZentuTaskTray.dll as a host loads it: the two factories found by
+// name, and the object driven only through its six raw vtable slots with the
+// host's calling convention.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "PluginTestSupport.h"
+#include "SamplePlugin.h"  // for ZENTU_THISCALL only: nothing of the core is linked
+
+using namespace plugintest;
+
+namespace {
+
+using GetIfaceFunction = void*(__cdecl*)();
+using GetIface2Function = int32_t(__cdecl*)(int32_t reserved, void** plugin);
+
+using DestructorSlot = void*(ZENTU_THISCALL*)(void* self, unsigned int flags);
+using InitSlot = int32_t(ZENTU_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
+using CreateSlot = int32_t(ZENTU_THISCALL*)(void* self, HWND hostMainWindow);
+using InputTsDataSlot = int32_t(ZENTU_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
+using OnServiceChangeSlot = int32_t(ZENTU_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
+using Reserved5Slot = int32_t(ZENTU_THISCALL*)(void* self, int32_t a, int32_t b);
+
+// The object seen only as a pointer to its vtable.
+class RawPlugin {
+ public:
+  explicit RawPlugin(void* object) : object_(object) {}
+  void* Object() const { return object_; }
+  template <typename Slot>
+  Slot At(int index) const {
+    return reinterpret_cast<Slot>((*static_cast<void***>(object_))[index]);
+  }
+  void* Destroy(unsigned flags) { return At<DestructorSlot>(0)(object_, flags); }
+  int32_t Init(void* host, uint32_t version) { return At<InitSlot>(1)(object_, host, version); }
+  int32_t Create(HWND window) { return At<CreateSlot>(2)(object_, window); }
+  int32_t InputTsData(const uint8_t* data, uint32_t count) {
+    return At<InputTsDataSlot>(3)(object_, data, count);
+  }
+  int32_t OnServiceChange(int32_t value, int32_t id) { return At<OnServiceChangeSlot>(4)(object_, value, id); }
+  int32_t Reserved5(int32_t a, int32_t b) { return At<Reserved5Slot>(5)(object_, a, b); }
+
+ private:
+  void* object_;
+};
+
+class LoadedDll : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteIni();
+    module_ = LoadLibraryA("ZentuTaskTray.dll");
+    ASSERT_NE(module_, nullptr) << GetLastError();
+    getIface_ = reinterpret_cast<GetIfaceFunction>(GetProcAddress(module_, "GetIface"));
+    getIface2_ = reinterpret_cast<GetIface2Function>(GetProcAddress(module_, "GetIface2"));
+    ASSERT_NE(getIface_, nullptr);
+    ASSERT_NE(getIface2_, nullptr);
+  }
+  void TearDown() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+    DeleteIni();
+  }
+
+  HWND FindController(HWND owner) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "Zentu_TaskTray_Class", nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, "Zentu_TaskTray_Class", nullptr)) {
+      if (GetWindow(w, GW_OWNER) == owner) return w;
+    }
+    return nullptr;
+  }
+
+  HMODULE module_ = nullptr;
+  GetIfaceFunction getIface_ = nullptr;
+  GetIface2Function getIface2_ = nullptr;
+};
+
+TEST_F(LoadedDll, DecoratedNamesAreNotExported) {
+  EXPECT_EQ(GetProcAddress(module_, "_GetIface"), nullptr);
+  EXPECT_EQ(GetProcAddress(module_, "DllMain"), nullptr);
+}
+
+TEST_F(LoadedDll, FullLifeThroughRawSlots) {
+  HostMainWindow host;
+  RawPlugin plugin(getIface_());
+  ASSERT_NE(plugin.Object(), nullptr);
+
+  int hostObject = 0;
+  EXPECT_EQ(plugin.Init(&hostObject, 0x00010400), 1);
+  EXPECT_EQ(plugin.Create(host.Window()), 1);
+  HWND controller = FindController(host.Window());
+  ASSERT_NE(controller, nullptr);
+  EXPECT_FALSE(IsWindowVisible(controller));
+  char caption[64] = {};
+  GetWindowTextA(controller, caption, sizeof caption);
+  EXPECT_STREQ(caption, kControllerCaption);
+
+  const std::vector<uint8_t> packet = StartOfLongSection(0x0010);
+  EXPECT_EQ(plugin.InputTsData(packet.data(), 0), 1);
+  EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);
+  GuardedBuffer fragment(100);
+  EXPECT_EQ(plugin.InputTsData(fragment.Data(), 100), 1);
+  EXPECT_EQ(plugin.OnServiceChange(0x10001, 0x0400), 1);
+  EXPECT_EQ(plugin.OnServiceChange(0x10001, 0x0400), 1);
+  EXPECT_EQ(plugin.Reserved5(-1, 12345), 1);
+
+  SendMessageA(controller, WM_TIMER, 1000, 0);
+  host.Destroy();
+  EXPECT_FALSE(IsWindow(controller));
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
+  EXPECT_NE(ReadIniKey("WindowX"), "<missing>");
+  EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);  // after teardown
+
+  EXPECT_EQ(plugin.Destroy(1), plugin.Object());
+}
+
+TEST_F(LoadedDll, SlotZeroBeforeTheHostWindowGoesShutsTheControllerDown) {
+  HostMainWindow host;
+  void* object = nullptr;
+  EXPECT_EQ(getIface2_(0, &object), 1);
+  ASSERT_NE(object, nullptr);
+  RawPlugin plugin(object);
+  EXPECT_EQ(plugin.Create(host.Window()), 1);
+  HWND controller = FindController(host.Window());
+  ASSERT_NE(controller, nullptr);
+  EXPECT_EQ(plugin.Destroy(1), object);
+  EXPECT_FALSE(IsWindow(controller));
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
+  host.Destroy();
+}
+
+TEST_F(LoadedDll, GetIface2AnswersOneEvenWithoutAPlace) {
+  EXPECT_EQ(getIface2_(12345, nullptr), 1);
+  void* object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(getIface2_(0, &object), 1);
+  ASSERT_NE(object, nullptr);
+  RawPlugin(object).Destroy(1);
+}
+
+TEST_F(LoadedDll, WrongSdkVersionRefusedWithTheMessageBox) {
+  RawPlugin plugin(getIface_());
+  MessageBoxWatcher watcher(kMessageCaption);
+  EXPECT_EQ(plugin.Init(nullptr, 0x00020000), 0);
+  EXPECT_EQ(watcher.Count(), 1);
+  EXPECT_EQ(watcher.LastText(), "Wrong SDK Version");
+  EXPECT_EQ(watcher.LastOwner(), nullptr);
+  EXPECT_TRUE(watcher.LastHadIcon());
+  EXPECT_EQ(plugin.Init(nullptr, 0x0001FFFF), 1);
+  watcher.Stop();
+  EXPECT_EQ(watcher.Count(), 1);
+  plugin.Destroy(1);
+}
+
+TEST_F(LoadedDll, VersionResourceIsJapanese120) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(module_, path, sizeof path);
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  ASSERT_GT(size, 0u);
+  std::vector<char> data(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, data.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  WORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, 4u);
+  EXPECT_EQ(translation[0], 0x0411);
+  EXPECT_EQ(translation[1], 932);
+  char* description = nullptr;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\041103a4\\FileDescription",
+                             reinterpret_cast<void**>(&description), &length));
+  EXPECT_STREQ(description, kMessageCaption);  // タスクトレイ管理 in Shift_JIS
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// The plug-in object in-process: construction, the SDK check, stream intake,
+// service changes and deletion while its controller window still exists.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+
+#include "PluginTestSupport.h"
+#include "PsiCollector.h"
+#include "SamplePlugin.h"
+
+using namespace plugintest;
+
+namespace {
+
+class PluginObject : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_moduleInstance = GetModuleHandleA(nullptr);
+    g_currentPlugin = nullptr;
+    g_lastServiceId = 0;
+    DeleteIni();
+  }
+  void TearDown() override {
+    g_currentPlugin = nullptr;
+    DeleteIni();
+  }
+
+  static bool HasBufferedData(CSamplePlugin& plugin, uint16_t pid) {
+    PsiCollector* store = plugin.collector.load();
+    std::lock_guard<std::mutex> lock(store->Mutex());
+    return store->sectionBuffers[pid] && store->sectionBuffers[pid]->fill > 0;
+  }
+};
+
+TEST_F(PluginObject, ConstructionSetsChannelButtonsCountdownAndZeroes) {
+  CSamplePlugin plugin;
+  const uint32_t expected[12] = {1006, 1008, 1007, 1009, 1010, 1011, 1012, 1013, 1025, 1026, 1027, 1028};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(plugin.channelButtonIds[i], expected[i]) << "CH" << i + 1;
+  EXPECT_EQ(plugin.discoveryCountdown, 3);
+  EXPECT_NE(plugin.collector.load(), nullptr);
+  EXPECT_EQ(plugin.moduleInstance, g_moduleInstance);
+  EXPECT_EQ(plugin.controllerWindow, nullptr);
+  EXPECT_EQ(plugin.hostWindows.count, 0);
+  EXPECT_EQ(plugin.monitorTimerId, 0u);
+  EXPECT_EQ(plugin.positionValid, 0);
+  EXPECT_EQ(plugin.autoDispStatus, 0);
+  EXPECT_EQ(plugin.trayData.cbSize, 0u);
+  EXPECT_EQ(plugin.iniPath[0], '\0');
+  EXPECT_EQ(plugin.channelNames[11][0], '\0');
+  EXPECT_EQ(plugin.currentServiceId, 0);
+}
+
+TEST_F(PluginObject, SdkVersionAcceptedByThirdByteOnly) {
+  MessageBoxWatcher watcher(kMessageCaption);
+  int hostObject = 0;
+  for (uint32_t version : {0x00010400u, 0x00010000u, 0x0101FFFFu}) {
+    CSamplePlugin plugin;
+    EXPECT_EQ(plugin.Init(&hostObject, version), 1) << std::hex << version;
+    EXPECT_EQ(plugin.hostInterface, &hostObject);
+    EXPECT_EQ(plugin.sdkVersion, version);
+  }
+  watcher.Stop();
+  EXPECT_EQ(watcher.Count(), 0);
+}
+
+TEST_F(PluginObject, WrongSdkVersionShowsTheErrorBoxAndStoresNothing) {
+  MessageBoxWatcher watcher(kMessageCaption);
+  int hostObject = 0;
+  int refused = 0;
+  for (uint32_t version : {0x00020000u, 0x00000100u}) {
+    CSamplePlugin plugin;
+    EXPECT_EQ(plugin.Init(&hostObject, version), 0) << std::hex << version;
+    EXPECT_EQ(plugin.hostInterface, nullptr);
+    EXPECT_EQ(plugin.sdkVersion, 0u);
+    ++refused;
+    EXPECT_EQ(watcher.Count(), refused);
+    EXPECT_EQ(watcher.LastText(), "Wrong SDK Version");
+    EXPECT_EQ(watcher.LastOwner(), nullptr);
+    EXPECT_TRUE(watcher.LastHadIcon());
+  }
+}
+
+TEST_F(PluginObject, InputTsDataHandsOnWholePacketsOnly) {
+  CSamplePlugin plugin;
+  std::vector<uint8_t> stream = StartOfLongSection(0x0010);
+  const std::vector<uint8_t> second = StartOfLongSection(0x0011);
+  stream.insert(stream.end(), second.begin(), second.end());
+
+  EXPECT_EQ(plugin.InputTsData(stream.data(), 0), 1);
+  EXPECT_FALSE(HasBufferedData(plugin, 0x0010));
+
+  // 375 bytes: the second packet is a fragment and is skipped.
+  EXPECT_EQ(plugin.InputTsData(stream.data(), 375), 1);
+  EXPECT_TRUE(HasBufferedData(plugin, 0x0010));
+  EXPECT_FALSE(HasBufferedData(plugin, 0x0011));
+
+  EXPECT_EQ(plugin.InputTsData(stream.data(), 376), 1);
+  EXPECT_TRUE(HasBufferedData(plugin, 0x0011));
+}
+
+TEST_F(PluginObject, InputTsDataNeverReadsPastTheCallersBuffer) {
+  CSamplePlugin plugin;
+  const std::vector<uint8_t> packet = StartOfLongSection(0x0010);
+  for (uint32_t count : {1u, 100u, 187u, 189u, 188u * 3 + 7}) {
+    GuardedBuffer buffer(count);
+    for (uint32_t at = 0; at < count; at += 188) {
+      std::memcpy(buffer.Data() + at, packet.data(), std::min<uint32_t>(188, count - at));
+    }
+    EXPECT_EQ(plugin.InputTsData(buffer.Data(), count), 1) << count;
+  }
+  EXPECT_EQ(plugin.InputTsData(nullptr, 188), 1);
+}
+
+TEST_F(PluginObject, ServiceChangeRecordsIdAndHostValueOnce) {
+  CSamplePlugin plugin;
+  const std::vector<uint8_t> packet = StartOfLongSection(0x0010);
+  plugin.InputTsData(packet.data(), 188);
+  ASSERT_TRUE(HasBufferedData(plugin, 0x0010));
+
+  EXPECT_EQ(plugin.OnServiceChange(0x12345, 0x0400), 1);
+  EXPECT_FALSE(HasBufferedData(plugin, 0x0010));
+  EXPECT_EQ(plugin.currentServiceId, 0x0400);
+  EXPECT_EQ(g_lastServiceId, 0x0400);
+  PsiSnapshot first = plugin.collector.load()->Snapshot();
+  ASSERT_EQ(first.services.size(), 1u);
+  EXPECT_EQ(first.services[0].hostValue, 0x2345);
+
+  // The same service again only empties the section buffers.
+  plugin.InputTsData(packet.data(), 188);
+  plugin.currentServiceId = 77;
+  EXPECT_EQ(plugin.OnServiceChange(0x999, 0x0400), 1);
+  EXPECT_FALSE(HasBufferedData(plugin, 0x0010));
+  EXPECT_EQ(plugin.currentServiceId, 77);
+  PsiSnapshot second = plugin.collector.load()->Snapshot();
+  ASSERT_EQ(second.services.size(), 1u);
+  EXPECT_EQ(second.services[0].hostValue, 0x2345);
+}
+
+TEST_F(PluginObject, ServiceChangeWithFullTableStillRecordsTheId) {
+  CSamplePlugin plugin;
+  for (int i = 0; i < 50; ++i) plugin.OnServiceChange(1, 0x0100 + i);
+  EXPECT_EQ(plugin.OnServiceChange(0x7777, 0x0900), 1);
+  EXPECT_EQ(plugin.currentServiceId, 0x0900);
+  EXPECT_EQ(g_lastServiceId, 0x0900);
+  PsiSnapshot snapshot = plugin.collector.load()->Snapshot();
+  EXPECT_EQ(snapshot.services.size(), 50u);
+  for (const ServiceSnapshot& service : snapshot.services) {
+    EXPECT_NE(service.serviceId, 0x0900);
+    EXPECT_NE(service.hostValue, 0x7777);
+  }
+}
+
+TEST_F(PluginObject, Reserved5AnswersOne) {
+  CSamplePlugin plugin;
+  EXPECT_EQ(plugin.Reserved5(0, 0), 1);
+  EXPECT_EQ(plugin.Reserved5(-1, 0x7FFFFFFF), 1);
+}
+
+TEST_F(PluginObject, DeletingTheObjectShutsItsControllerWindowDown) {
+  HostMainWindow host;
+  auto* plugin = new CSamplePlugin();
+  ASSERT_EQ(plugin->Create(host.Window()), 1);
+  HWND controller = plugin->controllerWindow;
+  ASSERT_TRUE(IsWindow(controller));
+  ASSERT_EQ(g_currentPlugin, plugin);
+
+  EXPECT_EQ(plugin->ScalarDeletingDestructor(1), plugin);
+  EXPECT_FALSE(IsWindow(controller));
+  EXPECT_EQ(g_currentPlugin, nullptr);
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");  // the normal shutdown ran
+  // The host's later teardown and stray messages find nothing to use.
+  host.Destroy();
+  PumpMessages();
+}
+
+TEST_F(PluginObject, DeletingAnotherObjectKeepsTheCurrentOne) {
+  HostMainWindow host;
+  CSamplePlugin first;
+  ASSERT_EQ(first.Create(host.Window()), 1);
+  auto* second = new CSamplePlugin();
+  ASSERT_EQ(second->Create(host.Window()), 1);
+  HWND secondController = second->controllerWindow;
+  ASSERT_EQ(g_currentPlugin, second);
+  g_currentPlugin = &first;  // as if the first object had been set up last
+
+  delete second;
+  EXPECT_FALSE(IsWindow(secondController));
+  EXPECT_EQ(g_currentPlugin, &first);
+  EXPECT_NE(first.collector.load(), nullptr);  // the first object's shutdown did not run
+  EXPECT_NE(first.monitorTimerId, 0u);
+}
+
+struct DeleteContext {
+  CSamplePlugin* plugin;
+};
+
+TEST_F(PluginObject, DeletingFromAnotherThreadDetachesTheWindow) {
+  HostMainWindow host;
+  auto* plugin = new CSamplePlugin();
+  ASSERT_EQ(plugin->Create(host.Window()), 1);
+  HWND controller = plugin->controllerWindow;
+  DeleteContext context{plugin};
+  RunOnOtherThreadPumping([](void* c) { delete static_cast<DeleteContext*>(c)->plugin; }, &context);
+  EXPECT_EQ(g_currentPlugin, nullptr);
+  // The window outlives the object and must ignore what reaches it.
+  ASSERT_TRUE(IsWindow(controller));
+  SendMessageA(controller, WM_TIMER, kMonitorTimerId, 0);
+  SendMessageA(controller, WM_COMMAND, 1035, 0);
+  host.Destroy();
+  EXPECT_FALSE(IsWindow(controller));
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "<missing>");
+}
+
+TEST_F(PluginObject, ObjectWithoutControllerDeletesQuietly) {
+  auto* plugin = new CSamplePlugin();
+  plugin->ScalarDeletingDestructor(1);
+  EXPECT_EQ(g_currentPlugin, nullptr);
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "<missing>");
+}
+
+}  // namespace
