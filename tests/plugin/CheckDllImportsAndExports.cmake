@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Runs objdump -p on the plug-in DLL: it may import only system DLLs and
 # must export exactly GetIface and GetIface2 under their plain names.
 #   cmake -DOBJDUMP=... -DDLL=... -P CheckDllImportsAndExports.cmake

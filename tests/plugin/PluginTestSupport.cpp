@@ -24,6 +24,7 @@ HostMainWindow::HostMainWindow() {
                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, window_,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(1012)), GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 
 HostMainWindow::~HostMainWindow() { Destroy(); }

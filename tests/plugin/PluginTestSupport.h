@@ -20,7 +20,7 @@ constexpr char kControllerCaption[] =
 // "録画中"
 constexpr char kRecordingText[] = "\x98\x5E\x89\xE6\x92\x86";
 
-// A plain top-level window titled "Zentu HDTV Player" with a static control
+// A plain visible top-level window titled "Zentu HDTV Player" with a static control
 // 1012 holding the recording text.
 class HostMainWindow {
  public:
