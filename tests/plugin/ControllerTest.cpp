@@ -88,11 +88,7 @@ TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
   EXPECT_NE(plugin.recordingTrayIcon, nullptr);
   EXPECT_NE(plugin.normalTrayIcon, plugin.recordingTrayIcon);
   EXPECT_EQ(plugin.hostWindows.count, 0);  // no tray icon before discovery
-}
-
-TEST_F(Controller, IniFileLiesBesideTheExecutable) {
-  CSamplePlugin& plugin = Start();
-  EXPECT_STREQ(plugin.iniPath, IniPath().c_str());
+  EXPECT_STREQ(plugin.iniPath, IniPath().c_str());  // beside the executable
 }
 
 TEST_F(Controller, DefaultsWithoutIniFile) {
@@ -208,20 +204,6 @@ TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
   EXPECT_TRUE(IsIconic(ControllerWindow()));
 }
 
-TEST_F(Controller, MinimisingKeepsTheRectangleRecordedBefore) {
-  CSamplePlugin& plugin = Start();
-  SetWindowPos(ControllerWindow(), nullptr, 90, 95, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Tick();
-  ShowWindow(ControllerWindow(), SW_MINIMIZE);
-  Tick();
-  EXPECT_EQ(plugin.minimised, 1);
-  EXPECT_EQ(plugin.rememberedRect.left, 90);
-  EXPECT_EQ(plugin.rememberedRect.top, 95);
-  Stop();
-  EXPECT_EQ(ReadIniKey("WindowX"), "90");
-  EXPECT_EQ(ReadIniKey("WindowMin"), "1");
-}
-
 // ---- Bad ini values ----
 
 TEST_F(Controller, PositionTextsConvertLikeAtoi) {
@@ -279,19 +261,6 @@ TEST_F(Controller, DiscoveryRunsOnTheThirdTickOnly) {
   Tick(3);
   EXPECT_EQ(plugin.discoveryCountdown, 0);
   EXPECT_EQ(plugin.hostWindows.count, listed);
-}
-
-TEST_F(Controller, TickRecordsTheWindowRectangle) {
-  CSamplePlugin& plugin = Start();
-  SetWindowPos(ControllerWindow(), nullptr, 61, 62, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Tick();
-  const RECT now = WindowRect();
-  EXPECT_EQ(plugin.positionValid, 1);
-  EXPECT_EQ(plugin.minimised, 0);
-  EXPECT_EQ(plugin.rememberedRect.left, now.left);
-  EXPECT_EQ(plugin.rememberedRect.top, now.top);
-  EXPECT_EQ(plugin.rememberedRect.right, now.right);
-  EXPECT_EQ(plugin.rememberedRect.bottom, now.bottom);
 }
 
 TEST_F(Controller, OverlayCountdownHidesAndClearsOnTheLastTick) {
@@ -369,15 +338,6 @@ TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
   EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);
   EXPECT_EQ(plugin.OnServiceChange(1, 0x0420), 1);
   EXPECT_EQ(plugin.currentServiceId, 0x0420);
-}
-
-TEST_F(Controller, HiddenHostWindowIsSavedAsHidden) {
-  Start();
-  Tick(3);
-  SendMessageA(ControllerWindow(), WM_COMMAND, 1008, 0);  // hide all
-  Tick();
-  Stop();
-  EXPECT_EQ(ReadIniKey("Zentu HDTV Player_View"), "0");
 }
 
 // ---- Messages and bad input ----

@@ -77,11 +77,6 @@ class LoadedDll : public ::testing::Test {
   GetIface2Function getIface2_ = nullptr;
 };
 
-TEST_F(LoadedDll, DecoratedNamesAreNotExported) {
-  EXPECT_EQ(GetProcAddress(module_, "_GetIface"), nullptr);
-  EXPECT_EQ(GetProcAddress(module_, "DllMain"), nullptr);
-}
-
 TEST_F(LoadedDll, FullLifeThroughRawSlots) {
   HostMainWindow host;
   RawPlugin plugin(getIface_());
@@ -139,17 +134,22 @@ TEST_F(LoadedDll, GetIface2AnswersOneEvenWithoutAPlace) {
   RawPlugin(object).Destroy(1);
 }
 
-TEST_F(LoadedDll, WrongSdkVersionRefusedWithTheMessageBox) {
+TEST_F(LoadedDll, SdkVersionCheckedOnTheThirdByteOnly) {
   RawPlugin plugin(getIface_());
   MessageBoxWatcher watcher(kMessageCaption);
-  EXPECT_EQ(plugin.Init(nullptr, 0x00020000), 0);
-  EXPECT_EQ(watcher.Count(), 1);
-  EXPECT_EQ(watcher.LastText(), "Wrong SDK Version");
-  EXPECT_EQ(watcher.LastOwner(), nullptr);
-  EXPECT_TRUE(watcher.LastHadIcon());
-  EXPECT_EQ(plugin.Init(nullptr, 0x0001FFFF), 1);
+  int refused = 0;
+  for (uint32_t version : {0x00020000u, 0x00000100u}) {
+    EXPECT_EQ(plugin.Init(nullptr, version), 0) << std::hex << version;
+    EXPECT_EQ(watcher.Count(), ++refused);
+    EXPECT_EQ(watcher.LastText(), "Wrong SDK Version");
+    EXPECT_EQ(watcher.LastOwner(), nullptr);
+    EXPECT_TRUE(watcher.LastHadIcon());
+  }
+  for (uint32_t version : {0x00010400u, 0x00010000u, 0x0101FFFFu}) {
+    EXPECT_EQ(plugin.Init(nullptr, version), 1) << std::hex << version;
+  }
   watcher.Stop();
-  EXPECT_EQ(watcher.Count(), 1);
+  EXPECT_EQ(watcher.Count(), refused);
   plugin.Destroy(1);
 }
 

@@ -54,36 +54,6 @@ TEST_F(PluginObject, ConstructionSetsChannelButtonsCountdownAndZeroes) {
   EXPECT_EQ(plugin.currentServiceId, 0);
 }
 
-TEST_F(PluginObject, SdkVersionAcceptedByThirdByteOnly) {
-  MessageBoxWatcher watcher(kMessageCaption);
-  int hostObject = 0;
-  for (uint32_t version : {0x00010400u, 0x00010000u, 0x0101FFFFu}) {
-    CSamplePlugin plugin;
-    EXPECT_EQ(plugin.Init(&hostObject, version), 1) << std::hex << version;
-    EXPECT_EQ(plugin.hostInterface, &hostObject);
-    EXPECT_EQ(plugin.sdkVersion, version);
-  }
-  watcher.Stop();
-  EXPECT_EQ(watcher.Count(), 0);
-}
-
-TEST_F(PluginObject, WrongSdkVersionShowsTheErrorBoxAndStoresNothing) {
-  MessageBoxWatcher watcher(kMessageCaption);
-  int hostObject = 0;
-  int refused = 0;
-  for (uint32_t version : {0x00020000u, 0x00000100u}) {
-    CSamplePlugin plugin;
-    EXPECT_EQ(plugin.Init(&hostObject, version), 0) << std::hex << version;
-    EXPECT_EQ(plugin.hostInterface, nullptr);
-    EXPECT_EQ(plugin.sdkVersion, 0u);
-    ++refused;
-    EXPECT_EQ(watcher.Count(), refused);
-    EXPECT_EQ(watcher.LastText(), "Wrong SDK Version");
-    EXPECT_EQ(watcher.LastOwner(), nullptr);
-    EXPECT_TRUE(watcher.LastHadIcon());
-  }
-}
-
 TEST_F(PluginObject, InputTsDataHandsOnWholePacketsOnly) {
   CSamplePlugin plugin;
   std::vector<uint8_t> stream = StartOfLongSection(0x0010);
@@ -154,12 +124,6 @@ TEST_F(PluginObject, ServiceChangeWithFullTableStillRecordsTheId) {
   }
 }
 
-TEST_F(PluginObject, Reserved5AnswersOne) {
-  CSamplePlugin plugin;
-  EXPECT_EQ(plugin.Reserved5(0, 0), 1);
-  EXPECT_EQ(plugin.Reserved5(-1, 0x7FFFFFFF), 1);
-}
-
 TEST_F(PluginObject, DeletingTheObjectShutsItsControllerWindowDown) {
   HostMainWindow host;
   auto* plugin = new CSamplePlugin();
@@ -212,13 +176,6 @@ TEST_F(PluginObject, DeletingFromAnotherThreadDetachesTheWindow) {
   SendMessageA(controller, WM_COMMAND, 1035, 0);
   host.Destroy();
   EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "<missing>");
-}
-
-TEST_F(PluginObject, ObjectWithoutControllerDeletesQuietly) {
-  auto* plugin = new CSamplePlugin();
-  plugin->ScalarDeletingDestructor(1);
-  EXPECT_EQ(g_currentPlugin, nullptr);
   EXPECT_EQ(ReadIniKey("AutoDispStatus"), "<missing>");
 }
 

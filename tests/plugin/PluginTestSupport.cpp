@@ -102,7 +102,9 @@ void MessageBoxWatcher::Stop() {
 void MessageBoxWatcher::Run() {
   while (!stop_) {
     HWND box = FindWindowA("#32770", caption_.c_str());
-    if (box == nullptr) {
+    // The box is found while it is being created; its texts are set once
+    // it is shown.
+    if (box == nullptr || !IsWindowVisible(box)) {
       Sleep(10);
       continue;
     }

@@ -89,12 +89,8 @@ TEST(Resources, ControllerDialogTextsAndStyles) {
     HWND dialog = plugin.controllerWindow;
     ASSERT_NE(dialog, nullptr);
     const LONG style = GetWindowLongA(dialog, GWL_STYLE);
-    EXPECT_TRUE(style & WS_POPUP);
-    EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     char text[64] = {};
     GetDlgItemTextA(dialog, 1015, text, sizeof text);
     EXPECT_STREQ(text, "NoCard\x91\xCE\x8D\xF4");  // NoCard対策
