@@ -126,6 +126,23 @@ TEST_F(LoadedDll, SlotZeroBeforeTheHostWindowGoesShutsTheControllerDown) {
   host.Destroy();
 }
 
+TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
+  HostMainWindow host;
+  RawPlugin plugin(getIface_());
+  ASSERT_EQ(plugin.Create(host.Window()), 1);
+  WNDCLASSEXA info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetClassInfoExA(module_, "Zentu_TaskTray_Class", &info));
+  host.Destroy();
+  plugin.Destroy(1);
+  HMODULE unloaded = module_;
+  FreeLibrary(module_);
+  module_ = nullptr;
+  for (const char* name : {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
+    EXPECT_FALSE(GetClassInfoExA(unloaded, name, &info)) << name;
+  }
+}
+
 TEST_F(LoadedDll, GetIface2AnswersOneEvenWithoutAPlace) {
   EXPECT_EQ(getIface2_(12345, nullptr), 1);
   void* object = reinterpret_cast<void*>(1);
