@@ -37,17 +37,7 @@
 
 namespace {
 
-using DestroyFn = void*(STANDIN_THISCALL*)(void* self, unsigned flags);
-using InitFn = int32_t(STANDIN_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
-using CreateFn = int32_t(STANDIN_THISCALL*)(void* self, HWND mainWindow);
-using InputTsDataFn = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
-using OnServiceChangeFn = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
-using GetIfaceFn = void* (*)();
-
-template <typename Fn>
-Fn Slot(void* plugin, int index) {
-  return reinterpret_cast<Fn>((*static_cast<void***>(plugin))[index]);
-}
+using namespace standin;
 
 constexpr size_t kPacket = tsmux::kPacketSize;
 constexpr UINT kTrayCallback = WM_APP + 100;
@@ -316,10 +306,10 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
     return false;
   }
   standin::HostInterface host;
-  Slot<InitFn>(plugin, 1)(plugin, host.Object(), 0x00010400);
-  Slot<CreateFn>(plugin, 2)(plugin, viewer.MainWindow());
+  PluginSlot<PluginInitFn>(plugin, kSlotInit)(plugin, host.Object(), 0x00010400);
+  PluginSlot<PluginCreateFn>(plugin, kSlotCreate)(plugin, viewer.MainWindow());
   viewer.SetServiceChangeHandler([plugin](int32_t hostValue, int32_t serviceId) {
-    Slot<OnServiceChangeFn>(plugin, 4)(plugin, hostValue, serviceId);
+    PluginSlot<PluginOnServiceChangeFn>(plugin, kSlotService)(plugin, hostValue, serviceId);
   });
   s.controller = FindController(viewer.MainWindow());
 
@@ -327,7 +317,7 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
   std::atomic<bool> streaming{true};
   auto streamBegin = std::chrono::steady_clock::now();
   std::thread streamer([&s, plugin, &streaming] {
-    auto input = Slot<InputTsDataFn>(plugin, 3);
+    auto input = PluginSlot<PluginInputTsDataFn>(plugin, kSlotInput);
     for (size_t n = 0; streaming; ++n) {
       const tsmux::Bytes& stream = s.streams[n % s.streams.size()];
       for (size_t offset = 0; offset < stream.size() && streaming; offset += kPacket * 512) {
@@ -372,7 +362,7 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
   streamer.join();
   s.streamingSeconds +=
       std::chrono::duration<double>(std::chrono::steady_clock::now() - streamBegin).count();
-  Slot<DestroyFn>(plugin, 0)(plugin, 1);
+  PluginSlot<PluginDestroyFn>(plugin, kSlotDestroy)(plugin, 1);
   viewer.Destroy();
   g_viewer = nullptr;
   // Drain what the closed windows left in the queue.

@@ -167,6 +167,21 @@ class StandInViewer {
   ServiceChangeHandler onServiceChange_;
 };
 
+// The plug-in's vtable slots as the host calls them.
+using PluginDestroyFn = void*(STANDIN_THISCALL*)(void* self, unsigned flags);
+using PluginInitFn = int32_t(STANDIN_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
+using PluginCreateFn = int32_t(STANDIN_THISCALL*)(void* self, HWND mainWindow);
+using PluginInputTsDataFn = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
+using PluginOnServiceChangeFn = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
+using GetIfaceFn = void* (*)();
+using GetIface2Fn = int32_t (*)(int32_t reserved, void** out);
+constexpr int kSlotDestroy = 0, kSlotInit = 1, kSlotCreate = 2, kSlotInput = 3, kSlotService = 4;
+
+template <typename Fn>
+Fn PluginSlot(void* plugin, int index) {
+  return reinterpret_cast<Fn>((*static_cast<void***>(plugin))[index]);
+}
+
 // The host interface object handed to the plug-in's Init: a vtable of eight
 // argument-less slots; slot 6 is quit. Pass Object() to Init.
 class HostInterface {

@@ -23,25 +23,11 @@
 
 namespace {
 
-// The plug-in's vtable slots as the host calls them.
-using DestroyFn = void*(STANDIN_THISCALL*)(void* self, unsigned flags);
-using InitFn = int32_t(STANDIN_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
-using CreateFn = int32_t(STANDIN_THISCALL*)(void* self, HWND mainWindow);
-using InputTsDataFn = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
-using OnServiceChangeFn = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
-using GetIfaceFn = void* (*)();
-using GetIface2Fn = int32_t (*)(int32_t reserved, void** out);
+using namespace standin;
 
-constexpr int kSlotDestroy = 0, kSlotInit = 1, kSlotCreate = 2, kSlotInput = 3, kSlotService = 4;
 constexpr size_t kPacketSize = 188;
 constexpr size_t kPacketsPerCall = 256;
 
-void** VTable(void* plugin) { return *static_cast<void***>(plugin); }
-
-template <typename Fn>
-Fn Slot(void* plugin, int index) {
-  return reinterpret_cast<Fn>(VTable(plugin)[index]);
-}
 
 struct Settings {
   std::string dllPath;
@@ -138,7 +124,7 @@ class Streamer {
 
  private:
   void Run() {
-    auto input = Slot<InputTsDataFn>(plugin_, kSlotInput);
+    auto input = PluginSlot<PluginInputTsDataFn>(plugin_, kSlotInput);
     const double bytesPerSecond = settings_.bitrate / 8.0 * settings_.speed;
     auto begin = std::chrono::steady_clock::now();
     uint64_t bytesSent = 0;
@@ -277,17 +263,17 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (g_mainWindow && IsWindow(g_mainWindow)) PostMessageA(g_mainWindow, WM_CLOSE, 0, 0);
   });
-  int32_t initResult = Slot<InitFn>(plugin, kSlotInit)(plugin, host.Object(), settings.sdkVersion);
+  int32_t initResult = PluginSlot<PluginInitFn>(plugin, kSlotInit)(plugin, host.Object(), settings.sdkVersion);
   std::printf("Init(0x%08lx) = %ld\n", static_cast<unsigned long>(settings.sdkVersion),
               static_cast<long>(initResult));
-  int32_t createResult = Slot<CreateFn>(plugin, kSlotCreate)(plugin, viewer.MainWindow());
+  int32_t createResult = PluginSlot<PluginCreateFn>(plugin, kSlotCreate)(plugin, viewer.MainWindow());
   std::printf("Create = %ld\n", static_cast<long>(createResult));
 
   viewer.SetServiceChangeHandler([plugin](int32_t hostValue, int32_t serviceId) {
     std::printf("OnServiceChange(%ld, 0x%04lx)\n", static_cast<long>(hostValue),
                 static_cast<long>(serviceId));
     std::fflush(stdout);
-    Slot<OnServiceChangeFn>(plugin, kSlotService)(plugin, hostValue, serviceId);
+    PluginSlot<PluginOnServiceChangeFn>(plugin, kSlotService)(plugin, hostValue, serviceId);
   });
   // Tune the first named channel as the viewer does at start-up.
   for (int i = 0; i < standin::kChannelCount; ++i) {
@@ -328,7 +314,7 @@ int main(int argc, char** argv) {
     std::printf("first pass over the file: %zu packets in %.1f ms\n", streamer.FilePackets(),
                 streamer.FirstPassMs());
   }
-  Slot<DestroyFn>(plugin, kSlotDestroy)(plugin, 1);
+  PluginSlot<PluginDestroyFn>(plugin, kSlotDestroy)(plugin, 1);
   std::printf("plug-in deleted; host quit calls %d\n", host.QuitCount());
   g_viewer = nullptr;
   FreeLibrary(module);
