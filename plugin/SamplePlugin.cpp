@@ -98,9 +98,8 @@ CSamplePlugin::~CSamplePlugin() {
   // Classes outlive the library unless unregistered, and a later load would
   // find them taken. Each call fails harmlessly while a window still uses
   // its class (another object's, or one left on another thread).
-  for (const char* windowClass : {kControllerClass, kOverlayClass, kPanelClass}) {
-    UnregisterClassA(windowClass, moduleInstance);
-  }
+  UnregisterClassA(kControllerClass, moduleInstance);
+  UnregisterOnScreenWindowClasses();
   delete ownedCollector_;
 }
 
