@@ -14,13 +14,22 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
+# The Windows test programs use a main of their own (see the file).
+if(WIN32)
+  add_library(zentu_gtest_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+  target_link_libraries(zentu_gtest_main PUBLIC GTest::gtest)
+  set(ZENTU_GTEST_MAIN zentu_gtest_main)
+else()
+  set(ZENTU_GTEST_MAIN GTest::gtest_main)
+endif()
+
 # zentu_add_gtest(NAME SOURCES ... LIBS ... [LABELS ...])
 # One CTest test per GoogleTest executable; cross builds run it through the
 # emulator (Wine) that the toolchain file names.
 function(zentu_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest ${ZENTU_GTEST_MAIN})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
