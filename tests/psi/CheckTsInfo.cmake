@@ -1,10 +1,26 @@
 # Runs zentu-tsinfo --json on a sample and checks the facts it reports.
-# -DTOOL=... -DSAMPLE=... -DMODE=clean|damaged|missing|stdin|nothing
+# -DTOOL=... -DSAMPLE=... -DMODE=clean|damaged|missing|stdin|nothing|truncated
 if(MODE STREQUAL "missing")
   execute_process(COMMAND ${TOOL} --json ${SAMPLE}.does-not-exist
                   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT result EQUAL 2 OR NOT out STREQUAL "" OR err STREQUAL "")
     message(FATAL_ERROR "missing file: exit ${result}, stdout '${out}', stderr '${err}'")
+  endif()
+  return()
+endif()
+
+if(MODE STREQUAL "truncated")
+  # A stream cut 100 bytes into a packet reads as its 20,000 whole packets:
+  # the same report as the stream cut at the packet boundary.
+  execute_process(COMMAND head -c 3760000 ${SAMPLE} COMMAND ${TOOL} --json -
+                  RESULT_VARIABLE whole_result OUTPUT_VARIABLE whole)
+  execute_process(COMMAND head -c 3760100 ${SAMPLE} COMMAND ${TOOL} --json -
+                  RESULT_VARIABLE cut_result OUTPUT_VARIABLE cut)
+  string(JSON packets GET "${cut}" packets)
+  string(JSON services LENGTH "${cut}" services)
+  if(NOT whole_result EQUAL 0 OR NOT cut_result EQUAL 0 OR NOT packets EQUAL 20000 OR
+     services LESS 1 OR NOT cut STREQUAL whole)
+    message(FATAL_ERROR "cut stream: exit ${cut_result}, ${packets} packets, ${services} services\n${cut}\nwhole stream:\n${whole}")
   endif()
   return()
 endif()
