@@ -50,7 +50,7 @@ struct Service {
   uint16_t id;
   uint8_t type;
   const char* name;
-  int programmeSeconds;  // every programme of this service lasts this long
+  int programmeMinutes;  // every programme of this service lasts this long
   int firstProgramme;
 };
 
@@ -61,10 +61,14 @@ const Service kServices[] = {
     {0x0580, 0xC0, "東都ワンセグ", 20, 0},  // partial reception: not a TV service
 };
 
-// Stream time 0 is 2026-04-01 19:00:00 JST.
+// Stream time 0 is 2026-04-01 19:00:00 JST. The broadcast runs in fast
+// motion, one minute for every second of stream, so that a minute-long
+// sample shows programmes of ordinary length (20 to 45 minutes) change and
+// the clock, the start and the end of each agree.
 constexpr int kStartYear = 2026, kStartMonth = 4, kStartDay = 1, kStartSecondOfDay = 19 * 3600;
+constexpr long kBroadcastSecondsPerStreamSecond = 60;
 
-void SecondToClock(long second, uint16_t* mjd, int* hour, int* minute, int* sec) {
+void BroadcastSecondToClock(long second, uint16_t* mjd, int* hour, int* minute, int* sec) {
   const long total = kStartSecondOfDay + second;
   *mjd = static_cast<uint16_t>(tsmux::DateToMjd(kStartYear, kStartMonth, kStartDay) + total / 86400);
   const long ofDay = total % 86400;
@@ -77,9 +81,9 @@ tsmux::EventInfo MakeEvent(const Service& service, long index) {
   const Programme& programme = kProgrammes[(service.firstProgramme + index) % kProgrammeCount];
   tsmux::EventInfo event;
   event.eventId = static_cast<uint16_t>(0x1000 + (service.id & 0xFF) * 0x100 + index);
-  SecondToClock(index * service.programmeSeconds, &event.startMjd, &event.startHour, &event.startMinute,
-                &event.startSecond);
-  event.durationSeconds = service.programmeSeconds;
+  BroadcastSecondToClock(index * service.programmeMinutes * 60, &event.startMjd, &event.startHour,
+                         &event.startMinute, &event.startSecond);
+  event.durationSeconds = service.programmeMinutes * 60;
   event.name = tsmux::EncodeAribText(programme.title);
   event.text = tsmux::EncodeAribText(programme.text);
   return event;
@@ -111,7 +115,7 @@ class Generator {
     if (slot == 0) {
       uint16_t mjd;
       int hour, minute, sec;
-      SecondToClock(second, &mjd, &hour, &minute, &sec);
+      BroadcastSecondToClock(second * kBroadcastSecondsPerStreamSecond, &mjd, &hour, &minute, &sec);
       packetizer_.PutSections(kPidTot, {tsmux::BuildTot(mjd, hour, minute, sec)}, packets);
     }
     if (slot == 2) packetizer_.PutSections(kPidNit, {BuildNit()}, packets);
@@ -139,7 +143,7 @@ class Generator {
     std::vector<Bytes> sections;
     for (const Service& service : kServices) {
       if (service.type != 0x01) continue;
-      const long index = second / service.programmeSeconds;
+      const long index = second * kBroadcastSecondsPerStreamSecond / (service.programmeMinutes * 60);
       const uint8_t version = static_cast<uint8_t>(index & 0x1F);
       const tsmux::EventInfo present = MakeEvent(service, index);
       const tsmux::EventInfo following = MakeEvent(service, index + 1);
