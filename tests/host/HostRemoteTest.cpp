@@ -111,7 +111,7 @@ TEST_F(HostRemote, DisabledBusyControlBlocksEveryRequest) {
 
 TEST_F(HostRemote, UnknownCurrentChannelMakesNextAndPreviousDoNothing) {
   StartAndDiscover();
-  viewer->SetCurrentChannelText("NHK");  // the start of two names: the first
+  viewer->SetCurrentChannelText("Toto");  // the start of two names: the first
   EXPECT_EQ(plugin->FindCurrentChannel(), 0);
   viewer->SetCurrentChannelText("BS 101");
   EXPECT_EQ(plugin->FindCurrentChannel(), -1);

@@ -30,7 +30,7 @@ struct Slots {
   }
 };
 
-const char* const kEightNamed[kChannels] = {"NHK", "E", "NTV", "TBS", "CX", "EX", "TX", "MX", "", "", "", ""};
+const char* const kEightNamed[kChannels] = {"Toto", "E", "ZT1", "ZT2", "ZT3", "ZT4", "ZT5", "ZT6", "", "", "", ""};
 
 }  // namespace
 
@@ -73,8 +73,8 @@ TEST(HostRecordingText, OnlyTheTwoExactTextsMeanRecording) {
 
 TEST(HostChannelSlots, FormattedFromNumberAndButtonText) {
   char slot[kChannelSlotSize];
-  FormatChannelSlot(slot, 3, "NTV");
-  EXPECT_STREQ(slot, "ch3:NTV");
+  FormatChannelSlot(slot, 3, "ZT1");
+  EXPECT_STREQ(slot, "ch3:ZT1");
   FormatChannelSlot(slot, 12, "");
   EXPECT_STREQ(slot, "ch12:");
   EXPECT_TRUE(IsChannelSlotUnnamed(slot, 12));
@@ -103,10 +103,10 @@ TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
 }
 
 TEST(HostCurrentChannel, FoundByColonAndSubstring) {
-  const char* const names[kChannels] = {"NHK G", "NHK E", "TV", "TVK", "", "", "", "", "", "", "", ""};
+  const char* const names[kChannels] = {"Toto G", "Toto E", "TV", "TVK", "", "", "", "", "", "", "", ""};
   Slots slots(names);
-  EXPECT_EQ(FindChannelSlot(slots.slot, "NHK E"), 1);
-  EXPECT_EQ(FindChannelSlot(slots.slot, "NHK"), 0);   // beginning of two names: the lower index
+  EXPECT_EQ(FindChannelSlot(slots.slot, "Toto E"), 1);
+  EXPECT_EQ(FindChannelSlot(slots.slot, "Toto"), 0);   // beginning of two names: the lower index
   EXPECT_EQ(FindChannelSlot(slots.slot, "TV"), 2);
   EXPECT_EQ(FindChannelSlot(slots.slot, "HK"), -1);   // not at the start of a name
   EXPECT_EQ(FindChannelSlot(slots.slot, ""), 0);      // ":" is in every slot
@@ -114,9 +114,9 @@ TEST(HostCurrentChannel, FoundByColonAndSubstring) {
 }
 
 TEST(HostCurrentChannel, LowerIndexWinsEvenOverAnExactName) {
-  const char* const names[kChannels] = {"", "Tokyo MX2", "Tokyo MX", "", "", "", "", "", "", "", "", ""};
+  const char* const names[kChannels] = {"", "Toto TV2", "Toto TV", "", "", "", "", "", "", "", "", ""};
   Slots slots(names);
-  EXPECT_EQ(FindChannelSlot(slots.slot, "Tokyo MX"), 1);
+  EXPECT_EQ(FindChannelSlot(slots.slot, "Toto TV"), 1);
 }
 
 TEST(HostCurrentChannel, OverLongCurrentTextIsCutTo98Bytes) {

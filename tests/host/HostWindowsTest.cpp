@@ -42,13 +42,13 @@ TEST_F(HostDiscovery, ListsTheMainWindowAndItsVisibleOwnedWindows) {
 
 TEST_F(HostDiscovery, ReadsChannelNamesOffTheRemoteButtons) {
   standin::Options options;
-  options.channelNames[1] = "NHK E";
-  options.channelNames[2] = "\x93\xfa\x83\x65\x83\x8c";  // "日テレ"
+  options.channelNames[1] = "Toto E";
+  options.channelNames[2] = "\x93\x8c\x93\x73\x82\x52";  // "東都３"
   StartViewer(options);
   Discover();
-  EXPECT_STREQ(plugin->channelNames[0], "ch1:NHK G");
-  EXPECT_STREQ(plugin->channelNames[1], "ch2:NHK E");  // button id 1008
-  EXPECT_STREQ(plugin->channelNames[2], "ch3:\x93\xfa\x83\x65\x83\x8c");  // button id 1007
+  EXPECT_STREQ(plugin->channelNames[0], "ch1:Toto G");
+  EXPECT_STREQ(plugin->channelNames[1], "ch2:Toto E");  // button id 1008
+  EXPECT_STREQ(plugin->channelNames[2], "ch3:\x93\x8c\x93\x73\x82\x52");  // button id 1007
   EXPECT_STREQ(plugin->channelNames[8], "ch9:");
   EXPECT_STREQ(plugin->channelNames[11], "ch12:");
 }
@@ -212,7 +212,7 @@ TEST_F(HostDiscovery, MoreWindowsThanTheTableHoldsStopAtOneHundred) {
   }
   EXPECT_EQ(plugin->hostRemoteWindow, viewer->RemoteWindow());
   EXPECT_EQ(plugin->hostVideoWindow, viewer->VideoWindow());
-  EXPECT_STREQ(plugin->channelNames[0], "ch1:NHK G");
+  EXPECT_STREQ(plugin->channelNames[0], "ch1:Toto G");
 }
 
 TEST_F(HostDiscovery, LongTitlesAreKeptWithinTheirBuffers) {

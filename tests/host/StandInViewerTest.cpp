@@ -82,7 +82,7 @@ TEST(StandInViewer, ChannelButtonsTuneAndReportTheService) {
   viewer.SetServiceChangeHandler([&](int32_t value, int32_t service) { changes.push_back({value, service}); });
   Command(viewer.RemoteWindow(), 1008);  // CH2
   EXPECT_EQ(viewer.CurrentChannel(), 1);
-  EXPECT_EQ(ControlText(viewer.RemoteWindow(), standin::kRemoteCurrentChannelId), "NHK E");
+  EXPECT_EQ(ControlText(viewer.RemoteWindow(), standin::kRemoteCurrentChannelId), "Toto E");
   Command(viewer.RemoteWindow(), 1025);  // CH9 has no channel
   EXPECT_EQ(viewer.CurrentChannel(), 1);
   ASSERT_EQ(changes.size(), 1u);

@@ -309,7 +309,7 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
     return false;
   }
   standin::Options options;
-  const char* names[] = {"NHK", "Eテレ", "日テレ", "テレ朝", "TBS", "テレ東", "フジ", "", "MX", "", "", ""};
+  const char* names[] = {"東都テレビ１", "東都テレビ２", "全通教育", "東都４", "東都５", "東都６", "東都７", "", "東都９", "", "", ""};
   for (int i = 0; i < standin::kChannelCount; ++i) {
     // Shift_JIS names through the system's own conversion.
     wchar_t wide[64];

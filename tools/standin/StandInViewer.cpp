@@ -77,8 +77,8 @@ LRESULT CALLBACK StandInWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 Options::Options() {
   for (int i = 0; i < kChannelCount; ++i) serviceIds[i] = 0x0400 + i;
   // A plausible line-up: eight named channels, four empty buttons.
-  static const char* const kDefaults[kChannelCount] = {"NHK G", "NHK E", "Ch-4", "Ch-5", "Ch-6",
-                                                       "Ch-7", "Ch-8", "MX",  "",    "",
+  static const char* const kDefaults[kChannelCount] = {"Toto G", "Toto E", "Ch-4", "Ch-5", "Ch-6",
+                                                       "Ch-7", "Ch-8", "Ch-9", "",    "",
                                                        "",     ""};
   for (int i = 0; i < kChannelCount; ++i) channelNames[i] = kDefaults[i];
 }
