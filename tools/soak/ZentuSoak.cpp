@@ -180,6 +180,11 @@ Figures Measure() {
   return f;
 }
 
+// How much a figure grew from `before` to `after` (negative when it shrank).
+long long Growth(size_t before, size_t after) {
+  return static_cast<long long>(after) - static_cast<long long>(before);
+}
+
 void PrintFigures(const char* when, const Figures& f) {
   std::printf("%-8s private %8.1f KiB  committed %8.1f KiB  handles %5lu  gdi %4lu  user %4lu\n", when,
               f.privateBytes / 1024.0, f.committedPrivate / 1024.0,
@@ -309,7 +314,8 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
     return false;
   }
   standin::Options options;
-  const char* names[] = {"東都テレビ１", "東都テレビ２", "全通教育", "東都４", "東都５", "東都６", "東都７", "", "東都９", "", "", ""};
+  const char* names[] = {"東都テレビ１", "東都テレビ２", "全通教育", "東都４", "東都５", "東都６",
+                         "東都７",       "",             "東都９",   "",       "",       ""};
   for (int i = 0; i < standin::kChannelCount; ++i) {
     // Shift_JIS names through the system's own conversion.
     wchar_t wide[64];
@@ -484,8 +490,7 @@ int main(int argc, char** argv) {
   const long long kMemoryAllowance = 8ll << 20;
   const long kHandleAllowance = 32, kObjectAllowance = 32;
   if (!ok) std::printf("FAIL: a lifetime could not run\n");
-  const long long committedGrowth =
-      static_cast<long long>(end.committedPrivate) - static_cast<long long>(warm.committedPrivate);
+  const long long committedGrowth = Growth(warm.committedPrivate, end.committedPrivate);
   if (committedGrowth > kMemoryAllowance) {
     std::printf("FAIL: committed private memory grew by %lld KiB after warm-up\n", committedGrowth / 1024);
     ok = false;
@@ -495,21 +500,20 @@ int main(int argc, char** argv) {
   // grows as each reloaded library is translated again; there only the
   // address space's own committed memory is judged.
   const char* emulated = std::getenv("ZENTU_WINE_32_EMULATED");
-  const bool judgeProcessCounters =
-      sizeof(void*) != 4 || !(emulated && std::strcmp(emulated, "1") == 0);
+  const bool judgeProcessCounters = sizeof(void*) != 4 || !(emulated && std::strcmp(emulated, "1") == 0);
   if (!judgeProcessCounters) std::printf("process private bytes not judged: Wine runs under an emulator\n");
-  const long long privateGrowth =
-      static_cast<long long>(end.privateBytes) - static_cast<long long>(warm.privateBytes);
+  const long long privateGrowth = Growth(warm.privateBytes, end.privateBytes);
   if (judgeProcessCounters && privateGrowth > kMemoryAllowance) {
     std::printf("FAIL: private bytes grew by %lld KiB after warm-up\n", privateGrowth / 1024);
     ok = false;
   }
-  if (static_cast<long>(end.handles) - static_cast<long>(warm.handles) > kHandleAllowance) {
-    std::printf("FAIL: handles grew by %ld after warm-up\n", static_cast<long>(end.handles - warm.handles));
+  const long long handleGrowth = Growth(warm.handles, end.handles);
+  if (handleGrowth > kHandleAllowance) {
+    std::printf("FAIL: handles grew by %lld after warm-up\n", handleGrowth);
     ok = false;
   }
-  if (static_cast<long>(end.gdiObjects) - static_cast<long>(warm.gdiObjects) > kObjectAllowance ||
-      static_cast<long>(end.userObjects) - static_cast<long>(warm.userObjects) > kObjectAllowance) {
+  if (Growth(warm.gdiObjects, end.gdiObjects) > kObjectAllowance ||
+      Growth(warm.userObjects, end.userObjects) > kObjectAllowance) {
     std::printf("FAIL: window-manager objects grew after warm-up\n");
     ok = false;
   }
