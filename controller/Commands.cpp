@@ -50,7 +50,11 @@ void CSamplePlugin::OnCommand(HWND controller, WPARAM wParam, LPARAM lParam) {
   HWND windowInLParam = reinterpret_cast<HWND>(lParam);
   switch (command.kind) {
     case CommandKind::kRestoreAll: RestoreAllHostWindows(); break;
-    case CommandKind::kHideAll: HideAllHostWindows(); break;
+    case CommandKind::kHideAll:
+      // The overlay would otherwise stay over the desktop until the next tick.
+      HideAllHostWindows();
+      HideStatusOverlay();
+      break;
     case CommandKind::kCloseViewer: CloseViewer(controller); break;
     case CommandKind::kRestoreWindow: RestoreHostWindow(windowInLParam); break;
     case CommandKind::kHideWindow: HideHostWindow(windowInLParam); break;

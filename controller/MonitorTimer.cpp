@@ -3,17 +3,6 @@
 
 namespace {
 
-// Counts the overlay down; while it stays up it follows its anchor window.
-void TickStatusOverlay(CSamplePlugin& plugin) {
-  if (plugin.displayCountdown <= 0) return;
-  --plugin.displayCountdown;
-  if (plugin.displayCountdown == 0) {
-    plugin.HideStatusOverlay();
-  } else {
-    plugin.PlaceStatusOverlay();
-  }
-}
-
 // Discovery runs once, when the countdown from construction runs out.
 void TickDiscovery(CSamplePlugin& plugin, HWND controller) {
   if (plugin.discoveryCountdown <= 0) return;
@@ -45,7 +34,7 @@ void SwitchTrayIcon(CSamplePlugin& plugin) {
 }  // namespace
 
 void CSamplePlugin::OnMonitorTick(HWND controller) {
-  TickStatusOverlay(*this);
+  TickStatusOverlay();
   RefreshHostWindowVisibility();
   TickDiscovery(*this, controller);
   RecordControllerPosition(*this, controller);

@@ -18,6 +18,25 @@ OverlayPlacement PlaceOverlayOverVideo(int32_t left, int32_t top, int32_t width,
   return placement;
 }
 
+bool IsAnchorOnScreen(const AnchorState& anchor) {
+  return anchor.exists && anchor.visible && !anchor.minimised;
+}
+
+OverlayTick DecideOverlayTick(int32_t countdown, const AnchorState& anchor) {
+  if (countdown <= 0) return OverlayTick::kNothing;
+  if (!IsAnchorOnScreen(anchor) || countdown == 1) return OverlayTick::kHide;
+  return OverlayTick::kPlace;
+}
+
+OverlayRequest DecideOverlayRequest(int32_t show, int32_t permitted, bool videoKnown,
+                                    const AnchorState& video, int32_t countdown) {
+  if (!show) return OverlayRequest::kHide;
+  if (!permitted) return OverlayRequest::kIgnore;
+  if (!videoKnown) return countdown > 0 ? OverlayRequest::kHide : OverlayRequest::kIgnore;
+  if (!IsAnchorOnScreen(video)) return OverlayRequest::kIgnore;
+  return OverlayRequest::kShow;
+}
+
 int32_t OverlayTextColumn(int32_t clientHeight) { return (clientHeight / 8) * 12; }
 
 int32_t OverlayClockColumn(int32_t clientHeight) {

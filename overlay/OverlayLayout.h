@@ -37,6 +37,32 @@ extern const int32_t kOverlayPaintOrder[kOverlayItemCount];
 // a fifth of the height, a little below the top edge.
 OverlayPlacement PlaceOverlayOverVideo(int32_t left, int32_t top, int32_t width, int32_t height);
 
+// Where the overlay's anchor, the host's video window, stands on the screen.
+struct AnchorState {
+  bool exists = false;     // the handle still names a window
+  bool visible = false;    // it and every window it lies in are shown
+  bool minimised = false;  // it, or the top-level window it lies in, is minimised
+};
+
+// The overlay is laid over its anchor only while the anchor can be seen:
+// otherwise it would float over the desktop or sit at minimised coordinates.
+bool IsAnchorOnScreen(const AnchorState& anchor);
+
+enum class OverlayTick { kNothing, kHide, kPlace };
+// One monitoring tick of an overlay with `countdown` seconds left (before
+// this tick's decrement): nothing while it is down; hidden, with countdown,
+// flags and marker cleared, when its anchor has left the screen or the
+// countdown runs out; otherwise placed over the anchor again.
+OverlayTick DecideOverlayTick(int32_t countdown, const AnchorState& anchor);
+
+enum class OverlayRequest { kIgnore, kHide, kShow };
+// A request to show the overlay: `show` 0 hides it; without permission
+// nothing happens; without a known video window an overlay that is up is
+// hidden; a video window that is not on the screen leaves everything as it
+// is; otherwise the overlay is shown over it.
+OverlayRequest DecideOverlayRequest(int32_t show, int32_t permitted, bool videoKnown,
+                                    const AnchorState& video, int32_t countdown);
+
 // Column where the status-bar and programme texts start: (H/8)*12.
 int32_t OverlayTextColumn(int32_t clientHeight);
 // Column where the clock starts: (54*H)/10 + (H/8)*12.

@@ -41,13 +41,12 @@ void CSamplePlugin::CreateRemotePanel(HWND ownerWindow) {
   windowClass.lpszClassName = kPanelClass;
   RegisterClassExA(&windowClass);
 
-  remotePanel = CreateWindowExA(WS_EX_LAYERED, kPanelClass, "", WS_POPUP | WS_VISIBLE, kPanelX,
-                                kPanelY, kPanelWidth, kPanelHeight, ownerWindow, nullptr,
-                                g_moduleInstance, nullptr);
+  // Created hidden and never activated, like the overlay.
+  remotePanel = CreateWindowExA(kOnScreenWindowExStyle, kPanelClass, "", WS_POPUP, kPanelX, kPanelY,
+                                kPanelWidth, kPanelHeight, ownerWindow, nullptr, g_moduleInstance,
+                                nullptr);
   if (remotePanel) {
     SetClassLongPtrA(remotePanel, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(greyBrush));
-    ShowWindow(remotePanel, SW_HIDE);
-    UpdateWindow(remotePanel);
   }
 }
 
@@ -86,10 +85,11 @@ void CSamplePlugin::PaintRemotePanel(HWND panel, HDC dc) {
 
 LRESULT CALLBACK RemotePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   CSamplePlugin* plugin = g_currentPlugin;
-  if (!plugin) return 0;
+  if (!plugin) return AnswerWithoutPlugin(window, message);
   switch (message) {
     case WM_CREATE: return OnPanelCreate(window);
     case WM_PAINT: return OnPanelPaint(*plugin, window);
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_CLOSE: ShowWindow(window, SW_HIDE); return 0;
     case WM_DESTROY: return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);

@@ -37,7 +37,8 @@ void DrawOutlinedText(HDC dc, int x, int y, const char* text, COLORREF colour,
   auto drawAt = [&](int px, int py) {
     if (bounds) {
       RECT area = {px, py, bounds->right, bounds->bottom};
-      DrawTextA(dc, text, length, &area, 0);
+      // Programme titles are shown as they are: "&" is no mnemonic prefix.
+      DrawTextA(dc, text, length, &area, DT_NOPREFIX);
     } else {
       TextOutA(dc, px, py, text, length);
     }
@@ -156,6 +157,29 @@ void PaintClockItem(HDC dc, HBRUSH eraser, const RECT& client) {
   DrawItem(dc, eraser, ClockItemLayout(client.bottom - client.top, client.right), text, nullptr);
 }
 
+AnchorState ReadAnchorState(HWND window) {
+  AnchorState state;
+  state.exists = window != nullptr && IsWindow(window);
+  if (!state.exists) return state;
+  state.visible = IsWindowVisible(window) != FALSE;
+  HWND root = GetAncestor(window, GA_ROOT);
+  state.minimised = IsIconic(window) || (root != nullptr && IsIconic(root));
+  return state;
+}
+
+// Lays the overlay over the anchor, topmost, shown and repainted with fresh
+// contents, without activating it: the viewer keeps the keyboard focus.
+void PlaceOverAnchor(HWND overlay, HWND anchor) {
+  if (!overlay) return;
+  RECT rect;
+  GetWindowRect(anchor, &rect);
+  const OverlayPlacement place =
+      PlaceOverlayOverVideo(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  SetWindowPos(overlay, HWND_TOPMOST, place.x, place.y, place.width, place.height,
+               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(overlay, nullptr, FALSE);
+}
+
 LRESULT OnOverlayCreate(HWND window) {
   SetLayeredWindowAttributes(window, kColourKey, 0, LWA_COLORKEY);
   return 0;
@@ -192,16 +216,21 @@ void CSamplePlugin::CreateStatusOverlay(HWND ownerWindow) {
   windowClass.lpszClassName = kOverlayClass;
   RegisterClassExA(&windowClass);  // already registered: the old class serves
 
-  overlayWindow = CreateWindowExA(WS_EX_LAYERED, kOverlayClass, "", WS_POPUP | WS_VISIBLE,
-                                  kOverlayX, kOverlayY, kOverlayWidth, kOverlayHeight,
-                                  ownerWindow, nullptr, g_moduleInstance, nullptr);
-  if (overlayWindow) {
-    // A class left registered by an earlier controller still names that
-    // controller's brush, deleted with its overlay: point it at ours.
-    SetClassLongPtrA(overlayWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(greyBrush));
-    ShowWindow(overlayWindow, SW_HIDE);
-    UpdateWindow(overlayWindow);
+  // Created hidden: a pop-up created visible is activated and would take the
+  // keyboard focus from the viewer. WS_EX_NOACTIVATE keeps clicks on its
+  // text from activating it too.
+  overlayWindow = CreateWindowExA(kOnScreenWindowExStyle, kOverlayClass, "", WS_POPUP, kOverlayX,
+                                  kOverlayY, kOverlayWidth, kOverlayHeight, ownerWindow, nullptr,
+                                  g_moduleInstance, nullptr);
+  if (!overlayWindow) {
+    // The brush is deleted with the overlay window; without one it goes now.
+    DeleteObject(greyBrush);
+    greyBrush = nullptr;
+    return;
   }
+  // A class left registered by an earlier controller still names that
+  // controller's brush, deleted with its overlay: point it at ours.
+  SetClassLongPtrA(overlayWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(greyBrush));
 }
 
 void CSamplePlugin::HideStatusOverlay() {
@@ -213,47 +242,35 @@ void CSamplePlugin::HideStatusOverlay() {
 
 void CSamplePlugin::ShowStatusOverlay(int32_t show, int32_t seconds, int32_t flags,
                                       int32_t permitted) {
-  if (!show) {
-    HideStatusOverlay();
-    return;
+  switch (DecideOverlayRequest(show, permitted, hostVideoWindow != nullptr,
+                               ReadAnchorState(hostVideoWindow), displayCountdown)) {
+    case OverlayRequest::kIgnore:
+      return;
+    case OverlayRequest::kHide:
+      HideStatusOverlay();
+      return;
+    case OverlayRequest::kShow:
+      break;
   }
-  if (!permitted) return;
-  if (!hostVideoWindow) {
-    if (displayCountdown > 0) HideStatusOverlay();
-    return;
-  }
-  if (!(GetWindowLongA(hostVideoWindow, GWL_STYLE) & WS_VISIBLE)) return;
-
   anchorWindow = hostVideoWindow;
-  RECT video;
-  GetWindowRect(anchorWindow, &video);
-  const OverlayPlacement place = PlaceOverlayOverVideo(video.left, video.top,
-                                                       video.right - video.left,
-                                                       video.bottom - video.top);
-  if (overlayWindow) {
-    SetWindowPos(overlayWindow, HWND_TOPMOST, place.x, place.y, place.width, place.height, 0);
-    ShowWindow(overlayWindow, SW_SHOW);
-  }
   contentFlags |= flags;
   displayCountdown = seconds;
   // Items added while the overlay was already up show at once.
-  if (overlayWindow) InvalidateRect(overlayWindow, nullptr, FALSE);
+  PlaceOverAnchor(overlayWindow, anchorWindow);
 }
 
-void CSamplePlugin::PlaceStatusOverlay() {
-  if (!anchorWindow || !IsWindow(anchorWindow)) {
-    HideStatusOverlay();
-    return;
+void CSamplePlugin::TickStatusOverlay() {
+  switch (DecideOverlayTick(displayCountdown, ReadAnchorState(anchorWindow))) {
+    case OverlayTick::kNothing:
+      return;
+    case OverlayTick::kHide:
+      HideStatusOverlay();
+      return;
+    case OverlayTick::kPlace:
+      --displayCountdown;
+      PlaceOverAnchor(overlayWindow, anchorWindow);
+      return;
   }
-  RECT anchor;
-  GetWindowRect(anchorWindow, &anchor);
-  const OverlayPlacement place = PlaceOverlayOverVideo(anchor.left, anchor.top,
-                                                       anchor.right - anchor.left,
-                                                       anchor.bottom - anchor.top);
-  if (!overlayWindow) return;
-  SetWindowPos(overlayWindow, HWND_TOPMOST, place.x, place.y, place.width, place.height, 0);
-  ShowWindow(overlayWindow, SW_SHOW);
-  InvalidateRect(overlayWindow, nullptr, FALSE);
 }
 
 void CSamplePlugin::PaintStatusOverlay(HWND overlay, HDC dc) {
@@ -280,6 +297,13 @@ void CSamplePlugin::PaintStatusOverlay(HWND overlay, HDC dc) {
   DeleteObject(eraser);
 }
 
+LRESULT AnswerWithoutPlugin(HWND window, UINT message) {
+  // An update region left unvalidated makes Windows send WM_PAINT again at
+  // once, for ever: a paint request is answered even with nothing to paint.
+  if (message == WM_PAINT) ValidateRect(window, nullptr);
+  return 0;
+}
+
 void UnregisterOnScreenWindowClasses() {
   UnregisterClassA(kPanelClass, g_moduleInstance);
   UnregisterClassA(kOverlayClass, g_moduleInstance);
@@ -287,11 +311,12 @@ void UnregisterOnScreenWindowClasses() {
 
 LRESULT CALLBACK StatusOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   CSamplePlugin* plugin = g_currentPlugin;
-  if (!plugin) return 0;
+  if (!plugin) return AnswerWithoutPlugin(window, message);
   switch (message) {
     case WM_CREATE: return OnOverlayCreate(window);
     case WM_DESTROY: return OnOverlayDestroy(*plugin, window);
     case WM_PAINT: return OnOverlayPaint(*plugin, window);
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }

@@ -128,7 +128,7 @@ class CSamplePlugin final : public IDTVPlugin {
   void CreateStatusOverlay(HWND ownerWindow);
   void ShowStatusOverlay(int32_t show, int32_t seconds, int32_t contentFlags, int32_t permitted);
   void HideStatusOverlay();
-  void PlaceStatusOverlay();
+  void TickStatusOverlay();
   void PaintStatusOverlay(HWND overlay, HDC dc);
   void CreateRemotePanel(HWND ownerWindow);
   void PaintRemotePanel(HWND panel, HDC dc);
@@ -203,6 +203,8 @@ LRESULT CALLBACK RemotePanelProc(HWND window, UINT message, WPARAM wParam, LPARA
 // Unregisters the overlay's and the panel's window classes once both windows
 // are destroyed: a class registered by a DLL outlives the DLL otherwise.
 void UnregisterOnScreenWindowClasses();
+// What the overlay and the panel answer while no plug-in object is current.
+LRESULT AnswerWithoutPlugin(HWND window, UINT message);
 
 // Window classes, messages and ids shared by the plug-in's windows.
 constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
@@ -213,3 +215,9 @@ constexpr UINT kTrayIconId = 102;
 constexpr UINT_PTR kMonitorTimerId = 1000;
 constexpr UINT kMonitorPeriodMs = 1000;
 constexpr COLORREF kColourKey = 0x808080;
+// The overlay and the panel: colour-keyed, and never activated, so that the
+// viewer keeps the keyboard focus while they are shown.
+constexpr DWORD kOnScreenWindowExStyle = WS_EX_LAYERED | WS_EX_NOACTIVATE;
+// Posted to the controller window when the host deletes the object from
+// another thread: the window is destroyed on its own thread.
+constexpr UINT kDestroyControllerMessage = WM_APP + 101;

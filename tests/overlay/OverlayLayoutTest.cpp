@@ -84,6 +84,43 @@ TEST(OverlayPlacement, NarrowVideoHasNoMargin) {
 
 // ---- Item rectangles ----
 
+// The overlay stays up only over a video window that can be seen.
+TEST(OverlayRules, TicksAndRequestsFollowTheVideoWindowOnTheScreen) {
+  AnchorState onScreen, hidden, minimised, gone;
+  onScreen.exists = hidden.exists = minimised.exists = true;
+  onScreen.visible = minimised.visible = true;
+  minimised.minimised = true;
+  const struct {
+    int32_t countdown;
+    AnchorState anchor;
+    OverlayTick tick;
+  } ticks[] = {
+      {0, onScreen, OverlayTick::kNothing}, {-1, gone, OverlayTick::kNothing},
+      {1, onScreen, OverlayTick::kHide},    {2, onScreen, OverlayTick::kPlace},
+      {5, hidden, OverlayTick::kHide},      {5, minimised, OverlayTick::kHide},
+      {5, gone, OverlayTick::kHide},
+  };
+  for (const auto& row : ticks) {
+    EXPECT_EQ(row.tick, DecideOverlayTick(row.countdown, row.anchor)) << row.countdown;
+  }
+  const struct {
+    int32_t show, permitted;
+    bool videoKnown;
+    AnchorState video;
+    int32_t countdown;
+    OverlayRequest request;
+  } requests[] = {
+      {0, 1, true, onScreen, 3, OverlayRequest::kHide},    {1, 0, true, onScreen, 3, OverlayRequest::kIgnore},
+      {1, 1, false, gone, 3, OverlayRequest::kHide},       {1, 1, false, gone, 0, OverlayRequest::kIgnore},
+      {1, 1, true, hidden, 3, OverlayRequest::kIgnore},    {1, 1, true, minimised, 0, OverlayRequest::kIgnore},
+      {1, 1, true, onScreen, 0, OverlayRequest::kShow},
+  };
+  for (const auto& row : requests) {
+    EXPECT_EQ(row.request,
+              DecideOverlayRequest(row.show, row.permitted, row.videoKnown, row.video, row.countdown));
+  }
+}
+
 TEST(OverlayItems, DivisionsTruncateInTheWrittenOrder) {
   // (H/8)*12 is not 12*H/8: 100/8 = 12, so 144 and not 150.
   EXPECT_EQ(144, OverlayTextColumn(100));

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "GdiObjectCounter.h"
 #include "OverlayLayout.h"
 #include "PsiCollector.h"
 #include "SamplePlugin.h"
@@ -97,6 +99,15 @@ class Canvas {
 
 RECT ToRect(const OverlayBox& box) { return {box.left, box.top, box.right, box.bottom}; }
 
+// The colour key a layered window was given, or 0xFFFFFFFF without one.
+COLORREF ColourKeyOf(HWND window) {
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  if (!GetLayeredWindowAttributes(window, &key, &alpha, &flags) || !(flags & LWA_COLORKEY)) return 0xFFFFFFFF;
+  return key;
+}
+
 bool Inside(const RECT& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
@@ -139,6 +150,17 @@ class OverlayTest : public ::testing::Test {
     DestroyWindow(controller_);
     delete viewer_;
     g_currentPlugin = nullptr;
+    PumpMessages();
+  }
+
+  // Replaces the stand-in viewer, e.g. by one whose video lies in a utility window.
+  void UseViewer(const standin::Options& options) {
+    delete viewer_;
+    viewer_ = new standin::StandInViewer(options);
+    ASSERT_TRUE(viewer_->Create());
+    plugin_->hostMainWindow = viewer_->MainWindow();
+    plugin_->hostRemoteWindow = viewer_->RemoteWindow();
+    plugin_->hostVideoWindow = viewer_->VideoWindow();
     PumpMessages();
   }
 
@@ -200,7 +222,118 @@ TEST_F(OverlayShowTest, CreatedHiddenAsALayeredPopup) {
   EXPECT_FALSE(IsWindowVisible(Overlay()));
   EXPECT_TRUE(GetWindowLongA(Overlay(), GWL_EXSTYLE) & WS_EX_LAYERED);
   EXPECT_TRUE(GetWindowLongA(Overlay(), GWL_STYLE) & WS_POPUP);
+  EXPECT_EQ(kGrey, ColourKeyOf(Overlay()));
   EXPECT_EQ(0, plugin_->displayCountdown);
+}
+
+TEST_F(OverlayShowTest, TheViewerKeepsActivationAndFocusThroughShowTicksAndHide) {
+  HWND host = viewer_->MainWindow();
+  SetForegroundWindow(host);
+  SetFocus(host);
+  PumpMessages();
+  ASSERT_EQ(host, GetForegroundWindow());
+  ASSERT_EQ(host, GetActiveWindow());
+  struct Step {
+    const char* name;
+    std::function<void()> run;
+  };
+  const Step steps[] = {
+      {"new overlay and panel",
+       [&] {
+         DestroyWindow(plugin_->remotePanel);
+         DestroyWindow(plugin_->overlayWindow);
+         plugin_->CreateStatusOverlay(controller_);
+         plugin_->CreateRemotePanel(controller_);
+       }},
+      {"show", [&] { plugin_->ShowStatusOverlay(1, 3, kOverlayAll, 1); }},
+      {"tick", [&] { plugin_->OnMonitorTick(controller_); }},
+      {"show again", [&] { plugin_->ShowStatusOverlay(1, 3, kOverlayChannel, 1); }},
+      {"ticks to the end", [&] { for (int i = 0; i < 3; ++i) plugin_->OnMonitorTick(controller_); }},
+      {"show command", [&] { plugin_->OnCommand(controller_, kShowCommand, 0); }},
+      {"show command again", [&] { plugin_->OnCommand(controller_, kShowCommand, 0); }},
+  };
+  for (const Step& step : steps) {
+    step.run();
+    PumpMessages();
+    EXPECT_EQ(host, GetActiveWindow()) << step.name;
+    EXPECT_EQ(host, GetForegroundWindow()) << step.name;
+    EXPECT_EQ(host, GetFocus()) << step.name;
+  }
+  EXPECT_FALSE(IsWindowVisible(Overlay()));
+}
+
+// However the video window leaves the screen, the next tick takes the
+// overlay down as the countdown's end does, and requests wait for its return.
+TEST_F(OverlayShowTest, AnAnchorOffTheScreenTakesTheOverlayDown) {
+  struct Case {
+    const char* name;
+    bool inUtilityWindow;
+    void (*leave)(standin::StandInViewer&);
+  };
+  const Case cases[] = {
+      {"video hidden", false, [](standin::StandInViewer& v) { ShowWindow(v.VideoWindow(), SW_HIDE); }},
+      {"video minimised", false, [](standin::StandInViewer& v) { ShowWindow(v.VideoWindow(), SW_SHOWMINNOACTIVE); }},
+      {"utility window minimised", true,
+       [](standin::StandInViewer& v) { ShowWindow(v.UtilityWindow(), SW_SHOWMINNOACTIVE); }},
+      {"utility window hidden", true, [](standin::StandInViewer& v) { ShowWindow(v.UtilityWindow(), SW_HIDE); }},
+  };
+  for (const Case& c : cases) {
+    standin::Options options;
+    options.useUtilityWindow = c.inUtilityWindow;
+    options.createVideo = !c.inUtilityWindow;
+    UseViewer(options);
+    plugin_->ShowStatusOverlay(1, 5, kOverlayAll, 1);
+    plugin_->recordingStopped = 1;
+    ASSERT_TRUE(IsWindowVisible(Overlay())) << c.name;
+    c.leave(*viewer_);
+    plugin_->OnMonitorTick(controller_);
+    EXPECT_FALSE(IsWindowVisible(Overlay())) << c.name;
+    EXPECT_EQ(0, plugin_->displayCountdown) << c.name;
+    EXPECT_EQ(0, plugin_->contentFlags) << c.name;
+    EXPECT_EQ(0, plugin_->recordingStopped) << c.name;
+    plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+    EXPECT_FALSE(IsWindowVisible(Overlay())) << c.name;
+    EXPECT_EQ(0, plugin_->displayCountdown) << c.name;
+  }
+}
+
+TEST_F(OverlayShowTest, HideAllTakesTheOverlayDownAtOnce) {
+  ListProgrammeWindow();
+  plugin_->ShowStatusOverlay(1, 5, kOverlayAll, 1);
+  plugin_->OnCommand(controller_, 1008, 0);  // "全てのウィンドウを隠す"
+  EXPECT_FALSE(IsWindowVisible(Overlay()));
+  EXPECT_EQ(0, plugin_->displayCountdown);
+  EXPECT_EQ(0, plugin_->contentFlags);
+}
+
+// Without a current plug-in object the windows still answer paint requests:
+// an unvalidated window is sent WM_PAINT again and again.
+TEST_F(OverlayShowTest, PaintRequestsAreAnsweredWhileNoObjectIsCurrent) {
+  g_currentPlugin = nullptr;
+  for (HWND window : {Overlay(), plugin_->remotePanel}) {
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    InvalidateRect(window, nullptr, TRUE);
+    int paints = 0;
+    MSG message;
+    for (int i = 0; i < 50 && PeekMessageA(&message, window, 0, 0, PM_REMOVE); ++i) {
+      paints += message.message == WM_PAINT;
+      DispatchMessageA(&message);
+    }
+    EXPECT_LE(paints, 1);
+    ShowWindow(window, SW_HIDE);
+  }
+  g_currentPlugin = plugin_;
+}
+
+TEST_F(OverlayShowTest, NoBrushIsLeftWhenTheOverlayCannotBeCreated) {
+  testsupport::GdiObjectCounter gdi;
+  ASSERT_TRUE(gdi.Installed());
+  CSamplePlugin other;
+  g_currentPlugin = nullptr;  // the window procedure refuses creation then
+  other.CreateStatusOverlay(controller_);
+  g_currentPlugin = plugin_;
+  EXPECT_EQ(nullptr, other.overlayWindow);
+  EXPECT_EQ(0u, gdi.Live());
 }
 
 TEST_F(OverlayShowTest, PlacedOverAnHdVideoWindow) {
@@ -532,6 +665,29 @@ TEST_F(OverlayPaintTest, NextProgrammeWindowIsSwitchedTwicePerPaint) {
   EXPECT_GT(canvas.Count(ToRect(ProgrammeItemLayout(144, 1244).erase), RGB(255, 255, 255)), 50);
 }
 
+TEST_F(OverlayPaintTest, AmpersandsInTheProgrammeAreDrawnAsThemselves) {
+  const std::string text(12, '&');
+  ListProgrammeWindow();
+  viewer_->SetProgrammeText(text.c_str());
+  Canvas canvas(client_.right, client_.bottom);
+  Paint(canvas, kOverlayProgramme);
+  const RECT item = ToRect(ProgrammeItemLayout(144, 1244).erase);
+  int right = -1;
+  for (int y = item.top; y < item.bottom; ++y)
+    for (int x = item.left; x < item.right; ++x)
+      if (canvas.At(x, y) == RGB(255, 255, 255)) right = std::max(right, x);
+  // As mnemonic prefixes the twelve would draw as six.
+  HFONT font = CreateFontA(144 / 5, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
+  HGDIOBJ previous = SelectObject(canvas.Dc(), font);
+  SIZE all = {}, half = {};
+  GetTextExtentPoint32A(canvas.Dc(), text.c_str(), 12, &all);
+  GetTextExtentPoint32A(canvas.Dc(), text.c_str(), 6, &half);
+  SelectObject(canvas.Dc(), previous);
+  DeleteObject(font);
+  EXPECT_GT(right - (OverlayTextColumn(144) + 2), (all.cx + half.cx) / 2);
+}
+
 TEST_F(OverlayPaintTest, VanishedProgrammeWindowFallsBackToTheBroadcast) {
   ListProgrammeWindow();
   DestroyWindow(viewer_->ProgrammeWindow());
@@ -562,12 +718,10 @@ TEST_F(OverlayPaintTest, PaintsLeaveNoGdiObjectsBehind) {
   viewer_->SetBusy(true);
   viewer_->SetRecording(true);
   Canvas canvas(client_.right, client_.bottom);
-  Paint(canvas, kOverlayAll);  // first use may create cached objects
-  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  for (int i = 0; i < 200; ++i) plugin_->PaintStatusOverlay(Overlay(), canvas.Dc());
-  const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  // Wine reports no GDI counts (0 and 0); Windows does.
-  EXPECT_EQ(before, after);
+  testsupport::GdiObjectCounter gdi;
+  ASSERT_TRUE(gdi.Installed());
+  for (int i = 0; i < 20; ++i) Paint(canvas, kOverlayAll);
+  EXPECT_EQ(0u, gdi.Live());
   // The DC gets its stock font back.
   EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(canvas.Dc(), OBJ_FONT));
 }
@@ -621,6 +775,7 @@ TEST_F(RemotePanelTest, CreatedHiddenWithItsClassSizeAndPosition) {
   EXPECT_EQ(180, r.right - r.left);
   EXPECT_EQ(100, r.bottom - r.top);
   EXPECT_TRUE(GetWindowLongA(panel, GWL_EXSTYLE) & WS_EX_LAYERED);
+  EXPECT_EQ(kGrey, ColourKeyOf(panel));
 }
 
 TEST_F(RemotePanelTest, CloseHidesAndKeepsTheWindow) {
@@ -637,10 +792,12 @@ TEST_F(RemotePanelTest, PaintsTwelveSquaresAndNumbersAndRestoresThePen) {
   Canvas canvas(180, 100);
   canvas.Fill(kGrey);
   HGDIOBJ pen = GetCurrentObject(canvas.Dc(), OBJ_PEN);
-  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  for (int i = 0; i < 50; ++i) plugin_->PaintRemotePanel(plugin_->remotePanel, canvas.Dc());
-  const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  EXPECT_EQ(before, after);
+  {
+    testsupport::GdiObjectCounter gdi;
+    ASSERT_TRUE(gdi.Installed());
+    for (int i = 0; i < 50; ++i) plugin_->PaintRemotePanel(plugin_->remotePanel, canvas.Dc());
+    EXPECT_EQ(0u, gdi.Live());
+  }
   EXPECT_EQ(pen, GetCurrentObject(canvas.Dc(), OBJ_PEN));
   EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(canvas.Dc(), OBJ_FONT));
 
