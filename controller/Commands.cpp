@@ -94,7 +94,19 @@ void CSamplePlugin::CloseViewer(HWND controller) {
   if (name) {
     char question[kPathSize];
     FormatCloseQuestion(name, question, sizeof question);
-    if (MessageBoxA(controller, question, kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
+    const CSamplePlugin* self = this;
+    const uint32_t serial = Serial();
+    int answer = 0;
+    {
+      ModalLoopScope modal;
+      answer = MessageBoxA(controller, question, kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION);
+    }
+    // Only an explicit Yes closes a recording viewer: a box that failed, or
+    // that ended because its owner went, answers something else. While the
+    // box was up the host may have deleted this object or closed its windows:
+    // the object is checked before it is touched again.
+    if (answer != IDYES || !IsLive(self, serial) || DeletionRequested()) return;
+    if (controllerWindow != controller || !IsWindow(controller)) return;
   }
   // Without a host interface the quit slot cannot be reached; closing the
   // main window is the remaining way out.

@@ -132,8 +132,37 @@ void CSamplePlugin::TeardownCollector() {
   if (store != nullptr) store->Shutdown();
 }
 
+namespace {
+
+// The object that owns a controller window, kept in its window data: the
+// window's own end concerns that object, whichever object is current.
+CSamplePlugin* OwnerOf(HWND controller) {
+  return reinterpret_cast<CSamplePlugin*>(GetWindowLongPtrA(controller, DWLP_USER));
+}
+
+}  // namespace
+
 INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) g_currentPlugin = reinterpret_cast<CSamplePlugin*>(lParam);
+  if (message == WM_INITDIALOG) {
+    auto* owner = reinterpret_cast<CSamplePlugin*>(lParam);
+    g_currentPlugin = owner;
+    if (owner != nullptr) {
+      SetWindowLongPtrA(window, DWLP_USER, lParam);
+      owner->OnControllerCreated(window);
+    }
+  }
+  // The window's end, asked for by a deletion on another thread, and its
+  // last message.
+  if (message == kDestroyControllerMessage) {
+    CSamplePlugin* owner = OwnerOf(window);
+    if (owner != nullptr && owner->DeletionRequested()) owner->DestroyControllerWindow();
+    return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    if (CSamplePlugin* owner = OwnerOf(window)) owner->OnControllerWindowGone();
+    return 0;
+  }
+
   CSamplePlugin* plugin = g_currentPlugin;
   if (plugin == nullptr) return 0;
 

@@ -224,7 +224,12 @@ void CSamplePlugin::ShowTrayMenu(HWND controller) {
 
   POINT cursor = {};
   GetCursorPos(&cursor);
-  TrackPopupMenu(tray, kTrayMenuFlags, cursor.x, cursor.y, 0, controller, nullptr);
+  {
+    ModalLoopScope modal;
+    TrackPopupMenu(tray, kTrayMenuFlags, cursor.x, cursor.y, 0, controller, nullptr);
+  }
+  // The host may have deleted this object inside the menu's loop: only
+  // locals from here on.
   PostMessageA(controller, WM_NULL, 0, 0);
   DestroyMenu(menu);
 }

@@ -98,7 +98,7 @@ void ReadProgrammeWindow(HWND window, char* text, int textSize) {
 // copied under the collector's lock (packets may arrive on another thread).
 void ReadBroadcastProgramme(CSamplePlugin& plugin, char* text, int textSize) {
   PsiCollector* collector = plugin.collector.load(std::memory_order_acquire);
-  const int32_t serviceId = __atomic_load_n(&plugin.currentServiceId, __ATOMIC_RELAXED);
+  const int32_t serviceId = plugin.currentServiceId.load(std::memory_order_relaxed);
   if (!collector || serviceId < 0 || serviceId > 0xFFFF) return;
   std::vector<uint8_t> section;
   if (!collector->CopyPresentSection(static_cast<uint16_t>(serviceId), section)) return;

@@ -3,12 +3,16 @@
 #include "SamplePlugin.h"
 
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "PsiCollector.h"
+#include "ServiceSelection.h"
 
 HINSTANCE g_moduleInstance = nullptr;
-CSamplePlugin* g_currentPlugin = nullptr;
-int32_t g_lastServiceId = 0;
+std::atomic<CSamplePlugin*> g_currentPlugin{nullptr};
+std::atomic<int32_t> g_lastServiceId{0};
+std::atomic<int> g_modalLoops{0};
 
 namespace {
 
@@ -27,7 +31,54 @@ bool IsOnWindowThread(HWND window) {
   return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
 }
 
+// Every object alive in this module, by address and serial, so that code that
+// resumes after a modal loop can tell whether its object still exists without
+// touching it. Objects waiting for their windows' thread to delete them are
+// listed too, apart.
+std::mutex g_objectsMutex;
+std::vector<std::pair<const CSamplePlugin*, uint32_t>> g_liveObjects;
+std::vector<std::pair<CSamplePlugin*, unsigned int>> g_deferredDeletions;
+uint32_t g_lastSerial = 0;
+
+uint32_t RegisterLiveObject(const CSamplePlugin* plugin) {
+  std::lock_guard<std::mutex> lock(g_objectsMutex);
+  g_liveObjects.emplace_back(plugin, ++g_lastSerial);
+  return g_lastSerial;
+}
+
+void UnregisterLiveObject(const CSamplePlugin* plugin) {
+  std::lock_guard<std::mutex> lock(g_objectsMutex);
+  for (auto it = g_liveObjects.begin(); it != g_liveObjects.end(); ++it) {
+    if (it->first == plugin) {
+      g_liveObjects.erase(it);
+      return;
+    }
+  }
+}
+
+// Keeps this library mapped until the process ends. Used whenever the host
+// deletes the object while code of the library may still have to run on the
+// windows' thread (its teardown, or a modal loop of ours on the stack): the
+// host may unload the library right after the deletion returns.
+void PinThisModule() {
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCSTR>(&PinThisModule), &self);
+}
+
 }  // namespace
+
+// A thread timer rather than a window message: the controller window is gone
+// by now, and the classes can only be unregistered once it is.
+void CALLBACK FinishDeferredDeletions(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  std::vector<std::pair<CSamplePlugin*, unsigned int>> due;
+  {
+    std::lock_guard<std::mutex> lock(g_objectsMutex);
+    due.swap(g_deferredDeletions);
+  }
+  for (const auto& deletion : due) deletion.first->DestroyNow(deletion.second);
+}
 
 CSamplePlugin::CSamplePlugin()
     : collector(nullptr),
@@ -67,7 +118,8 @@ CSamplePlugin::CSamplePlugin()
       remotePanel(nullptr),
       hostVideoWindow(nullptr),
       currentServiceId(0),
-      ownedCollector_(new (std::nothrow) PsiCollector()) {
+      ownedCollector_(new (std::nothrow) PsiCollector()),
+      serial_(RegisterLiveObject(this)) {
   collector.store(ownedCollector_, std::memory_order_release);
   for (int i = 0; i < kChannelCount; ++i) channelButtonIds[i] = kChannelButtonIds[i];
 }
@@ -79,34 +131,99 @@ CSamplePlugin::~CSamplePlugin() {
   HWND controller = controllerWindow;
   if (controller != nullptr && IsWindow(controller)) {
     if (IsOnWindowThread(controller)) {
-      // The normal shutdown (ini writes, tray icon, timer) runs on this
-      // object even if another object has taken g_currentPlugin over.
-      CSamplePlugin* previous = g_currentPlugin;
-      g_currentPlugin = this;
-      DestroyWindow(controller);
-      g_currentPlugin = previous;
+      DestroyControllerWindow();
     } else {
-      // A window of another thread cannot be destroyed from here: detach it
-      // first, so that its procedures answer 0 from now on, then stop the
-      // stream intake. Its tray icon and windows stay until the host
-      // destroys them.
-      if (g_currentPlugin == this) g_currentPlugin = nullptr;
+      // Only a plain C++ delete on another thread gets here (the host's
+      // deletion goes through slot 0, which hands it to the windows'
+      // thread). A window of another thread cannot be destroyed from here:
+      // detach it, so that its procedures answer 0, and stop the intake.
+      ReleaseCurrentPointer();
       TeardownCollector();
     }
   }
-  if (g_currentPlugin == this) g_currentPlugin = nullptr;
+  ReleaseCurrentPointer();
   // Classes outlive the library unless unregistered, and a later load would
   // find them taken. Each call fails harmlessly while a window still uses
   // its class (another object's, or one left on another thread).
   UnregisterClassA(kControllerClass, moduleInstance);
   UnregisterOnScreenWindowClasses();
   delete ownedCollector_;
+  UnregisterLiveObject(this);
 }
 
+void CSamplePlugin::ReleaseCurrentPointer() {
+  CSamplePlugin* self = this;
+  g_currentPlugin.compare_exchange_strong(self, nullptr);
+}
+
+// The host deletes the object through this slot, from any thread. The
+// controller window, its timer, its tray icon and the on-screen windows
+// belong to the thread that called Create, and only that thread can destroy
+// them. From another thread the object asks that thread to do it and returns
+// at once: the windows' thread may be busy, or even waiting for this one, so
+// nothing here waits for it. The object's memory is freed there, once its
+// windows are gone; until then nothing runs on freed memory.
 IDTVPlugin* CSamplePlugin::ScalarDeletingDestructor(unsigned int flags) {
+  std::unique_lock<std::mutex> lock(lifetimeMutex_);
+  const bool otherThread = windowThread_ != 0 && windowThread_ != GetCurrentThreadId();
+  if (otherThread || g_modalLoops > 0) PinThisModule();
+  if (otherThread && liveController_ != nullptr) {
+    deletionRequested_ = true;
+    deletionFlags_ = flags;
+    // Should the post fail, the window's WM_NCDESTROY still finishes the job.
+    PostMessageA(liveController_, kDestroyControllerMessage, 0, 0);
+    return this;
+  }
+  lock.unlock();
+  DestroyNow(flags);
+  return this;
+}
+
+void CSamplePlugin::DestroyNow(unsigned int flags) {
   this->~CSamplePlugin();
   if (flags & 1) ::operator delete(this);
-  return this;
+}
+
+void CSamplePlugin::DestroyControllerWindow() {
+  HWND controller = controllerWindow;
+  if (controller == nullptr || !IsWindow(controller)) return;
+  // The shutdown (ini writes, tray icon, timer) runs on this object even if
+  // another object has taken the current pointer over.
+  CSamplePlugin* previous = g_currentPlugin.exchange(this);
+  DestroyWindow(controller);
+  g_currentPlugin = previous;
+}
+
+void CSamplePlugin::OnControllerWindowGone() {
+  bool finish = false;
+  {
+    std::lock_guard<std::mutex> lock(lifetimeMutex_);
+    liveController_ = nullptr;
+    finish = deletionRequested_;
+  }
+  if (!finish) return;
+  std::lock_guard<std::mutex> lock(g_objectsMutex);
+  g_deferredDeletions.emplace_back(this, deletionFlags_);
+  SetTimer(nullptr, 0, 0, FinishDeferredDeletions);
+}
+
+bool CSamplePlugin::DeletionRequested() {
+  std::lock_guard<std::mutex> lock(lifetimeMutex_);
+  return deletionRequested_;
+}
+
+bool CSamplePlugin::IsLive(const CSamplePlugin* plugin, uint32_t serial) {
+  std::lock_guard<std::mutex> lock(g_objectsMutex);
+  for (const auto& live : g_liveObjects) {
+    if (live.first == plugin && live.second == serial) return true;
+  }
+  return false;
+}
+
+void CSamplePlugin::OnControllerCreated(HWND controller) {
+  std::lock_guard<std::mutex> lock(lifetimeMutex_);
+  liveController_ = controller;
+  windowThread_ = GetCurrentThreadId();
 }
 
 int32_t CSamplePlugin::Init(void* host, uint32_t version) {
@@ -151,14 +268,8 @@ int32_t CSamplePlugin::InputTsData(const uint8_t* data, uint32_t count) {
 }
 
 int32_t CSamplePlugin::OnServiceChange(int32_t hostValue, int32_t serviceId) {
-  PsiCollector* store = collector.load(std::memory_order_acquire);
-  if (store != nullptr) store->ResetSectionFills();
-  if (serviceId == g_lastServiceId) return 1;
-  currentServiceId = serviceId;
-  g_lastServiceId = serviceId;
-  if (store != nullptr) {
-    store->RecordServiceChange(static_cast<uint16_t>(serviceId), static_cast<uint16_t>(hostValue));
-  }
+  ApplyServiceChange(collector.load(std::memory_order_acquire), g_lastServiceId, currentServiceId,
+                     hostValue, serviceId);
   return 1;
 }
 

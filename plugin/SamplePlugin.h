@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "HostWindows.h"
 
@@ -77,6 +78,22 @@ class CSamplePlugin final : public IDTVPlugin {
   void OnControllerDestroy(HWND controller);
   void BuildIniPath();
   void TeardownCollector();
+
+  // Lifetime: deletion by the host from any thread (see the .cpp).
+  // Destroys the controller window with this object's state, whichever object
+  // is current.
+  void DestroyControllerWindow();
+  // The controller window has gone (WM_NCDESTROY); finishes a deletion that
+  // waited for it.
+  void OnControllerWindowGone();
+  // Whether the host has asked for this object's deletion.
+  bool DeletionRequested();
+  // The controller window exists (WM_INITDIALOG), on the calling thread.
+  void OnControllerCreated(HWND controller);
+  // Whether `plugin` still points at the live object with `serial`; it is
+  // not dereferenced, so it may have been freed.
+  static bool IsLive(const CSamplePlugin* plugin, uint32_t serial);
+  uint32_t Serial() const { return serial_; }
 
   // Monitoring timer.
   void OnMonitorTick(HWND controller);
@@ -185,16 +202,46 @@ class CSamplePlugin final : public IDTVPlugin {
   int32_t autoDispStatus;
   HWND remotePanel;
   HWND hostVideoWindow;
-  int32_t currentServiceId;
+  // Written by OnServiceChange on the host's streaming thread, read while
+  // the overlay paints.
+  std::atomic<int32_t> currentServiceId;
 
  private:
+  void DestroyNow(unsigned int flags);
+  // Clears the current pointer if it is this object.
+  void ReleaseCurrentPointer();
+
   PsiCollector* ownedCollector_;  // freed by the destructor only
+  const uint32_t serial_;
+  // Guards the controller window handle against a deletion on another
+  // thread, and the deletion request.
+  std::mutex lifetimeMutex_;
+  HWND liveController_ = nullptr;  // from WM_INITDIALOG to WM_NCDESTROY
+  DWORD windowThread_ = 0;         // the thread of the controller window
+  bool deletionRequested_ = false;
+  unsigned int deletionFlags_ = 0;
+
+  friend void CALLBACK FinishDeferredDeletions(HWND, UINT, UINT_PTR, DWORD);
 };
 
 // Module-wide state.
 extern HINSTANCE g_moduleInstance;
-extern CSamplePlugin* g_currentPlugin;  // set at the controller's WM_INITDIALOG
-extern int32_t g_lastServiceId;
+// Set at the controller's WM_INITDIALOG; read by every window procedure.
+extern std::atomic<CSamplePlugin*> g_currentPlugin;
+// The service of the latest change; written on the host's streaming thread.
+extern std::atomic<int32_t> g_lastServiceId;
+// Open modal loops of the plug-in's own (the close question, the tray menu)
+// on the user-interface thread.
+extern std::atomic<int> g_modalLoops;
+
+// Counts one of those modal loops while it runs.
+class ModalLoopScope {
+ public:
+  ModalLoopScope() { ++g_modalLoops; }
+  ~ModalLoopScope() { --g_modalLoops; }
+  ModalLoopScope(const ModalLoopScope&) = delete;
+  ModalLoopScope& operator=(const ModalLoopScope&) = delete;
+};
 
 // Window procedures.
 INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PluginTestSupport.h"
@@ -141,6 +143,51 @@ TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
   for (const char* name : {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
     EXPECT_FALSE(GetClassInfoExA(unloaded, name, &info)) << name;
   }
+}
+
+// The host deletes the object on another thread and unloads the library
+// there, while the windows' thread goes on pumping and ticking: the windows
+// are torn down on their own thread and nothing runs on freed memory or
+// unmapped code.
+TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
+  HostMainWindow host;
+  FakeTray tray;
+  RawPlugin plugin(getIface_());
+  ASSERT_EQ(plugin.Create(host.Window()), 1);
+  HWND controller = FindController(host.Window());
+  ASSERT_NE(controller, nullptr);
+  for (int i = 0; i < 3; ++i) SendMessageA(controller, WM_TIMER, 1000, 0);
+  ASSERT_EQ(tray.CountOf(NIM_ADD), 1);
+
+  HMODULE library = module_;
+  module_ = nullptr;
+  std::atomic<bool> unloaded{false};
+  std::thread other([&] {
+    Sleep(20);
+    plugin.Destroy(1);
+    FreeLibrary(library);
+    unloaded = true;
+  });
+  while (!unloaded) {
+    if (IsWindow(controller)) SendMessageA(controller, WM_TIMER, 1000, 0);
+    PumpMessages();
+    Sleep(1);
+  }
+  other.join();
+  WNDCLASSEXA info{};
+  info.cbSize = sizeof info;
+  for (int i = 0; i < 200 && GetClassInfoExA(library, "Zentu_TaskTray_Class", &info); ++i) {
+    PumpMessages();
+    Sleep(5);
+  }
+  EXPECT_FALSE(IsWindow(controller));
+  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1);
+  for (const char* name : {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
+    EXPECT_FALSE(GetClassInfoExA(library, name, &info)) << name;
+  }
+  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
+  host.Destroy();
+  PumpMessages();
 }
 
 TEST_F(LoadedDll, GetIface2AnswersOneEvenWithoutAPlace) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "PsiTestStreams.h"
+#include "ServiceSelection.h"
 
 using namespace psitest;
 
@@ -81,4 +82,41 @@ TEST(Concurrency, IntakeReadersAndShutdownOnTwoThreads) {
   EXPECT_GE(sawServices, 6u);
   EXPECT_TRUE(collector.Snapshot().services.empty());
   EXPECT_FALSE(collector.CopyPresentSection(0x0402, present));
+}
+
+TEST(Concurrency, ServiceChangesOnTheStreamingThreadWhileTheProgrammeIsRead) {
+  const Bytes stream = BuildStreamLoop();
+  PsiCollector collector;
+  std::atomic<int32_t> lastServiceId{0};
+  std::atomic<int32_t> currentServiceId{0};
+  std::atomic<bool> stop{false};
+
+  // The host's streaming thread: packets and service changes interleaved.
+  std::thread streaming([&] {
+    for (int round = 0; !stop.load(); ++round) {
+      for (size_t at = 0; at + kTsPacketSize <= stream.size(); at += kTsPacketSize) {
+        collector.IntakePacket(stream.data() + at);
+        if (at % (kTsPacketSize * 64) == 0) {
+          ApplyServiceChange(&collector, lastServiceId, currentServiceId, round, 0x0400 + (round + static_cast<int>(at)) % 6);
+        }
+      }
+    }
+  });
+
+  // The painting thread: the present section of whatever service is current.
+  int read = 0;
+  std::vector<uint8_t> present;
+  for (long i = 0; i < 20000000 && read < 500; ++i) {
+    const int32_t serviceId = currentServiceId.load();
+    if (!collector.CopyPresentSection(static_cast<uint16_t>(serviceId), present)) {
+      std::this_thread::yield();
+      continue;
+    }
+    ASSERT_EQ((present[3] << 8) | present[4], serviceId);
+    ++read;
+  }
+  stop.store(true);
+  streaming.join();
+  EXPECT_GT(read, 0);
+  EXPECT_EQ(currentServiceId.load(), lastServiceId.load());
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 #include "TrayTestSupport.h"
 
@@ -158,6 +160,59 @@ TEST_F(CloseCommand, QuitVersionWithoutInterfaceFallsBackToWmClose) {
   plugin().sdkVersion = 0x10400;
   Command(1009);
   EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+}
+
+CSamplePlugin* g_pluginToDelete = nullptr;
+
+void CALLBACK DeletePluginFromTheMessageLoop(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_pluginToDelete->ScalarDeletingDestructor(1);
+}
+
+// Only an explicit Yes closes a recording viewer; and the plug-in object is
+// not used after the question if the host deleted it meanwhile.
+TEST(CloseQuestion, AnythingButYesKeepsARecordingViewerRunning) {
+  struct Case {
+    const char* name;
+    // Starts whatever ends the question other than Yes; returns its watcher.
+    std::function<std::unique_ptr<traytest::ModalWatcher>(PluginHarness&)> disturb;
+  };
+  const Case cases[] = {
+      {"box dismissed",
+       [](PluginHarness&) {
+         static traytest::MessageBoxSeen seen;
+         return traytest::AnswerMessageBox(traytest::kCloseCaption, IDCANCEL, &seen);
+       }},
+      {"owner destroyed",
+       [](PluginHarness& harness) {
+         HWND controller = harness.Controller();
+         return std::make_unique<traytest::ModalWatcher>(
+             "#32770", traytest::kCloseCaption, [controller](HWND) { PostMessageA(controller, WM_CLOSE, 0, 0); });
+       }},
+      {"object deleted",
+       [](PluginHarness& harness) {
+         g_pluginToDelete = harness.ReleasePlugin();
+         SetTimer(nullptr, 0, 10, DeletePluginFromTheMessageLoop);
+         return std::unique_ptr<traytest::ModalWatcher>();
+       }},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness;
+    ASSERT_TRUE(harness.Create());
+    standin::HostInterface host;
+    harness.Plugin().hostInterface = host.Object();
+    harness.Plugin().sdkVersion = 0x10400;
+    harness.Viewer().SetRecording(true);
+    harness.Viewer().ClearReceived();
+    HWND controller = harness.Controller();
+    CSamplePlugin* plugin = &harness.Plugin();
+    auto watcher = c.disturb(harness);
+    plugin->OnCommand(controller, 1009, 0);
+    if (watcher) watcher->Join();
+    EXPECT_EQ(host.QuitCount(), 0) << c.name;
+    EXPECT_TRUE(harness.Viewer().Received().empty()) << c.name;
+    EXPECT_TRUE(IsWindow(harness.Viewer().MainWindow())) << c.name;
+  }
 }
 
 // ---- Full screen ----

@@ -174,15 +174,19 @@ PluginHarness::PluginHarness(const standin::Options& options) : viewer_(options)
 
 PluginHarness::~PluginHarness() {
   if (plugin_) {
-    HostWindowList& list = plugin_->hostWindows;
-    for (int i = 0; i < list.count; ++i) std::free(list.title[i]);
-    list.count = 0;
-    if (g_currentPlugin == plugin_.get()) g_currentPlugin = nullptr;
-    plugin_.reset();
+    delete ReleasePlugin();
   }
   if (controller_) DestroyWindow(controller_);
   g_controllerMessages.clear();
   viewer_.Destroy();
+}
+
+CSamplePlugin* PluginHarness::ReleasePlugin() {
+  HostWindowList& list = plugin_->hostWindows;
+  for (int i = 0; i < list.count; ++i) std::free(list.title[i]);
+  list.count = 0;
+  if (g_currentPlugin == plugin_.get()) g_currentPlugin = nullptr;
+  return plugin_.release();
 }
 
 bool PluginHarness::Create() {
@@ -202,6 +206,7 @@ bool PluginHarness::Create() {
   plugin_.reset(new CSamplePlugin());
   CSamplePlugin& p = *plugin_;
   g_currentPlugin = &p;
+  p.controllerWindow = controller_;
   p.hostMainWindow = viewer_.MainWindow();
   p.hostRemoteWindow = viewer_.RemoteWindow();
   p.hostVideoWindow = viewer_.VideoWindow();

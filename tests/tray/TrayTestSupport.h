@@ -63,6 +63,8 @@ class PluginHarness {
 
   standin::StandInViewer& Viewer() { return viewer_; }
   CSamplePlugin& Plugin() { return *plugin_; }
+  // Hands the object over to the caller (who deletes it) with an empty list.
+  CSamplePlugin* ReleasePlugin();
   HWND Controller() const { return controller_; }
   int ListIndexOf(HWND window) const;
   // Messages the controller window received (WM_NULL posts, WM_COMMAND ...).
