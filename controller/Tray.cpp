@@ -99,8 +99,11 @@ void CSamplePlugin::AddTrayIcon(HWND controller) {
 void CSamplePlugin::RetryTrayIconIfPending() {
   if (!trayIconPending) return;
   // The shell may not be up yet, or busy: keep asking on every tick, with
-  // whatever icon and tip the data holds by now.
-  if (NotifyTray(NIM_ADD)) {
+  // whatever icon and tip the data holds by now. A shell that answers too
+  // late reports a failed NIM_ADD although it added the icon, and refuses
+  // every later NIM_ADD because the icon exists: NIM_MODIFY succeeds exactly
+  // when the shell holds the icon, which then counts as added.
+  if (NotifyTray(NIM_ADD) || NotifyTray(NIM_MODIFY)) {
     trayIconAdded = 1;
     trayIconPending = 0;
   }

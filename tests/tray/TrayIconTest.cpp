@@ -133,6 +133,17 @@ TEST_F(TrayIcon, RefusedAddIsRetriedOnEveryTickUntilAccepted) {
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
 }
 
+TEST_F(TrayIcon, AddThatTheShellAnsweredTooLateCountsAsAdded) {
+  tray.HoldIconsAndAnswerTheNextAddLate();
+  plugin().AddTrayIcon(harness.Controller());
+  plugin().discoveryCountdown = 0;
+  plugin().monitorTimerId = kMonitorTimerId;
+  for (int i = 0; i < 5; ++i) plugin().OnMonitorTick(harness.Controller());
+  EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 1u);
+  EXPECT_EQ(plugin().trayIconAdded, 1);
+  EXPECT_EQ(plugin().trayIconPending, 0);
+}
+
 TEST_F(TrayIcon, RestartThatRefusesIsRetriedLater) {
   AddIcon();
   tray.SetAccepting(false);

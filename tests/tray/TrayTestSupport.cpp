@@ -1,5 +1,6 @@
 #include "TrayTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,9 +164,32 @@ LRESULT CALLBACK FakeShellTray::Proc(HWND window, UINT message, WPARAM wParam, L
       call.iconBits.assign(bits, bits + (copy->cbData - sizeof(NotifyRecord)));
     }
     g_tray->calls_.push_back(call);
-    return g_tray->accepting_ ? TRUE : FALSE;
+    return g_tray->Answer(call) ? TRUE : FALSE;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool FakeShellTray::Answer(const TrayCall& call) {
+  if (!accepting_) return false;
+  if (!holding_) return true;
+  const std::pair<HWND, UINT> icon(call.window, call.id);
+  const auto at = std::find(held_.begin(), held_.end(), icon);
+  const bool held = at != held_.end();
+  switch (call.message) {
+    case NIM_ADD:
+      if (held) return false;
+      held_.push_back(icon);
+      if (lateAdd_) {
+        lateAdd_ = false;
+        return false;
+      }
+      return true;
+    case NIM_DELETE:
+      if (held) held_.erase(at);
+      return held;
+    default:
+      return held;
+  }
 }
 
 // ---- PluginHarness ----

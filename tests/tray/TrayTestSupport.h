@@ -38,6 +38,10 @@ class FakeShellTray {
 
   // Whether WM_COPYDATA succeeds, that is, whether Shell_NotifyIconA does.
   void SetAccepting(bool accept) { accepting_ = accept; }
+  // From now on the area keeps its icons as a shell does: adding an icon it
+  // holds and changing one it does not hold fail. The next NIM_ADD then adds
+  // its icon but reports failure, as a shell that answered too late does.
+  void HoldIconsAndAnswerTheNextAddLate() { holding_ = true; lateAdd_ = true; }
   std::vector<TrayCall>& Calls() { return calls_; }
   std::vector<TrayCall> CallsOf(DWORD message) const;
   void Clear() { calls_.clear(); }
@@ -48,8 +52,12 @@ class FakeShellTray {
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool Answer(const TrayCall& call);
   HWND window_ = nullptr;
   bool accepting_ = true;
+  bool holding_ = false;
+  bool lateAdd_ = false;
+  std::vector<std::pair<HWND, UINT>> held_;
   std::vector<TrayCall> calls_;
 };
 
