@@ -91,7 +91,9 @@ void CSamplePlugin::DiscoverHostWindows(HWND controllerWindowHandle) {
   }
 
   // Windows that were hidden when the viewer last closed are hidden again.
-  for (int32_t i = 0; i < hostWindows.count; ++i) {
+  // Without an ini path (the host's path was too long) there is nothing to
+  // read: an empty path would name a file in the Windows folder.
+  for (int32_t i = 0; i < hostWindows.count && iniPath[0] != '\0'; ++i) {
     char key[kViewKeySize];
     hosttext::FormatViewKey(key, sizeof key, hostWindows.title[i]);
     if (GetPrivateProfileIntA(kIniSection, key, 1, iniPath) == 0) HideHostWindow(hostWindows.window[i]);
@@ -160,7 +162,7 @@ int32_t CSamplePlugin::QueryHostWindowByTitle(const char* title, int32_t* outInd
 // Teardown: one "%s_View" key per entry, then the list is emptied.
 void CSamplePlugin::SaveHostWindowVisibility() {
   for (int32_t i = 0; i < hostWindows.count; ++i) {
-    if (hostWindows.title[i] != nullptr) {
+    if (hostWindows.title[i] != nullptr && iniPath[0] != '\0') {
       char key[kViewKeySize];
       char value[16];
       hosttext::FormatViewKey(key, sizeof key, hostWindows.title[i]);

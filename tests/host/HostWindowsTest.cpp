@@ -2,8 +2,10 @@
 // viewer's real windows and a real ini file.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "HostTestSupport.h"
+#include "ImportRedirect.h"
 
 namespace {
 
@@ -369,4 +371,41 @@ TEST_F(HostVisibilityKeys, EqualTitlesShareOneKeyAndTheLastEntryWins) {
   plugin->HideHostWindow(last);
   plugin->SaveHostWindowVisibility();
   EXPECT_EQ(IniValue("Twin_View"), "0");
+}
+
+// Without an ini path (the host's path did not fit) no ini file is used: an
+// empty path would name a file in the Windows folder.
+std::vector<std::string> g_profileFiles;
+decltype(&GetPrivateProfileIntA) g_readProfileInt = nullptr;
+decltype(&WritePrivateProfileStringA) g_writeProfileString = nullptr;
+
+UINT WINAPI RecordProfileRead(LPCSTR section, LPCSTR key, INT fallback, LPCSTR file) {
+  g_profileFiles.push_back(file ? file : "<null>");
+  return g_readProfileInt(section, key, fallback, file);
+}
+
+BOOL WINAPI RecordProfileWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+  g_profileFiles.push_back(file ? file : "<null>");
+  return g_writeProfileString(section, key, value, file);
+}
+
+TEST_F(HostVisibilityKeys, WithoutAnIniPathNoFileIsReadOrWritten) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  testsupport::ImportRedirect read(self, "kernel32.dll", "GetPrivateProfileIntA",
+                                   reinterpret_cast<void*>(&RecordProfileRead));
+  testsupport::ImportRedirect write(self, "kernel32.dll", "WritePrivateProfileStringA",
+                                    reinterpret_cast<void*>(&RecordProfileWrite));
+  ASSERT_TRUE(read.Installed() && write.Installed());
+  g_readProfileInt = reinterpret_cast<decltype(g_readProfileInt)>(read.Original());
+  g_writeProfileString = reinterpret_cast<decltype(g_writeProfileString)>(write.Original());
+  g_profileFiles.clear();
+
+  plugin->iniPath[0] = '\0';
+  StartViewer();
+  Discover();
+  plugin->HideHostWindow(viewer->RemoteWindow());
+  plugin->SaveHostWindowVisibility();
+  EXPECT_EQ(0, plugin->hostWindows.count);
+  EXPECT_TRUE(g_profileFiles.empty()) << g_profileFiles.size() << " ini accesses, the first to \""
+                                      << (g_profileFiles.empty() ? "" : g_profileFiles[0]) << "\"";
 }
