@@ -210,6 +210,7 @@ struct Session {
   std::atomic<HWND> controller{nullptr};
   std::atomic<bool> watching{true};
   std::atomic<long long> longestAnswerUs{0};
+  std::vector<long long> answerTimesUs;  // written by the watcher thread only
   std::atomic<int> unanswered{0};
   std::atomic<unsigned long long> packetsFed{0};
   double streamingSeconds = 0;
@@ -234,6 +235,7 @@ void WatchController(Session* session) {
       auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin)
                         .count();
       if (!answered && IsWindow(controller) && session->controller == controller) ++session->unanswered;
+      if (answered) session->answerTimesUs.push_back(waited);
       long long longest = session->longestAnswerUs;
       while (answered && waited > longest && !session->longestAnswerUs.compare_exchange_weak(longest, waited)) {
       }
@@ -484,7 +486,11 @@ int main(int argc, char** argv) {
               session.menusOpened);
   std::printf("fed %llu packets, %.0f packets/s (%.1f Mbit/s)\n", session.packetsFed.load(), packetsPerSecond,
               packetsPerSecond * kPacket * 8 / 1e6);
-  std::printf("longest answer from the controller window: %.1f ms\n", session.longestAnswerUs / 1000.0);
+  std::vector<long long>& answers = session.answerTimesUs;
+  std::sort(answers.begin(), answers.end());
+  const double p99 = answers.empty() ? 0.0 : answers[(answers.size() - 1) * 99 / 100] / 1000.0;
+  std::printf("controller window answers: %zu, 99th percentile %.1f ms, longest %.1f ms\n", answers.size(), p99,
+              session.longestAnswerUs / 1000.0);
 
   // Growth after warm-up must stay within a small fixed allowance.
   const long long kMemoryAllowance = 8ll << 20;

@@ -4,10 +4,15 @@
 //
 //   ZentuViewStandIn.exe plugin.dll [--ts FILE] [--speed X] [--bitrate BPS]
 //       [--loop] [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]
-//       [--iface2] [--command ID@SECONDS]...
+//       [--iface2] [--command ID@SECONDS]... [--no-programme-window]
+//       [--repaint-overlay MS]
 //
 // --speed 1 streams at the given bitrate (default 16851000 bit/s), 2 twice as
-// fast, 0 as fast as the plug-in takes it.
+// fast, 0 as fast as the plug-in takes it. --repaint-overlay keeps the
+// plug-in's status overlay up and repaints it every MS milliseconds; at the end
+// the stand-in prints how long the streaming thread's InputTsData calls took.
+// Without the programme window the overlay reads the programme from the
+// stream, under the plug-in's lock.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -40,6 +45,8 @@ struct Settings {
   bool utility = false;
   std::vector<std::string> channels;
   bool iface2 = false;
+  bool programmeWindow = true;
+  int repaintOverlayMs = 0;
   // Commands sent to the plug-in's controller window at given times, the
   // way its tray menu would send them.
   struct TimedCommand {
@@ -53,7 +60,8 @@ void PrintUsage() {
   std::printf(
       "usage: ZentuViewStandIn plugin.dll [--ts FILE] [--speed X] [--bitrate BPS] [--loop]\n"
       "                        [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]\n"
-      "                        [--iface2] [--command ID@SECONDS]...\n");
+      "                        [--iface2] [--command ID@SECONDS]... [--no-programme-window]\n"
+      "                        [--repaint-overlay MS]\n");
 }
 
 bool ParseArguments(int argc, char** argv, Settings* settings) {
@@ -68,6 +76,8 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
     else if (arg == "--sdk" && hasValue) settings->sdkVersion = std::strtoul(argv[++i], nullptr, 16);
     else if (arg == "--utility") settings->utility = true;
     else if (arg == "--iface2") settings->iface2 = true;
+    else if (arg == "--no-programme-window") settings->programmeWindow = false;
+    else if (arg == "--repaint-overlay" && hasValue) settings->repaintOverlayMs = std::atoi(argv[++i]);
     else if (arg == "--command" && hasValue) {
       std::string value = argv[++i];
       size_t at = value.find('@');
@@ -118,6 +128,8 @@ class Streamer {
 
   uint64_t PacketsSent() const { return packets_; }
   uint64_t Calls() const { return calls_; }
+  // How long each InputTsData call took, in microseconds; read after Stop().
+  std::vector<double>& CallMicroseconds() { return callMicroseconds_; }
   // Milliseconds the first whole pass over the file took, or -1.
   double FirstPassMs() const { return firstPassMs_; }
   size_t FilePackets() const { return data_.size() / kPacketSize; }
@@ -131,7 +143,10 @@ class Streamer {
     do {
       for (size_t offset = 0; offset < data_.size() && !stop_; offset += kPacketSize * kPacketsPerCall) {
         size_t length = std::min(data_.size() - offset, kPacketSize * kPacketsPerCall);
+        const auto callBegin = std::chrono::steady_clock::now();
         input(plugin_, data_.data() + offset, static_cast<uint32_t>(length));
+        callMicroseconds_.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - callBegin).count());
         ++calls_;
         packets_ += length / kPacketSize;
         bytesSent += length;
@@ -151,6 +166,7 @@ class Streamer {
   void* plugin_;
   const Settings& settings_;
   std::vector<uint8_t> data_;
+  std::vector<double> callMicroseconds_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<uint64_t> packets_{0};
@@ -182,6 +198,28 @@ void CALLBACK OnCommandDue(HWND, UINT, UINT_PTR timerId, DWORD) {
   std::fflush(stdout);
   if (controller) PostMessageA(controller, WM_COMMAND, static_cast<WPARAM>(command.id), 0);
 }
+// Keeps the plug-in's overlay up ("表示" while it is down) and repaints it at
+// once, the way a busy overlay over moving video would be painted.
+void CALLBACK OnRepaintOverlay(HWND, UINT, UINT_PTR, DWORD) {
+  HWND controller = FindControllerWindow();
+  if (!controller) return;
+  HWND overlay = nullptr;
+  while ((overlay = FindWindowExA(nullptr, overlay, "Zentu_TaskTrayStatus_Class", nullptr)) != nullptr) {
+    if (GetWindow(overlay, GW_OWNER) == controller) break;
+  }
+  if (!overlay) return;
+  if (!IsWindowVisible(overlay)) SendMessageA(controller, WM_COMMAND, 1032, 0);
+  RedrawWindow(overlay, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void PrintCallTimes(std::vector<double>& times) {
+  if (times.empty()) return;
+  std::sort(times.begin(), times.end());
+  auto at = [&](size_t percent) { return times[(times.size() - 1) * percent / 100]; };
+  std::printf("InputTsData: %zu calls of %zu packets, median %.1f us, 99th percentile %.1f us, longest %.1f us\n",
+              times.size(), kPacketsPerCall, at(50), at(99), times.back());
+}
+
 standin::StandInViewer* g_viewer = nullptr;
 std::chrono::steady_clock::time_point g_recordingSince;
 bool g_wasRecording = false;
@@ -245,6 +283,7 @@ int main(int argc, char** argv) {
   options.quitOnMainDestroy = true;
   options.useUtilityWindow = settings.utility;
   options.createVideo = !settings.utility;
+  options.createProgramme = settings.programmeWindow;
   for (size_t i = 0; i < settings.channels.size(); ++i) options.channelNames[i] = settings.channels[i];
   standin::StandInViewer viewer(options);
   g_viewer = &viewer;
@@ -290,6 +329,7 @@ int main(int argc, char** argv) {
   }
   if (settings.seconds > 0) SetTimer(nullptr, 0, static_cast<UINT>(settings.seconds * 1000), OnDeadline);
   SetTimer(nullptr, 0, 1000, OnStatusTick);
+  if (settings.repaintOverlayMs > 0) SetTimer(nullptr, 0, static_cast<UINT>(settings.repaintOverlayMs), OnRepaintOverlay);
   // Thread timers get their ids from the system: one timer per command, in
   // order of their times, each sending the next command in that order.
   g_settings = &settings;
@@ -314,6 +354,7 @@ int main(int argc, char** argv) {
     std::printf("first pass over the file: %zu packets in %.1f ms\n", streamer.FilePackets(),
                 streamer.FirstPassMs());
   }
+  PrintCallTimes(streamer.CallMicroseconds());
   PluginSlot<PluginDestroyFn>(plugin, kSlotDestroy)(plugin, 1);
   std::printf("plug-in deleted; host quit calls %d\n", host.QuitCount());
   g_viewer = nullptr;
