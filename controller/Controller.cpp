@@ -1,15 +1,18 @@
-// The controller window: a hidden modeless dialog that anchors the plug-in in
-// the host's user interface. Start-up reads the ini file and starts the
-// monitoring timer; WM_DESTROY is the plug-in's shutdown.
-#include <cstdio>
+// The controller window's life: creation, start-up from the ini file,
+// shutdown, its dialog procedure, and what the overlay shows.
+#include "Controller.h"
 
-#include "ControllerSettings.h"
-#include "PsiCollector.h"
-#include "SamplePlugin.h"
+#include <cstring>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "IniFile.h"
+#include "ModuleState.h"
+#include "resource.h"
 
 namespace {
 
-constexpr char kIniSection[] = "TaskTray";
 constexpr char kKeyWindowX[] = "WindowX";
 constexpr char kKeyWindowY[] = "WindowY";
 constexpr char kKeyWindowMin[] = "WindowMin";
@@ -18,178 +21,237 @@ constexpr char kKeyNoCardRec[] = "NoCardRec";
 constexpr char kKeyAutoDispStatus[] = "AutoDispStatus";
 constexpr int kIniValueSize = 100;
 
-constexpr int kNoCardCheckBox = 1015;
-constexpr int kNoCardRecCheckBox = 1016;
-constexpr char kNormalIconName[] = "IDR_MAINFRAME";
-constexpr char kRecordingIconName[] = "IDR_MAINFRAME2";
+// Every controller alive in this module, by address and serial, so that code
+// that resumes after a modal loop can tell whether its object still exists
+// without touching it.
+std::mutex g_liveMutex;
+std::vector<std::pair<const Controller*, uint32_t>> g_liveControllers;
+uint32_t g_lastSerial = 0;
 
-// Reads a key as text; an empty text when it is missing or there is no ini.
-void ReadIniText(const char* iniPath, const char* key, char (&value)[kIniValueSize]) {
-  value[0] = '\0';
-  if (iniPath[0] == '\0') return;
-  GetPrivateProfileStringA(kIniSection, key, "", value, kIniValueSize, iniPath);
+uint32_t RegisterLive(const Controller* controller) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  g_liveControllers.emplace_back(controller, ++g_lastSerial);
+  return g_lastSerial;
 }
 
-int32_t ReadIniFlag(const char* iniPath, const char* key, int32_t fallback) {
-  if (iniPath[0] == '\0') return fallback;
-  return static_cast<int32_t>(GetPrivateProfileIntA(kIniSection, key, fallback, iniPath));
+void UnregisterLive(const Controller* controller) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  for (auto it = g_liveControllers.begin(); it != g_liveControllers.end(); ++it) {
+    if (it->first == controller) {
+      g_liveControllers.erase(it);
+      return;
+    }
+  }
 }
 
-void WriteIniInteger(const char* iniPath, const char* key, int32_t value) {
-  if (iniPath[0] == '\0') return;
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
-  WritePrivateProfileStringA(kIniSection, key, text, iniPath);
+// The host's executable, not this library. A path that does not fit is not
+// used at all, rather than a wrong one.
+void BuildIniPath(char (&iniPath)[kIniPathSize]) {
+  char modulePath[kIniPathSize] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+  iniPath[0] = '\0';
+  if (length == 0 || length >= sizeof modulePath) return;
+  BuildIniPathBeside(modulePath, iniPath, sizeof iniPath);
 }
 
 // Saved position: applied only when all three keys hold text.
-void RestoreSavedPosition(CSamplePlugin& plugin, HWND controller) {
+void RestoreSavedPosition(ControllerSettings& settings, const IniFile& ini, HWND window) {
   char x[kIniValueSize], y[kIniValueSize], minimisedText[kIniValueSize];
-  ReadIniText(plugin.iniPath, kKeyWindowX, x);
+  ini.ReadText(kKeyWindowX, x, sizeof x);
   if (x[0] == '\0') return;
-  ReadIniText(plugin.iniPath, kKeyWindowY, y);
+  ini.ReadText(kKeyWindowY, y, sizeof y);
   if (y[0] == '\0') return;
-  ReadIniText(plugin.iniPath, kKeyWindowMin, minimisedText);
+  ini.ReadText(kKeyWindowMin, minimisedText, sizeof minimisedText);
   if (minimisedText[0] == '\0') return;
 
   const int32_t left = ParseIniInteger(x);
   const int32_t top = ParseIniInteger(y);
-  plugin.rememberedRect = RECT{left, top, 0, 0};
-  plugin.minimised = ParseIniInteger(minimisedText);
-  SetWindowPos(controller, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  if (plugin.minimised != 0) ShowWindow(controller, SW_MINIMIZE);
+  settings.rememberedRect = ScreenRect{left, top, 0, 0};
+  settings.minimised = ParseIniInteger(minimisedText);
+  SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (settings.minimised != 0) ShowWindow(window, SW_MINIMIZE);
 }
 
-void ReadOptions(CSamplePlugin& plugin, HWND controller) {
-  plugin.noCard = ReadIniFlag(plugin.iniPath, kKeyNoCard, 0);
-  plugin.noCardRec = ReadIniFlag(plugin.iniPath, kKeyNoCardRec, 1);
-  plugin.autoDispStatus = ReadIniFlag(plugin.iniPath, kKeyAutoDispStatus, 1);
-  SendDlgItemMessageA(controller, kNoCardRecCheckBox, BM_SETCHECK, plugin.noCardRec != 0 ? 1 : 0, 0);
-  SendDlgItemMessageA(controller, kNoCardCheckBox, BM_SETCHECK, plugin.noCard != 0 ? 1 : 0, 0);
+void ReadOptions(ControllerSettings& settings, const IniFile& ini, HWND window) {
+  settings.noCard = ini.ReadInt(kKeyNoCard, 0);
+  settings.noCardRec = ini.ReadInt(kKeyNoCardRec, 1);
+  settings.autoDispStatus = ini.ReadInt(kKeyAutoDispStatus, 1);
+  SendDlgItemMessageA(window, IDC_NOCARDREC, BM_SETCHECK, settings.noCardRec != 0 ? 1 : 0, 0);
+  SendDlgItemMessageA(window, IDC_NOCARD, BM_SETCHECK, settings.noCard != 0 ? 1 : 0, 0);
 }
 
-void DestroyOwnWindow(HWND& window) {
-  if (window != nullptr && IsWindow(window)) DestroyWindow(window);
-  window = nullptr;
+void SavePosition(const ControllerSettings& settings, const IniFile& ini) {
+  if (settings.positionValid != 1) return;
+  ini.WriteInt(kKeyWindowX, settings.rememberedRect.left);
+  ini.WriteInt(kKeyWindowY, settings.rememberedRect.top);
+  ini.WriteInt(kKeyWindowMin, settings.minimised);
 }
-
-void SavePosition(const CSamplePlugin& plugin) {
-  if (plugin.positionValid != 1) return;
-  WriteIniInteger(plugin.iniPath, kKeyWindowX, plugin.rememberedRect.left);
-  WriteIniInteger(plugin.iniPath, kKeyWindowY, plugin.rememberedRect.top);
-  WriteIniInteger(plugin.iniPath, kKeyWindowMin, plugin.minimised);
-}
-
-}  // namespace
-
-void CSamplePlugin::BuildIniPath() {
-  // The host's executable, not this library. A path that did not fit the
-  // buffer is cut short, so no ini file is used rather than a wrong one.
-  char modulePath[kPathSize] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-  if (length == 0 || length >= sizeof modulePath) {
-    iniPath[0] = '\0';
-    return;
-  }
-  BuildIniPathBeside(modulePath, iniPath, sizeof iniPath);
-}
-
-void CSamplePlugin::OnControllerInit(HWND controller) {
-  controllerWindow = controller;
-  BuildIniPath();
-  RestoreSavedPosition(*this, controller);
-  ReadOptions(*this, controller);
-  normalTrayIcon = LoadIconA(moduleInstance, kNormalIconName);
-  recordingTrayIcon = LoadIconA(moduleInstance, kRecordingIconName);
-  monitorTimerId = SetTimer(controller, kMonitorTimerId, kMonitorPeriodMs, nullptr);
-  taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
-  CreateStatusOverlay(controller);
-  CreateRemotePanel(controller);
-}
-
-void CSamplePlugin::OnControllerDestroy(HWND controller) {
-  DestroyOwnWindow(remotePanel);
-  DestroyOwnWindow(overlayWindow);
-  if (hostWindows.count > 0) {
-    RemoveTrayIcon();
-    SaveHostWindowVisibility();
-  }
-  if (monitorTimerId != 0) {
-    KillTimer(controller, monitorTimerId);
-    monitorTimerId = 0;
-  }
-  SavePosition(*this);
-  WriteIniInteger(iniPath, kKeyAutoDispStatus, autoDispStatus);
-  TeardownCollector();
-  if (controllerWindow == controller) controllerWindow = nullptr;
-}
-
-// The streaming thread may be inside InputTsData: the stop flag makes its
-// intake return at once, and the object itself is freed only by the
-// destructor.
-void CSamplePlugin::TeardownCollector() {
-  PsiCollector* store = collector.exchange(nullptr, std::memory_order_acq_rel);
-  if (store != nullptr) store->Shutdown();
-}
-
-namespace {
 
 // The object that owns a controller window, kept in its window data: the
-// window's own end concerns that object, whichever object is current.
-CSamplePlugin* OwnerOf(HWND controller) {
-  return reinterpret_cast<CSamplePlugin*>(GetWindowLongPtrA(controller, DWLP_USER));
+// window's own end concerns that object, whichever one is current.
+Controller* OwnerOf(HWND window) {
+  return reinterpret_cast<Controller*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
 }  // namespace
+
+Controller::Controller(HostViewer& host, StatusOverlay& overlay, RemotePanel& panel, ControllerOwner& owner)
+    : host_(host), overlay_(overlay), panel_(panel), owner_(owner), serial_(RegisterLive(this)) {}
+
+Controller::~Controller() {
+  Controller* self = this;
+  Module().current.compare_exchange_strong(self, nullptr);
+  // A window left behind (its thread never destroyed it) must not reach
+  // this object any more.
+  if (window_ != nullptr && IsWindow(window_)) SetWindowLongPtrA(window_, DWLP_USER, 0);
+  UnregisterLive(this);
+}
+
+bool Controller::IsLive(const Controller* controller, uint32_t serial) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  for (const auto& live : g_liveControllers) {
+    if (live.first == controller && live.second == serial) return true;
+  }
+  return false;
+}
+
+HWND Controller::CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow) {
+  instance_ = instance;
+  // The dialog template names its own class: a copy of the system dialog
+  // class without menu. A second registration fails harmlessly.
+  WNDCLASSA dialogClass = {};
+  if (GetClassInfoA(instance, "#32770", &dialogClass)) {
+    dialogClass.lpszMenuName = nullptr;
+    dialogClass.lpszClassName = kControllerClass;
+    dialogClass.hInstance = instance;
+    RegisterClassA(&dialogClass);
+  }
+  HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_CONTROLLER), hostMainWindow,
+                                   ControllerDialogProc, reinterpret_cast<LPARAM>(this));
+  window_ = window;
+  if (window != nullptr) ShowWindow(window, SW_HIDE);
+  return window;
+}
+
+void Controller::DestroyControllerWindow() {
+  HWND window = window_;
+  if (window == nullptr || !IsWindow(window)) return;
+  Controller* previous = Module().current.exchange(this);
+  DestroyWindow(window);
+  Module().current = previous;
+}
+
+void Controller::OnControllerInit(HWND window) {
+  window_ = window;
+  if (instance_ == nullptr) instance_ = Module().instance;
+  BuildIniPath(settings_.iniPath);
+  const IniFile ini(settings_.iniPath);
+  RestoreSavedPosition(settings_, ini, window);
+  ReadOptions(settings_, ini, window);
+  tray_.Prepare(instance_);
+  monitor_.timerId = SetTimer(window, kMonitorTimerId, kMonitorPeriodMs, nullptr);
+  overlay_.CreateStatusOverlay(instance_, window, this);
+  panel_.CreateRemotePanel(instance_, window, overlay_.GreyBrush());
+}
+
+void Controller::OnControllerDestroy(HWND window) {
+  panel_.DestroyRemotePanel();
+  overlay_.DestroyStatusOverlay();
+  const IniFile ini(settings_.iniPath);
+  if (host_.WindowList().count > 0) {
+    tray_.RemoveTrayIcon();
+    host_.SaveHostWindowVisibility(ini);
+  }
+  if (monitor_.timerId != 0) {
+    KillTimer(window, monitor_.timerId);
+    monitor_.timerId = 0;
+  }
+  SavePosition(settings_, ini);
+  ini.WriteInt(kKeyAutoDispStatus, settings_.autoDispStatus);
+  owner_.StopStreamInformation();
+  if (window_ == window) window_ = nullptr;
+}
+
+void Controller::ShowStatusOverlay(int32_t show, int32_t seconds, int32_t contentFlags, int32_t permitted) {
+  overlay_.ShowStatusOverlay(show, seconds, contentFlags, permitted, host_.HostVideoWindow());
+}
+
+void Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* content) {
+  if (contentFlags & kOverlayChannel) {
+    content->channelKnown = host_.ReadCurrentChannelName(content->channelName, sizeof content->channelName);
+  }
+  if (contentFlags & kOverlayStatusBar) {
+    content->statusKnown = host_.ReadStatusBarText(content->statusText, sizeof content->statusText);
+    // The status text is shown up to the end of its fourth number.
+    if (const char* end = hosttext::FindEndOfFourthNumber(content->statusText)) {
+      content->statusText[end - content->statusText] = '\0';
+    }
+  }
+  if (contentFlags & kOverlayProgramme) {
+    if (!host_.ReadProgrammeWindow(content->programme, sizeof content->programme)) {
+      owner_.ComposeBroadcastProgramme(content->programme, sizeof content->programme);
+    }
+  }
+  if (contentFlags & kOverlayRecording) {
+    content->hostBusy = host_.IsHostBusy();
+    content->hostRecording = host_.IsHostRecording();
+    content->recordingTimeKnown =
+        content->hostRecording &&
+        host_.ReadStatusBarNumbers(&content->number4, &content->number5, &content->number7, &content->number8,
+                                   nullptr) != 0;
+  }
+}
 
 INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    auto* owner = reinterpret_cast<CSamplePlugin*>(lParam);
-    g_currentPlugin = owner;
-    if (owner != nullptr) {
+    auto* created = reinterpret_cast<Controller*>(lParam);
+    Module().current = created;
+    if (created != nullptr) {
       SetWindowLongPtrA(window, DWLP_USER, lParam);
-      owner->OnControllerCreated(window);
+      created->Owner().OnControllerCreated(window);
     }
   }
   // The window's end, asked for by a deletion on another thread, and its
   // last message.
   if (message == kDestroyControllerMessage) {
-    CSamplePlugin* owner = OwnerOf(window);
-    if (owner != nullptr && owner->DeletionRequested()) owner->DestroyControllerWindow();
+    Controller* owner = OwnerOf(window);
+    if (owner != nullptr && owner->Owner().DeletionRequested()) owner->DestroyControllerWindow();
     return 0;
   }
   if (message == WM_NCDESTROY) {
-    if (CSamplePlugin* owner = OwnerOf(window)) owner->OnControllerWindowGone();
+    if (Controller* owner = OwnerOf(window)) owner->Owner().OnControllerWindowGone();
     return 0;
   }
 
-  CSamplePlugin* plugin = g_currentPlugin;
-  if (plugin == nullptr) return 0;
+  Controller* controller = Module().current;
+  if (controller == nullptr) return 0;
 
   switch (message) {
     case WM_INITDIALOG:
-      plugin->OnControllerInit(window);
+      controller->OnControllerInit(window);
       return 1;
     case WM_DESTROY:
-      plugin->OnControllerDestroy(window);
+      controller->OnControllerDestroy(window);
       return 0;
     case WM_CLOSE:
-      plugin->HideHostWindow(window);
+      controller->OnClose(window);
       return 0;
     case WM_COMMAND:
-      plugin->OnCommand(window, wParam, lParam);
+      controller->OnCommand(window, wParam, lParam);
       return 0;
     case WM_TIMER:
-      if (plugin->monitorTimerId != 0 && wParam == plugin->monitorTimerId) plugin->OnMonitorTick(window);
+      if (controller->Monitor().timerId != 0 && wParam == controller->Monitor().timerId) {
+        controller->OnMonitorTick(window);
+      }
       return 0;
     case kTrayCallbackMessage:
-      plugin->OnTrayNotify(window, lParam);
+      controller->OnTrayNotify(window, lParam);
       return 0;
     default:
       break;
   }
-  if (plugin->taskbarCreatedMessage != 0 && message == plugin->taskbarCreatedMessage) {
-    plugin->OnTaskbarCreated();
+  if (controller->Tray().TaskbarCreatedMessage() != 0 && message == controller->Tray().TaskbarCreatedMessage()) {
+    controller->Tray().OnTaskbarCreated();
   }
   return 0;
 }

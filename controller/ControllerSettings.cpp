@@ -1,18 +1,16 @@
 #include "ControllerSettings.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-constexpr char kIniName[] = "Zentu_TaskTray";
-constexpr char kIniExtension[] = ".ini";
+constexpr char kIniFileName[] = "Zentu_TaskTray.ini";
+constexpr size_t kMaxWindowsPath = 260;
 }  // namespace
 
 int32_t ParseIniInteger(const char* text) {
   if (text == nullptr) return 0;
-  errno = 0;
   const long long value = std::strtoll(text, nullptr, 10);
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
@@ -23,16 +21,17 @@ bool BuildIniPathBeside(const char* modulePath, char* out, size_t outSize) {
   if (out == nullptr || outSize == 0) return false;
   out[0] = '\0';
   if (modulePath == nullptr) return false;
-  char drive[_MAX_DRIVE] = {};
-  char directory[_MAX_DIR] = {};
-  if (std::strlen(modulePath) >= _MAX_PATH) return false;
-  _splitpath(modulePath, drive, directory, nullptr, nullptr);
-  const size_t directoryLength = std::strlen(directory);
-  const bool needsSeparator = directoryLength > 0 && directory[directoryLength - 1] != '\\' &&
-                              directory[directoryLength - 1] != '/';
-  const size_t needed = std::strlen(drive) + directoryLength + (needsSeparator ? 1 : 0) +
-                        sizeof kIniName - 1 + sizeof kIniExtension - 1 + 1;
-  if (needed > outSize || needed > _MAX_PATH) return false;
-  _makepath(out, drive, directory, kIniName, kIniExtension);
+  const size_t length = std::strlen(modulePath);
+  if (length >= kMaxWindowsPath) return false;
+  // Drive and directory: through the last separator, or the drive alone.
+  size_t keep = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (modulePath[i] == '\\' || modulePath[i] == '/') keep = i + 1;
+  }
+  if (keep == 0 && length >= 2 && modulePath[1] == ':') keep = 2;
+  const size_t needed = keep + sizeof kIniFileName;
+  if (needed > outSize || needed > kMaxWindowsPath) return false;
+  std::memcpy(out, modulePath, keep);
+  std::memcpy(out + keep, kIniFileName, sizeof kIniFileName);
   return true;
 }

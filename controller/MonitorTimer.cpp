@@ -1,43 +1,39 @@
 // The one-second heartbeat of the controller window.
-#include "SamplePlugin.h"
+#include "Controller.h"
+#include "IniFile.h"
 
-namespace {
+void Controller::OnMonitorTick(HWND window) {
+  overlay_.TickStatusOverlay();
+  host_.RefreshHostWindowVisibility();
+  TickDiscovery(window);
+  RecordPosition(window);
+  SwitchTrayImage();
+  tray_.RetryTrayIconIfPending();
+}
 
-// Discovery runs once, when the countdown from construction runs out.
-void TickDiscovery(CSamplePlugin& plugin, HWND controller) {
-  if (plugin.discoveryCountdown <= 0) return;
-  --plugin.discoveryCountdown;
-  if (plugin.discoveryCountdown == 0) plugin.DiscoverHostWindows(controller);
+// Discovery runs once, when the countdown from construction runs out; the
+// tray icon appears with it.
+void Controller::TickDiscovery(HWND window) {
+  if (monitor_.discoveryCountdown <= 0) return;
+  --monitor_.discoveryCountdown;
+  if (monitor_.discoveryCountdown != 0) return;
+  if (host_.DiscoverHostWindows(IniFile(settings_.iniPath))) tray_.AddTrayIcon(window);
 }
 
 // A minimised window keeps the rectangle it had before.
-void RecordControllerPosition(CSamplePlugin& plugin, HWND controller) {
-  plugin.positionValid = 1;
-  if (GetWindowLongA(controller, GWL_STYLE) & WS_MINIMIZE) {
-    plugin.minimised = 1;
+void Controller::RecordPosition(HWND window) {
+  settings_.positionValid = 1;
+  if (GetWindowLongA(window, GWL_STYLE) & WS_MINIMIZE) {
+    settings_.minimised = 1;
     return;
   }
   RECT rect;
-  if (GetWindowRect(controller, &rect)) plugin.rememberedRect = rect;
-  plugin.minimised = 0;
+  if (GetWindowRect(window, &rect)) settings_.rememberedRect = ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+  settings_.minimised = 0;
 }
 
-// The shell is told only when the wanted image changes.
-void SwitchTrayIcon(CSamplePlugin& plugin) {
-  if (plugin.hostWindows.count <= 0) return;
-  HICON wanted = plugin.IsHostBusy() ? plugin.recordingTrayIcon : plugin.normalTrayIcon;
-  if (wanted == plugin.trayData.hIcon) return;
-  plugin.trayData.hIcon = wanted;
-  plugin.NotifyTray(NIM_MODIFY);
-}
-
-}  // namespace
-
-void CSamplePlugin::OnMonitorTick(HWND controller) {
-  TickStatusOverlay();
-  RefreshHostWindowVisibility();
-  TickDiscovery(*this, controller);
-  RecordControllerPosition(*this, controller);
-  SwitchTrayIcon(*this);
-  RetryTrayIconIfPending();
+// The recording image while the host is busy; only once the icon exists.
+void Controller::SwitchTrayImage() {
+  if (host_.WindowList().count <= 0) return;
+  tray_.ShowImage(host_.IsHostBusy() != 0);
 }

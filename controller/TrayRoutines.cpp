@@ -3,47 +3,50 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ShiftJisTexts.h"
+#include "resource.h"
+
 namespace {
 
-constexpr uint64_t kFirstChannelCommand = 1019;
-constexpr uint64_t kLastChannelCommand = 1030;
+// Commands that the controller takes from nobody's menu: a window handle in
+// lParam restores or hides that window; mute on and off.
+constexpr uint16_t kRestoreWindowCommand = 1010;
+constexpr uint16_t kHideWindowCommand = 1011;
+constexpr uint16_t kMuteOnCommand = 1013;
+constexpr uint16_t kMuteOffCommand = 1014;
 constexpr uint64_t kFirstWindowCommand = 2000;
-
-// "録画中(%02d:%02d:%02d)"
-constexpr char kRecordingTimeFormat[] = "\x98\x5e\x89\xe6\x92\x86(%02d:%02d:%02d)";
+constexpr int kChannels = 12;
 
 CommandKind KindOfLowWord(uint16_t id) {
   switch (id) {
-    case 1007: return CommandKind::kRestoreAll;
-    case 1008: return CommandKind::kHideAll;
-    case 1009: return CommandKind::kCloseViewer;
-    case 1010: return CommandKind::kRestoreWindow;
-    case 1011: return CommandKind::kHideWindow;
-    case 1012: return CommandKind::kToggleMute;
-    case 1013: return CommandKind::kMuteOn;
-    case 1014: return CommandKind::kMuteOff;
-    case 1017: return CommandKind::kRecordStart;
-    case 1018: return CommandKind::kRecordStop;
-    case 1031: return CommandKind::kFullScreen;
-    case 1032: return CommandKind::kToggleOverlay;
-    case 1033: return CommandKind::kChannelUp;
-    case 1034: return CommandKind::kChannelDown;
-    case 1035: return CommandKind::kToggleAutoDisplay;
+    case IDM_RESTORE_ALL: return CommandKind::kRestoreAll;
+    case IDM_HIDE_ALL: return CommandKind::kHideAll;
+    case IDM_CLOSE_VIEWER: return CommandKind::kCloseViewer;
+    case kRestoreWindowCommand: return CommandKind::kRestoreWindow;
+    case kHideWindowCommand: return CommandKind::kHideWindow;
+    case IDM_MUTE: return CommandKind::kToggleMute;
+    case kMuteOnCommand: return CommandKind::kMuteOn;
+    case kMuteOffCommand: return CommandKind::kMuteOff;
+    case IDM_RECORD_START: return CommandKind::kRecordStart;
+    case IDM_RECORD_STOP: return CommandKind::kRecordStop;
+    case IDM_FULL_SCREEN: return CommandKind::kFullScreen;
+    case IDM_SHOW_STATUS: return CommandKind::kToggleOverlay;
+    case IDM_CHANNEL_UP: return CommandKind::kChannelUp;
+    case IDM_CHANNEL_DOWN: return CommandKind::kChannelDown;
+    case IDM_AUTO_DISP_STATUS: return CommandKind::kToggleAutoDisplay;
     default: return CommandKind::kNone;  // 2, 1015, 1016 and the rest
   }
 }
 
-// "「%s」が録画を実行しています。\r\nZentuViewを終了してもいいですか?"
-constexpr char kCloseQuestionFormat[] =
-    "\x81\x75%s\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42"
-    "\r\nZentuView"
-    "\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xa2\x82\xa2\x82\xc5\x82\xb7\x82\xa9?";
+// Programme text limits (read sizes) with and without the status line.
+constexpr int kProgrammeLimitWithStatus = 75;
+constexpr int kProgrammeLimitAlone = 120;
 
 }  // namespace
 
 DecodedCommand DecodeControllerCommand(uint64_t wParam, int32_t windowCount) {
-  if (wParam >= kFirstChannelCommand && wParam <= kLastChannelCommand) {
-    return {CommandKind::kChannel, static_cast<int32_t>(wParam - kFirstChannelCommand)};
+  if (wParam >= IDM_CH1 && wParam <= IDM_CH12) {
+    return {CommandKind::kChannel, static_cast<int32_t>(wParam - IDM_CH1)};
   }
   if (windowCount > 0 && wParam >= kFirstWindowCommand &&
       wParam - kFirstWindowCommand < static_cast<uint64_t>(windowCount)) {
@@ -72,7 +75,7 @@ bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t
 }
 
 void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size) {
-  std::snprintf(text, size, kRecordingTimeFormat, hours, minutes, seconds);
+  std::snprintf(text, size, sjis::kRecordingTimeFormat, hours, minutes, seconds);
 }
 
 bool IsChannelNameBlank(const char* name, int32_t index) {
@@ -82,5 +85,51 @@ bool IsChannelNameBlank(const char* name, int32_t index) {
 }
 
 void FormatCloseQuestion(const char* name, char* text, size_t size) {
-  std::snprintf(text, size, kCloseQuestionFormat, name);
+  std::snprintf(text, size, sjis::kCloseQuestionFormat, name);
+}
+
+int ProgrammeTipLimit(bool mainWindowHidden) {
+  return mainWindowHidden ? kProgrammeLimitWithStatus : kProgrammeLimitAlone;
+}
+
+TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tipIsDefault, char* tip,
+                          size_t tipSize) {
+  if (ComposeTrayTip(programme, status, tip, tipSize)) return TrayTipChange::kComposed;
+  if (tipIsDefault != 0) return TrayTipChange::kNone;
+  CopyTrayTip(kDefaultTrayTip, tip, tipSize);
+  return TrayTipChange::kDefault;
+}
+
+TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
+  TrayMenuPlan plan;
+  for (int32_t i = 0; i < state.windowCount; ++i) {
+    const char* title = state.windowTitles[i] ? state.windowTitles[i] : "";
+    plan.windowItems.push_back(
+        {kFirstWindowCommand + static_cast<uint32_t>(i), state.windowVisible[i] == 1 ? kMenuChecked : 0u, true, title});
+  }
+  std::vector<TrayMenuItem>& changes = plan.changes;
+  if (state.mainWindowKnown && state.muted) changes.push_back({IDM_MUTE, kMenuChecked, false, ""});
+  if (state.mainWindowKnown && state.recording) {
+    char text[100];
+    FormatRecordingTime(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text, sizeof text);
+    changes.push_back({IDM_RECORD_START, kMenuChecked, true, text});
+  } else {
+    changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});
+  }
+  const bool channelsGrayed = !state.remoteWindowKnown || state.busy;
+  for (int32_t i = 0; i < kChannels; ++i) {
+    uint32_t itemState = channelsGrayed ? kMenuGrayed : 0u;
+    if (i == state.currentChannel) itemState |= kMenuChecked;
+    // Without a remote window the items keep their texts "CH1" to "CH12".
+    const bool named = state.remoteWindowKnown;
+    if (named && IsChannelNameBlank(state.channelNames[i], i)) itemState |= kMenuGrayed;
+    changes.push_back({static_cast<uint32_t>(IDM_CH1 + i), itemState, named, named ? state.channelNames[i] : ""});
+  }
+  if (channelsGrayed) {
+    changes.push_back({IDM_CHANNEL_UP, kMenuGrayed, false, ""});
+    changes.push_back({IDM_CHANNEL_DOWN, kMenuGrayed, false, ""});
+  }
+  if (state.overlayUp) changes.push_back({IDM_SHOW_STATUS, kMenuChecked, false, ""});
+  if (state.autoDispStatus != 0) changes.push_back({IDM_AUTO_DISP_STATUS, kMenuChecked, false, ""});
+  return plan;
 }

@@ -1,9 +1,12 @@
 // Plain routines behind the tray icon and the command table: decoding a
-// command identifier and composing the texts the tray shows. No Win32 here,
-// so that they compile and run anywhere.
+// command identifier, and deciding what the tip and the pop-up menu show
+// from a snapshot of the host's state. No Win32 here, so that they compile
+// and run anywhere; the window code only applies their plans.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 enum class CommandKind {
   kNone,
@@ -49,6 +52,53 @@ void CopyTrayTip(const char* text, char* tip, size_t tipSize);
 // programme the line begins with the viewer's title. Returns false, leaving
 // tip alone, when there is neither.
 bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t tipSize);
+
+// How many bytes of the programme text the tip takes (the size of the read):
+// fewer when the status line follows it.
+int ProgrammeTipLimit(bool mainWindowHidden);
+
+enum class TrayTipChange { kNone, kComposed, kDefault };
+// What a mouse message over the icon does to the tip: a composed tip (into
+// `tip`) whenever something is hidden; otherwise the default, once, when the
+// tip was composed before; otherwise nothing.
+TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tipIsDefault, char* tip,
+                          size_t tipSize);
+
+// The host's state as the pop-up menu shows it, taken when it opens.
+struct TrayMenuState {
+  int32_t windowCount = 0;                     // listed host windows
+  const char* const* windowTitles = nullptr;  // their titles
+  const int32_t* windowVisible = nullptr;     // visible at this moment
+  bool mainWindowKnown = false;
+  bool muted = false;
+  bool recording = false;
+  int32_t recordingHours = 0, recordingMinutes = 0, recordingSeconds = 0;  // status-bar numbers 7, 8, 9
+  bool remoteWindowKnown = false;
+  bool busy = false;
+  int32_t currentChannel = -1;
+  const char* const* channelNames = nullptr;  // the 12 "ch<n>:<name>" slots
+  bool overlayUp = false;
+  int32_t autoDispStatus = 0;
+};
+
+// Menu item states, as the window system spells them.
+constexpr uint32_t kMenuChecked = 0x8;
+constexpr uint32_t kMenuGrayed = 0x3;
+
+// One item: its command id, its whole state and, when setText, its text.
+struct TrayMenuItem {
+  uint32_t id = 0;
+  uint32_t state = 0;
+  bool setText = false;
+  std::string text;
+};
+
+struct TrayMenuPlan {
+  std::vector<TrayMenuItem> windowItems;  // inserted in this order from position 4
+  std::vector<TrayMenuItem> changes;      // set by command id, in this order
+};
+
+TrayMenuPlan PlanTrayMenu(const TrayMenuState& state);
 
 // "録画中(%02d:%02d:%02d)" in Shift_JIS.
 void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size);

@@ -1,16 +1,11 @@
-// Driving the host viewer through its controls: channel buttons on the
-// remote window, the mute check box, and reading the recording text, the
-// busy control and the status bar.
-#include "HostText.h"
-#include "SamplePlugin.h"
+// The host's state read off its controls, and the host driven through them:
+// channel buttons on the remote window, the mute check box, recording, full
+// screen and closing.
+#include <cstring>
+
+#include "HostViewer.h"
 
 namespace {
-
-constexpr int kRecordingTextControl = 1012;
-constexpr int kMuteCheckBox = 1034;
-constexpr int kCurrentChannelControl = 1021;
-constexpr int kBusyControl = 1018;
-constexpr char kStatusBarClass[] = "WTL_MultiPaneStatusBar";
 
 // A handle of a window that no longer exists counts as not found.
 HWND Live(HWND window) { return window != nullptr && IsWindow(window) ? window : nullptr; }
@@ -22,68 +17,66 @@ bool IsControlDisabled(HWND window, int id) {
   return control != nullptr && (GetWindowLongA(control, GWL_STYLE) & WS_DISABLED) != 0;
 }
 
+HWND FindStatusBar(HWND main) {
+  if (main == nullptr) return nullptr;
+  return FindWindowExA(main, nullptr, host::kStatusBarClass, nullptr);
+}
+
 }  // namespace
 
-void CSamplePlugin::SelectChannel(int32_t request) {
-  if (IsHostRecording()) return;
-  HWND remote = Live(hostRemoteWindow);
-  if (remote == nullptr || IsControlDisabled(remote, kBusyControl)) return;
+bool HostViewer::SelectChannel(int32_t request) {
+  if (IsHostRecording()) return false;
+  HWND remote = Live(remoteWindow_);
+  if (remote == nullptr || IsControlDisabled(remote, host::kBusyControl)) return false;
   int32_t current = request >= 0 ? request : FindCurrentChannel();
-  int32_t index = hosttext::PlanChannelSelection(channelNames, request, current);
-  if (index < 0) return;
-  SendCommand(remote, static_cast<int>(channelButtonIds[index]));
-  ShowStatusOverlay(1, 5, kOverlayChannel, autoDispStatus);
+  int32_t index = hosttext::PlanChannelSelection(channelNames_, request, current);
+  if (index < 0) return false;
+  SendCommand(remote, host::kChannelButtonIds[index]);
+  return true;
 }
 
-int32_t CSamplePlugin::FindCurrentChannel() {
-  HWND remote = Live(hostRemoteWindow);
+int32_t HostViewer::FindCurrentChannel() const {
+  HWND remote = Live(remoteWindow_);
   if (remote == nullptr) return -1;
   char text[hosttext::kCurrentChannelTextMax + 1] = "";
-  GetDlgItemTextA(remote, kCurrentChannelControl, text, sizeof text);
-  return hosttext::FindChannelSlot(channelNames, text);
+  GetDlgItemTextA(remote, host::kCurrentChannelControl, text, sizeof text);
+  return hosttext::FindChannelSlot(channelNames_, text);
 }
 
-void CSamplePlugin::StepChannelIndex(int32_t* index, int32_t request) {
+void HostViewer::StepChannelIndex(int32_t* index, int32_t request) {
   if (index) hosttext::StepChannel(index, request);
 }
 
-int32_t CSamplePlugin::IsHostRecording() {
-  if (hostMainWindow == nullptr) return 0;
+int32_t HostViewer::IsHostRecording() const {
+  if (mainWindow_ == nullptr) return 0;
   char text[256] = "";
-  GetDlgItemTextA(hostMainWindow, kRecordingTextControl, text, sizeof text);
+  GetDlgItemTextA(mainWindow_, host::kRecordingTextControl, text, sizeof text);
   return hosttext::IsRecordingText(text) ? 1 : 0;
 }
 
-int32_t CSamplePlugin::IsHostBusy() {
+int32_t HostViewer::IsHostBusy() const {
   if (IsHostRecording()) return 1;
-  HWND remote = Live(hostRemoteWindow);
-  return remote != nullptr && IsControlDisabled(remote, kBusyControl) ? 1 : 0;
+  HWND remote = Live(remoteWindow_);
+  return remote != nullptr && IsControlDisabled(remote, host::kBusyControl) ? 1 : 0;
 }
 
-int32_t CSamplePlugin::IsHostMuted() {
-  if (hostMainWindow == nullptr) return 0;
-  return SendDlgItemMessageA(hostMainWindow, kMuteCheckBox, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+int32_t HostViewer::IsHostMuted() const {
+  if (mainWindow_ == nullptr) return 0;
+  return SendDlgItemMessageA(mainWindow_, host::kMuteCheckBox, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 // Sets the check box, then tells the host as if the user had clicked it.
-void CSamplePlugin::SetHostMute(int32_t on) {
+void HostViewer::SetHostMute(int32_t on) {
   if (IsHostMuted() == on) return;
-  if (hostMainWindow == nullptr) return;
-  SendDlgItemMessageA(hostMainWindow, kMuteCheckBox, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendCommand(hostMainWindow, kMuteCheckBox);
+  if (mainWindow_ == nullptr) return;
+  SendDlgItemMessageA(mainWindow_, host::kMuteCheckBox, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendCommand(mainWindow_, host::kMuteCheckBox);
 }
 
-HWND CSamplePlugin::FindHostStatusBar() {
-  if (hostMainWindow == nullptr) return nullptr;
-  return FindWindowExA(hostMainWindow, nullptr, kStatusBarClass, nullptr);
-}
-
-int32_t CSamplePlugin::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, int32_t* number7,
-                                            int32_t* number8, int32_t* number9) {
-  HWND statusBar = FindHostStatusBar();
-  if (statusBar == nullptr) return 0;
+int32_t HostViewer::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, int32_t* number7, int32_t* number8,
+                                         int32_t* number9) const {
   char text[256] = "";
-  GetWindowTextA(statusBar, text, sizeof text);
+  if (!ReadStatusBarText(text, sizeof text)) return 0;
   hosttext::StatusNumbers numbers = hosttext::ScanStatusNumbers(text);
   if (number4) *number4 = numbers.number4;
   if (number5) *number5 = numbers.number5;
@@ -91,4 +84,73 @@ int32_t CSamplePlugin::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, 
   if (number8) *number8 = numbers.number8;
   if (number9) *number9 = numbers.number9;
   return 1;
+}
+
+bool HostViewer::ReadStatusBarText(char* text, int size) const {
+  HWND statusBar = FindStatusBar(mainWindow_);
+  if (statusBar == nullptr) return false;
+  GetWindowTextA(statusBar, text, size);
+  return true;
+}
+
+bool HostViewer::ReadCurrentChannelName(char* text, int size) const {
+  if (remoteWindow_ == nullptr) return false;
+  GetDlgItemTextA(remoteWindow_, host::kCurrentChannelControl, text, size);
+  return true;
+}
+
+bool HostViewer::ReadProgrammeWindow(char* text, int size) const {
+  int32_t index = -1;
+  if (QueryHostWindowByTitle(host::kProgrammeListTitle, &index) == kTitleNotListed) return false;
+  HWND window = list_.window[index];
+  // A listed window that has since been destroyed counts as not listed.
+  if (!IsWindow(window)) return false;
+  char title[1024] = "";
+  GetWindowTextA(window, title, sizeof title);
+  const bool switched = std::strstr(title, host::kNextProgrammeMark) != nullptr;
+  if (switched) SendCommand(window, host::kProgrammeToggleCommand);
+  GetDlgItemTextA(window, host::kProgrammeTextControl, text, size);
+  if (switched) SendCommand(window, host::kProgrammeToggleCommand);
+  return true;
+}
+
+void HostViewer::ReadProgrammeText(int32_t index, char* text, int size) const {
+  if (index < 0 || index >= list_.count) return;
+  GetWindowTextA(GetDlgItem(list_.window[index], host::kProgrammeTextControl), text, size);
+}
+
+bool HostViewer::PressRecordStart() {
+  if (mainWindow_ == nullptr) return false;
+  if (IsHostRecording()) {
+    SendCommand(mainWindow_, host::kRecordRestartCommand);
+  } else {
+    SetDlgItemTextA(mainWindow_, host::kRecordMinutesControl, host::kRecordMinutes);
+    SendCommand(mainWindow_, host::kRecordToggleCommand);
+  }
+  return true;
+}
+
+bool HostViewer::PressRecordStop() {
+  if (mainWindow_ == nullptr || !IsHostRecording()) return false;
+  SendCommand(mainWindow_, host::kRecordToggleCommand);
+  return true;
+}
+
+void HostViewer::ToggleFullScreen() {
+  HWND video = videoWindow_;
+  if (!video) return;
+  if ((GetWindowLongA(video, GWL_STYLE) & WS_VISIBLE) == 0) RestoreHostWindow(video);
+  if (GetWindowLongA(video, GWL_STYLE) & WS_THICKFRAME) {
+    // Windowed: remember whether it was topmost, then keep it on top.
+    fullScreenTopmost_ = (GetWindowLongA(video, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0;
+    SetWindowPos(video, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  } else if (fullScreenTopmost_ == 0) {
+    // Leaving full screen: give back the place it had before.
+    SetWindowPos(video, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  }
+  SendCommand(video, host::kFullScreenCommand);
+}
+
+void HostViewer::CloseMainWindow() {
+  if (mainWindow_) SendMessageA(mainWindow_, WM_CLOSE, 0, 0);
 }

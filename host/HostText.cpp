@@ -41,20 +41,20 @@ int32_t LeadingDigitsValue(const char* p) {
 }  // namespace
 
 TitleRole ApplyHostTitleRules(char* title) {
-  if (StartsWith(title, kProgrammeTitlePrefix) || StartsWith(title, kProgrammeName)) {
-    std::memcpy(title, kProgrammeName, sizeof kProgrammeName);
+  if (StartsWith(title, host::kProgrammeWindowTitle) || StartsWith(title, host::kProgrammeListTitle)) {
+    std::strcpy(title, host::kProgrammeListTitle);
     return TitleRole::Programme;
   }
-  if (StartsWith(title, kRemoteTitlePrefix)) {
-    title[sizeof kRemoteTitlePrefix - 1] = '\0';
+  if (StartsWith(title, host::kRemoteWindowTitle)) {
+    title[std::strlen(host::kRemoteWindowTitle)] = '\0';
     return TitleRole::Remote;
   }
-  if (std::strcmp(title, kVideoTitle) == 0) return TitleRole::Video;
+  if (std::strcmp(title, host::kVideoTitle) == 0) return TitleRole::Video;
   return TitleRole::Other;
 }
 
 bool IsRecordingText(const char* text) {
-  return std::strcmp(text, kRecordingEnglish) == 0 || std::strcmp(text, kRecordingJapanese) == 0;
+  return std::strcmp(text, host::kRecordingEnglish) == 0 || std::strcmp(text, host::kRecordingJapanese) == 0;
 }
 
 size_t CopyShiftJisTruncated(char* destination, size_t size, const char* text) {

@@ -4,25 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "HostContract.h"
+
 namespace hosttext {
 
-constexpr int kChannels = 12;
+constexpr int kChannels = host::kChannelCount;
 constexpr size_t kChannelSlotSize = 100;  // 99 bytes of text and a zero
 constexpr size_t kTitleSize = 256;
 constexpr size_t kCurrentChannelTextMax = 98;
-
-// "番組情報"
-constexpr char kProgrammeName[] = "\x94\xd4\x91\x67\x8f\xee\x95\xf1";
-// "Zentu - 番組情報 -"
-constexpr char kProgrammeTitlePrefix[] = "Zentu - \x94\xd4\x91\x67\x8f\xee\x95\xf1 -";
-// "リモコンっぽい物"
-constexpr char kRemoteTitlePrefix[] = "\x83\x8a\x83\x82\x83\x52\x83\x93\x82\xc1\x82\xdb\x82\xa2\x95\xa8";
-constexpr char kVideoTitle[] = "Video";
-constexpr char kMainTitle[] = "Zentu HDTV Player";
-constexpr char kUtilityTitle[] = "ZentuUtil";
-// "録画中"
-constexpr char kRecordingJapanese[] = "\x98\x5e\x89\xe6\x92\x86";
-constexpr char kRecordingEnglish[] = "Recording";
 
 // What a listed window's title says about it.
 enum class TitleRole { Other, Programme, Remote, Video };

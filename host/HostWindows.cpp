@@ -3,13 +3,10 @@
 #include <cstring>
 #include <new>
 
-#include "HostText.h"
-#include "SamplePlugin.h"
+#include "HostViewer.h"
 
 namespace {
 
-constexpr char kIniSection[] = "TaskTray";
-constexpr char kUtilityClass[] = "ZentuUtil32";
 constexpr size_t kViewKeySize = kHostTitleSize + 8;  // title, "_View" and a zero
 
 char* NewTitle(const char* text) {
@@ -48,12 +45,24 @@ int32_t FindEntry(const HostWindowList& list, HWND window) {
 
 }  // namespace
 
-void CSamplePlugin::DiscoverHostWindows(HWND controllerWindowHandle) {
-  if (hostWindows.count != 0 || hostMainWindow == nullptr) return;
+HostViewer::HostViewer() : list_{}, channelNames_{} {}
+
+HostViewer::~HostViewer() { FreeTitles(); }
+
+void HostViewer::FreeTitles() {
+  for (int32_t i = 0; i < list_.count; ++i) {
+    delete[] list_.title[i];
+    list_.title[i] = nullptr;
+  }
+  list_.count = 0;
+}
+
+bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
+  if (list_.count != 0 || mainWindow_ == nullptr) return false;
 
   // Entry 0: the main window under its fixed name, listed even when hidden.
-  if (!AppendEntry(hostWindows, hostMainWindow, NewTitle(hosttext::kMainTitle), kHideByShow)) return;
-  hostWindows.visible[0] = (GetWindowLongA(hostMainWindow, GWL_STYLE) & WS_VISIBLE) != 0 ? 1 : 0;
+  if (!AppendEntry(list_, mainWindow_, NewTitle(host::kMainTitle), kHideByShow)) return false;
+  list_.visible[0] = (GetWindowLongA(mainWindow_, GWL_STYLE) & WS_VISIBLE) != 0 ? 1 : 0;
 
   // Every visible top-level window the main window owns, in Z-order. Once
   // the table is full the rest is not listed, but the remote and video
@@ -61,29 +70,29 @@ void CSamplePlugin::DiscoverHostWindows(HWND controllerWindowHandle) {
   bool videoFound = false;
   for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
        window = GetWindow(window, GW_HWNDNEXT)) {
-    if (GetWindow(window, GW_OWNER) != hostMainWindow) continue;
+    if (GetWindow(window, GW_OWNER) != mainWindow_) continue;
     if ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) == 0) continue;
     char text[kHostTitleSize] = "";
     GetWindowTextA(window, text, sizeof text);
     hosttext::TitleRole role = hosttext::ApplyHostTitleRules(text);
-    if (role == hosttext::TitleRole::Remote) hostRemoteWindow = window;
+    if (role == hosttext::TitleRole::Remote) remoteWindow_ = window;
     if (role == hosttext::TitleRole::Video) {
-      hostVideoWindow = window;
+      videoWindow_ = window;
       videoFound = true;
     }
-    if (hostWindows.count < kMaxHostWindows) AppendEntry(hostWindows, window, NewTitle(text), kHideByShow);
+    if (list_.count < kMaxHostWindows) AppendEntry(list_, window, NewTitle(text), kHideByShow);
   }
 
   // No owned video window: the utility window and its child "Video".
-  if (!videoFound && hostWindows.count < kMaxHostWindows) {
-    HWND utility = FindWindowA(kUtilityClass, nullptr);
+  if (!videoFound && list_.count < kMaxHostWindows) {
+    HWND utility = FindWindowA(host::kUtilityClass, nullptr);
     if (utility != nullptr) {
-      AppendEntry(hostWindows, utility, NewTitle(hosttext::kUtilityTitle), kHideByMinimise);
+      AppendEntry(list_, utility, NewTitle(host::kUtilityListTitle), kHideByMinimise);
       for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char text[kHostTitleSize] = "";
         GetWindowTextA(child, text, sizeof text);
-        if (std::strcmp(text, hosttext::kVideoTitle) == 0) {
-          hostVideoWindow = child;
+        if (std::strcmp(text, host::kVideoTitle) == 0) {
+          videoWindow_ = child;
           break;
         }
       }
@@ -91,86 +100,88 @@ void CSamplePlugin::DiscoverHostWindows(HWND controllerWindowHandle) {
   }
 
   // Windows that were hidden when the viewer last closed are hidden again.
-  // Without an ini path (the host's path was too long) there is nothing to
-  // read: an empty path would name a file in the Windows folder.
-  for (int32_t i = 0; i < hostWindows.count && iniPath[0] != '\0'; ++i) {
+  for (int32_t i = 0; i < list_.count && ini.Usable(); ++i) {
     char key[kViewKeySize];
-    hosttext::FormatViewKey(key, sizeof key, hostWindows.title[i]);
-    if (GetPrivateProfileIntA(kIniSection, key, 1, iniPath) == 0) HideHostWindow(hostWindows.window[i]);
+    hosttext::FormatViewKey(key, sizeof key, list_.title[i]);
+    if (ini.ReadInt(key, 1) == 0) HideHostWindow(list_.window[i]);
   }
 
-  if (hostRemoteWindow != nullptr) {
-    for (int i = 0; i < kChannelCount; ++i) {
-      char text[kChannelNameSize] = "";
-      GetDlgItemTextA(hostRemoteWindow, static_cast<int>(channelButtonIds[i]), text, sizeof text);
-      hosttext::FormatChannelSlot(channelNames[i], i + 1, text);
+  if (remoteWindow_ != nullptr) {
+    for (int i = 0; i < hosttext::kChannels; ++i) {
+      char text[hosttext::kChannelSlotSize] = "";
+      GetDlgItemTextA(remoteWindow_, host::kChannelButtonIds[i], text, sizeof text);
+      hosttext::FormatChannelSlot(channelNames_[i], i + 1, text);
     }
   }
-
-  AddTrayIcon(controllerWindowHandle);
+  return true;
 }
 
-void CSamplePlugin::HideHostWindow(HWND window) {
-  int32_t index = FindEntry(hostWindows, window);
+void HostViewer::HideHostWindow(HWND window) {
+  int32_t index = FindEntry(list_, window);
   if (index < 0) return;
-  ShowWindow(window, hostWindows.hideStyle[index] == kHideByMinimise ? SW_MINIMIZE : SW_HIDE);
-  hostWindows.visible[index] = 0;
+  ShowWindow(window, list_.hideStyle[index] == kHideByMinimise ? SW_MINIMIZE : SW_HIDE);
+  list_.visible[index] = 0;
 }
 
-void CSamplePlugin::RestoreHostWindow(HWND window) {
-  int32_t index = FindEntry(hostWindows, window);
+void HostViewer::RestoreHostWindow(HWND window) {
+  int32_t index = FindEntry(list_, window);
   if (index < 0) return;
-  ShowWindow(window, hostWindows.hideStyle[index] == kHideByMinimise ? SW_RESTORE : SW_SHOW);
-  hostWindows.visible[index] = 1;
+  ShowWindow(window, list_.hideStyle[index] == kHideByMinimise ? SW_RESTORE : SW_SHOW);
+  list_.visible[index] = 1;
 }
 
-void CSamplePlugin::HideAllHostWindows() {
-  for (int32_t i = 0; i < hostWindows.count; ++i) {
-    HideHostWindow(hostWindows.window[i]);
-    hostWindows.visible[i] = 0;
+void HostViewer::HideAllHostWindows() {
+  for (int32_t i = 0; i < list_.count; ++i) {
+    HideHostWindow(list_.window[i]);
+    list_.visible[i] = 0;
   }
 }
 
-void CSamplePlugin::RestoreAllHostWindows() {
-  for (int32_t i = 0; i < hostWindows.count; ++i) {
-    RestoreHostWindow(hostWindows.window[i]);
-    hostWindows.visible[i] = 1;
+void HostViewer::RestoreAllHostWindows() {
+  for (int32_t i = 0; i < list_.count; ++i) {
+    RestoreHostWindow(list_.window[i]);
+    list_.visible[i] = 1;
   }
 }
 
-void CSamplePlugin::RefreshHostWindowVisibility() {
-  for (int32_t i = 0; i < hostWindows.count; ++i) {
-    hostWindows.visible[i] = LiveVisibility(hostWindows.window[i], hostWindows.hideStyle[i]);
+void HostViewer::ToggleHostWindow(int32_t index) {
+  if (index < 0 || index >= list_.count) return;
+  HWND window = list_.window[index];
+  if (IsHostWindowVisible(index) == 1) {
+    HideHostWindow(window);
+  } else {
+    RestoreHostWindow(window);
   }
 }
 
-int32_t CSamplePlugin::IsHostWindowVisible(int32_t index) {
-  if (index < 0 || index >= hostWindows.count) return 0;
-  return LiveVisibility(hostWindows.window[index], hostWindows.hideStyle[index]);
+void HostViewer::RefreshHostWindowVisibility() {
+  for (int32_t i = 0; i < list_.count; ++i) {
+    list_.visible[i] = LiveVisibility(list_.window[i], list_.hideStyle[i]);
+  }
 }
 
-int32_t CSamplePlugin::QueryHostWindowByTitle(const char* title, int32_t* outIndex) {
+int32_t HostViewer::IsHostWindowVisible(int32_t index) const {
+  if (index < 0 || index >= list_.count) return 0;
+  return LiveVisibility(list_.window[index], list_.hideStyle[index]);
+}
+
+int32_t HostViewer::QueryHostWindowByTitle(const char* title, int32_t* outIndex) const {
   if (title == nullptr) return kTitleNotListed;
-  for (int32_t i = 0; i < hostWindows.count; ++i) {
-    if (hostWindows.title[i] == nullptr || std::strcmp(hostWindows.title[i], title) != 0) continue;
+  for (int32_t i = 0; i < list_.count; ++i) {
+    if (list_.title[i] == nullptr || std::strcmp(list_.title[i], title) != 0) continue;
     if (outIndex) *outIndex = i;
-    return LiveVisibility(hostWindows.window[i], hostWindows.hideStyle[i]);
+    return LiveVisibility(list_.window[i], list_.hideStyle[i]);
   }
   return kTitleNotListed;
 }
 
-// Teardown: one "%s_View" key per entry, then the list is emptied.
-void CSamplePlugin::SaveHostWindowVisibility() {
-  for (int32_t i = 0; i < hostWindows.count; ++i) {
-    if (hostWindows.title[i] != nullptr && iniPath[0] != '\0') {
+void HostViewer::SaveHostWindowVisibility(const IniFile& ini) {
+  for (int32_t i = 0; i < list_.count; ++i) {
+    if (list_.title[i] != nullptr) {
       char key[kViewKeySize];
-      char value[16];
-      hosttext::FormatViewKey(key, sizeof key, hostWindows.title[i]);
-      wsprintfA(value, "%d", hostWindows.visible[i]);
-      WritePrivateProfileStringA(kIniSection, key, value, iniPath);
+      hosttext::FormatViewKey(key, sizeof key, list_.title[i]);
+      ini.WriteInt(key, list_.visible[i]);
     }
-    delete[] hostWindows.title[i];
-    hostWindows.title[i] = nullptr;
   }
-  hostWindows.count = 0;
+  FreeTitles();
 }

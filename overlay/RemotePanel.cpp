@@ -1,8 +1,8 @@
-// The remote panel: a hidden layered pop-up with twelve numbered green
-// squares on a colour-keyed background. It only draws itself.
+#include "RemotePanel.h"
+
 #include <cstdio>
 
-#include "SamplePlugin.h"
+#include "OnScreenWindow.h"
 
 namespace {
 
@@ -14,53 +14,28 @@ constexpr int kFontHeight = 16;
 constexpr int kFirstCentre = 25, kCentreStep = 23, kColumnLimit = 94, kRowLimit = 117;
 constexpr int kSquareBefore = 20, kSquareAfter = 3, kNumberBefore = 17;
 
-LRESULT OnPanelCreate(HWND window) {
-  SetLayeredWindowAttributes(window, kColourKey, 0, LWA_COLORKEY);
-  return 0;
-}
-
-LRESULT OnPanelPaint(CSamplePlugin& plugin, HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  if (dc) plugin.PaintRemotePanel(window, dc);
-  EndPaint(window, &paint);
-  return 0;
-}
-
 }  // namespace
 
-void CSamplePlugin::CreateRemotePanel(HWND ownerWindow) {
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = RemotePanelProc;
-  windowClass.hInstance = g_moduleInstance;
-  windowClass.hCursor = static_cast<HCURSOR>(LoadImageA(
-      nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
-  windowClass.hbrBackground = greyBrush;
-  windowClass.lpszClassName = kPanelClass;
-  RegisterClassExA(&windowClass);
-
-  // Created hidden and never activated, like the overlay.
-  remotePanel = CreateWindowExA(kOnScreenWindowExStyle, kPanelClass, "", WS_POPUP, kPanelX, kPanelY,
-                                kPanelWidth, kPanelHeight, ownerWindow, nullptr, g_moduleInstance,
-                                nullptr);
-  if (remotePanel) {
-    SetClassLongPtrA(remotePanel, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(greyBrush));
-  }
+void RemotePanel::CreateRemotePanel(HINSTANCE instance, HWND ownerWindow, HBRUSH background) {
+  window_ = CreateOnScreenWindow(instance, kPanelClass, RemotePanelProc, background, kPanelX, kPanelY,
+                                 kPanelWidth, kPanelHeight, ownerWindow, this);
 }
 
-void CSamplePlugin::PaintRemotePanel(HWND panel, HDC dc) {
+void RemotePanel::DestroyRemotePanel() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+void RemotePanel::PaintRemotePanel(HDC dc) const {
   RECT client;
-  GetClientRect(panel, &client);
+  GetClientRect(window_, &client);
   HPEN pen = CreatePen(PS_SOLID, kPenWidth, kPanelGreen);
   HGDIOBJ previousPen = SelectObject(dc, pen);
   SelectObject(dc, GetStockObject(NULL_BRUSH));
   Rectangle(dc, 0, 0, client.right, client.bottom);
 
   HFONT font = CreateFontA(kFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                           nullptr);
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
   SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kPanelGreen);
@@ -83,15 +58,23 @@ void CSamplePlugin::PaintRemotePanel(HWND panel, HDC dc) {
   DeleteObject(pen);
 }
 
-LRESULT CALLBACK RemotePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  CSamplePlugin* plugin = g_currentPlugin;
-  if (!plugin) return AnswerWithoutPlugin(window, message);
+LRESULT CALLBACK RemotePanel::RemotePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* panel = static_cast<RemotePanel*>(OnScreenWindowObject(window, message, lParam));
+  if (!panel) return AnswerWithoutObject(window, message);
   switch (message) {
-    case WM_CREATE: return OnPanelCreate(window);
-    case WM_PAINT: return OnPanelPaint(*plugin, window);
+    case WM_CREATE: SetLayeredWindowAttributes(window, kColourKey, 0, LWA_COLORKEY); return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      if (dc) panel->PaintRemotePanel(dc);
+      EndPaint(window, &paint);
+      return 0;
+    }
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_CLOSE: ShowWindow(window, SW_HIDE); return 0;
-    case WM_DESTROY: return 0;
+    case WM_DESTROY:
+      if (panel->window_ == window) panel->window_ = nullptr;
+      return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }

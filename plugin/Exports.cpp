@@ -2,6 +2,7 @@
 // host looks up by name.
 #include <new>
 
+#include "ModuleState.h"
 #include "SamplePlugin.h"
 
 extern "C" {
@@ -9,7 +10,7 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
   // Stored on every notification: the dialog, menu and icons are loaded
   // from this module.
-  g_moduleInstance = instance;
+  Module().instance = instance;
   return TRUE;
 }
 

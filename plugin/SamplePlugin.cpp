@@ -1,159 +1,84 @@
 // The plug-in object: construction, the six operations the host calls, and
-// the module-wide state shared by the plug-in's windows.
+// its lifetime when the host deletes it from any thread.
 #include "SamplePlugin.h"
 
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "HostContract.h"
+#include "ModuleState.h"
+#include "OnScreenWindow.h"
+#include "OverlayLayout.h"
 #include "PsiCollector.h"
 #include "ServiceSelection.h"
-
-HINSTANCE g_moduleInstance = nullptr;
-std::atomic<CSamplePlugin*> g_currentPlugin{nullptr};
-std::atomic<int32_t> g_lastServiceId{0};
-std::atomic<int> g_modalLoops{0};
+#include "ShiftJisTexts.h"
 
 namespace {
 
-// The host remote window's channel buttons, CH1 to CH12 (not ascending).
-constexpr uint32_t kChannelButtonIds[kChannelCount] = {1006, 1008, 1007, 1009, 1010, 1011,
-                                                       1012, 1013, 1025, 1026, 1027, 1028};
-constexpr int kDiscoveryTicks = 3;
-constexpr uint32_t kAcceptedSdkMajor = 1;
-constexpr int kControllerTemplateId = 101;
-
 constexpr char kWrongSdkText[] = "Wrong SDK Version";
-// "タスクトレイ管理"
-constexpr char kMessageCaption[] = "\x83\x5E\x83\x58\x83\x4E\x83\x67\x83\x8C\x83\x43\x8A\xC7\x97\x9D";
 
 bool IsOnWindowThread(HWND window) {
   return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
 }
 
-// Every object alive in this module, by address and serial, so that code that
-// resumes after a modal loop can tell whether its object still exists without
-// touching it. Objects waiting for their windows' thread to delete them are
-// listed too, apart.
-std::mutex g_objectsMutex;
-std::vector<std::pair<const CSamplePlugin*, uint32_t>> g_liveObjects;
+// The host interface's seventh slot quits the host; it takes no arguments
+// besides the object itself.
+using HostQuitFunction = void(ZENTU_THISCALL*)(void* self);
+
+void CallHostQuit(void* hostInterface) {
+  void** vtable = *static_cast<void***>(hostInterface);
+  auto quit = reinterpret_cast<HostQuitFunction>(vtable[host::kHostQuitSlot]);
+  quit(hostInterface);
+}
+
+// Objects whose deletion waited for their controller window to go.
+std::mutex g_deferredMutex;
 std::vector<std::pair<CSamplePlugin*, unsigned int>> g_deferredDeletions;
-uint32_t g_lastSerial = 0;
-
-uint32_t RegisterLiveObject(const CSamplePlugin* plugin) {
-  std::lock_guard<std::mutex> lock(g_objectsMutex);
-  g_liveObjects.emplace_back(plugin, ++g_lastSerial);
-  return g_lastSerial;
-}
-
-void UnregisterLiveObject(const CSamplePlugin* plugin) {
-  std::lock_guard<std::mutex> lock(g_objectsMutex);
-  for (auto it = g_liveObjects.begin(); it != g_liveObjects.end(); ++it) {
-    if (it->first == plugin) {
-      g_liveObjects.erase(it);
-      return;
-    }
-  }
-}
-
-// Keeps this library mapped until the process ends. Used whenever the host
-// deletes the object while code of the library may still have to run on the
-// windows' thread (its teardown, or a modal loop of ours on the stack): the
-// host may unload the library right after the deletion returns.
-void PinThisModule() {
-  HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                     reinterpret_cast<LPCSTR>(&PinThisModule), &self);
-}
 
 }  // namespace
 
 // A thread timer rather than a window message: the controller window is gone
-// by now, and the classes can only be unregistered once it is.
+// by now, and its class can only be unregistered once it is.
 void CALLBACK FinishDeferredDeletions(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   std::vector<std::pair<CSamplePlugin*, unsigned int>> due;
   {
-    std::lock_guard<std::mutex> lock(g_objectsMutex);
+    std::lock_guard<std::mutex> lock(g_deferredMutex);
     due.swap(g_deferredDeletions);
   }
   for (const auto& deletion : due) deletion.first->DestroyNow(deletion.second);
 }
 
 CSamplePlugin::CSamplePlugin()
-    : collector(nullptr),
-      controllerWindow(nullptr),
-      moduleInstance(g_moduleInstance),
-      hostInterface(nullptr),
-      sdkVersion(0),
-      iniPath{},
-      monitorTimerId(0),
-      positionValid(0),
-      rememberedRect{},
-      minimised(0),
-      hostWindows{},
-      trayData{},
-      discoveryCountdown(kDiscoveryTicks),
-      normalTrayIcon(nullptr),
-      recordingTrayIcon(nullptr),
-      tipIsDefault(0),
-      trayIconAdded(0),
-      trayIconPending(0),
-      taskbarCreatedMessage(0),
-      noCard(0),
-      noCardRec(0),
-      hostMainWindow(nullptr),
-      hostRemoteWindow(nullptr),
-      channelNames{},
-      channelButtonIds{},
-      recordingTimeText{},
-      overlayWindow(nullptr),
-      displayCountdown(0),
-      contentFlags(0),
-      recordingStopped(0),
-      anchorWindow(nullptr),
-      greyBrush(nullptr),
-      fullScreenTopmost(0),
-      autoDispStatus(0),
-      remotePanel(nullptr),
-      hostVideoWindow(nullptr),
-      currentServiceId(0),
+    : collector_(nullptr),
       ownedCollector_(new (std::nothrow) PsiCollector()),
-      serial_(RegisterLiveObject(this)) {
-  collector.store(ownedCollector_, std::memory_order_release);
-  for (int i = 0; i < kChannelCount; ++i) channelButtonIds[i] = kChannelButtonIds[i];
+      currentServiceId_(0),
+      moduleInstance_(Module().instance),
+      controller_(host_, overlay_, panel_, *this) {
+  collector_.store(ownedCollector_, std::memory_order_release);
 }
 
-// A host may delete the object while its controller window still exists (for
-// instance before destroying its own main window). The window would then go
-// on using freed memory through g_currentPlugin, so it is shut down here.
 CSamplePlugin::~CSamplePlugin() {
-  HWND controller = controllerWindow;
+  HWND controller = controller_.Window();
   if (controller != nullptr && IsWindow(controller)) {
     if (IsOnWindowThread(controller)) {
-      DestroyControllerWindow();
+      controller_.DestroyControllerWindow();
     } else {
       // Only a plain C++ delete on another thread gets here (the host's
       // deletion goes through slot 0, which hands it to the windows'
       // thread). A window of another thread cannot be destroyed from here:
-      // detach it, so that its procedures answer 0, and stop the intake.
-      ReleaseCurrentPointer();
-      TeardownCollector();
+      // the controller's destructor detaches it, so that its procedure
+      // answers 0, and the intake stops.
+      StopStreamInformation();
     }
   }
-  ReleaseCurrentPointer();
   // Classes outlive the library unless unregistered, and a later load would
   // find them taken. Each call fails harmlessly while a window still uses
   // its class (another object's, or one left on another thread).
-  UnregisterClassA(kControllerClass, moduleInstance);
-  UnregisterOnScreenWindowClasses();
+  UnregisterClassA(kControllerClass, moduleInstance_);
+  UnregisterOnScreenWindowClasses(moduleInstance_);
   delete ownedCollector_;
-  UnregisterLiveObject(this);
-}
-
-void CSamplePlugin::ReleaseCurrentPointer() {
-  CSamplePlugin* self = this;
-  g_currentPlugin.compare_exchange_strong(self, nullptr);
 }
 
 // The host deletes the object through this slot, from any thread. The
@@ -166,7 +91,7 @@ void CSamplePlugin::ReleaseCurrentPointer() {
 IDTVPlugin* CSamplePlugin::ScalarDeletingDestructor(unsigned int flags) {
   std::unique_lock<std::mutex> lock(lifetimeMutex_);
   const bool otherThread = windowThread_ != 0 && windowThread_ != GetCurrentThreadId();
-  if (otherThread || g_modalLoops > 0) PinThisModule();
+  if (otherThread || Module().modalLoops > 0) PinThisModule();
   if (otherThread && liveController_ != nullptr) {
     deletionRequested_ = true;
     deletionFlags_ = flags;
@@ -184,14 +109,47 @@ void CSamplePlugin::DestroyNow(unsigned int flags) {
   if (flags & 1) ::operator delete(this);
 }
 
-void CSamplePlugin::DestroyControllerWindow() {
-  HWND controller = controllerWindow;
-  if (controller == nullptr || !IsWindow(controller)) return;
-  // The shutdown (ini writes, tray icon, timer) runs on this object even if
-  // another object has taken the current pointer over.
-  CSamplePlugin* previous = g_currentPlugin.exchange(this);
-  DestroyWindow(controller);
-  g_currentPlugin = previous;
+int32_t CSamplePlugin::Init(void* hostInterface, uint32_t sdkVersion) {
+  if (((sdkVersion >> 16) & 0xFF) != host::kAcceptedSdkMajor) {
+    MessageBoxA(nullptr, kWrongSdkText, sjis::kPluginCaption, MB_ICONERROR);
+    return 0;
+  }
+  hostInterface_ = hostInterface;
+  sdkVersion_ = sdkVersion;
+  return 1;
+}
+
+int32_t CSamplePlugin::Create(HWND hostMainWindow) {
+  host_.SetHostMainWindow(hostMainWindow);
+  controller_.CreateControllerWindow(moduleInstance_, hostMainWindow);
+  return 1;
+}
+
+int32_t CSamplePlugin::InputTsData(const uint8_t* data, uint32_t count) {
+  if (data == nullptr) return 1;
+  // Whole packets only: a trailing fragment shorter than a packet would make
+  // the intake read past the end of the caller's buffer.
+  const uint32_t packets = count / kTsPacketSize;
+  for (uint32_t k = 0; k < packets; ++k) {
+    PsiCollector* store = collector_.load(std::memory_order_acquire);
+    if (store == nullptr) continue;
+    store->IntakePacket(data + static_cast<size_t>(k) * kTsPacketSize);
+  }
+  return 1;
+}
+
+int32_t CSamplePlugin::OnServiceChange(int32_t hostValue, int32_t serviceId) {
+  ApplyServiceChange(collector_.load(std::memory_order_acquire), Module().lastServiceId, currentServiceId_,
+                     hostValue, serviceId);
+  return 1;
+}
+
+int32_t CSamplePlugin::Reserved5(int32_t, int32_t) { return 1; }
+
+void CSamplePlugin::OnControllerCreated(HWND window) {
+  std::lock_guard<std::mutex> lock(lifetimeMutex_);
+  liveController_ = window;
+  windowThread_ = GetCurrentThreadId();
 }
 
 void CSamplePlugin::OnControllerWindowGone() {
@@ -202,7 +160,7 @@ void CSamplePlugin::OnControllerWindowGone() {
     finish = deletionRequested_;
   }
   if (!finish) return;
-  std::lock_guard<std::mutex> lock(g_objectsMutex);
+  std::lock_guard<std::mutex> lock(g_deferredMutex);
   g_deferredDeletions.emplace_back(this, deletionFlags_);
   SetTimer(nullptr, 0, 0, FinishDeferredDeletions);
 }
@@ -212,65 +170,30 @@ bool CSamplePlugin::DeletionRequested() {
   return deletionRequested_;
 }
 
-bool CSamplePlugin::IsLive(const CSamplePlugin* plugin, uint32_t serial) {
-  std::lock_guard<std::mutex> lock(g_objectsMutex);
-  for (const auto& live : g_liveObjects) {
-    if (live.first == plugin && live.second == serial) return true;
-  }
-  return false;
+bool CSamplePlugin::QuitThroughHostInterface() {
+  // Without a host interface the quit slot cannot be reached; closing the
+  // main window is the remaining way out.
+  if (sdkVersion_ != host::kSdkVersionWithQuit || hostInterface_ == nullptr) return false;
+  CallHostQuit(hostInterface_);
+  return true;
 }
 
-void CSamplePlugin::OnControllerCreated(HWND controller) {
-  std::lock_guard<std::mutex> lock(lifetimeMutex_);
-  liveController_ = controller;
-  windowThread_ = GetCurrentThreadId();
+// The present EIT section of the current service, copied under the
+// collector's lock (packets may arrive on another thread).
+void CSamplePlugin::ComposeBroadcastProgramme(char* text, size_t size) {
+  if (size > 0) text[0] = '\0';
+  PsiCollector* collector = collector_.load(std::memory_order_acquire);
+  const int32_t serviceId = currentServiceId_.load(std::memory_order_relaxed);
+  if (!collector || serviceId < 0 || serviceId > 0xFFFF) return;
+  std::vector<uint8_t> section;
+  if (!collector->CopyPresentSection(static_cast<uint16_t>(serviceId), section)) return;
+  ComposeProgrammeFromSection(section.data(), section.size(), text, size);
 }
 
-int32_t CSamplePlugin::Init(void* host, uint32_t version) {
-  if (((version >> 16) & 0xFF) != kAcceptedSdkMajor) {
-    MessageBoxA(nullptr, kWrongSdkText, kMessageCaption, MB_ICONERROR);
-    return 0;
-  }
-  hostInterface = host;
-  sdkVersion = version;
-  return 1;
+// The streaming thread may be inside InputTsData: the stop flag makes its
+// intake return at once, and the object itself is freed only by the
+// destructor.
+void CSamplePlugin::StopStreamInformation() {
+  PsiCollector* store = collector_.exchange(nullptr, std::memory_order_acq_rel);
+  if (store != nullptr) store->Shutdown();
 }
-
-int32_t CSamplePlugin::Create(HWND mainWindow) {
-  // The controller dialog's template names its own class: a copy of the
-  // system dialog class without menu. A second registration fails harmlessly.
-  WNDCLASSA dialogClass = {};
-  if (GetClassInfoA(moduleInstance, "#32770", &dialogClass)) {
-    dialogClass.lpszMenuName = nullptr;
-    dialogClass.lpszClassName = kControllerClass;
-    dialogClass.hInstance = moduleInstance;
-    RegisterClassA(&dialogClass);
-  }
-  hostMainWindow = mainWindow;
-  controllerWindow = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(kControllerTemplateId),
-                                        mainWindow, ControllerDialogProc,
-                                        reinterpret_cast<LPARAM>(this));
-  if (controllerWindow != nullptr) ShowWindow(controllerWindow, SW_HIDE);
-  return 1;
-}
-
-int32_t CSamplePlugin::InputTsData(const uint8_t* data, uint32_t count) {
-  if (data == nullptr) return 1;
-  // Whole packets only: a trailing fragment shorter than a packet would make
-  // the intake read past the end of the caller's buffer.
-  const uint32_t packets = count / kTsPacketSize;
-  for (uint32_t k = 0; k < packets; ++k) {
-    PsiCollector* store = collector.load(std::memory_order_acquire);
-    if (store == nullptr) continue;
-    store->IntakePacket(data + static_cast<size_t>(k) * kTsPacketSize);
-  }
-  return 1;
-}
-
-int32_t CSamplePlugin::OnServiceChange(int32_t hostValue, int32_t serviceId) {
-  ApplyServiceChange(collector.load(std::memory_order_acquire), g_lastServiceId, currentServiceId,
-                     hostValue, serviceId);
-  return 1;
-}
-
-int32_t CSamplePlugin::Reserved5(int32_t, int32_t) { return 1; }

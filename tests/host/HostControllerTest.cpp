@@ -26,9 +26,9 @@ class HostThroughController : public HostFixture {
   }
   void CreateController() {
     plugin->Create(viewer->MainWindow());
-    ASSERT_NE(plugin->controllerWindow, nullptr);
+    ASSERT_NE(plugin->GetController().Window(), nullptr);
   }
-  void Tick() { SendMessageA(plugin->controllerWindow, WM_TIMER, kMonitorTimerId, 0); }
+  void Tick() { SendMessageA(plugin->GetController().Window(), WM_TIMER, kMonitorTimerId, 0); }
 };
 
 }  // namespace
@@ -38,18 +38,22 @@ TEST_F(HostThroughController, ThirdTimerTickDiscoversTheViewer) {
   CreateController();
   Tick();
   Tick();
-  EXPECT_EQ(plugin->hostWindows.count, 0);
-  EXPECT_EQ(plugin->hostRemoteWindow, nullptr);
+  EXPECT_EQ(plugin->Host().WindowList().count, 0);
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), nullptr);
   Tick();
-  ASSERT_EQ(plugin->hostWindows.count, 4);
-  EXPECT_EQ(plugin->hostRemoteWindow, viewer->RemoteWindow());
-  EXPECT_EQ(plugin->hostVideoWindow, viewer->VideoWindow());
-  EXPECT_EQ(IndexOf(plugin->controllerWindow), -1);  // owned by the main window but hidden
-  EXPECT_EQ(IndexOf(plugin->overlayWindow), -1);
-  EXPECT_EQ(IndexOf(plugin->remotePanel), -1);
-  EXPECT_EQ(plugin->trayData.hWnd, plugin->controllerWindow);
+  ASSERT_EQ(plugin->Host().WindowList().count, 4);
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), viewer->RemoteWindow());
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), viewer->VideoWindow());
+  EXPECT_EQ(IndexOf(plugin->GetController().Window()), -1);  // owned by the main window but hidden
+  EXPECT_EQ(IndexOf(plugin->Overlay().Window()), -1);
+  EXPECT_EQ(IndexOf(plugin->Panel().Window()), -1);
+  // Discovery ends with the tray icon for the controller window.
+  EXPECT_EQ(plugin->GetController().Tray().Data().hWnd, plugin->GetController().Window());
+  EXPECT_EQ(plugin->GetController().Tray().Data().uID, kTrayIconId);
+  EXPECT_EQ(plugin->GetController().Tray().TipIsDefault(), 1);
+  EXPECT_TRUE(plugin->GetController().Tray().Added() || plugin->GetController().Tray().Pending());
   Tick();
-  EXPECT_EQ(plugin->hostWindows.count, 4);  // discovery runs once
+  EXPECT_EQ(plugin->Host().WindowList().count, 4);  // discovery runs once
 }
 
 TEST_F(HostThroughController, ClosingTheViewerSavesEachWindowsVisibility) {
@@ -59,7 +63,7 @@ TEST_F(HostThroughController, ClosingTheViewerSavesEachWindowsVisibility) {
   ShowWindow(viewer->RemoteWindow(), SW_HIDE);  // closed by the user
   Tick();                                       // the timer notices
   DestroyWindow(viewer->MainWindow());
-  EXPECT_EQ(plugin->hostWindows.count, 0);
+  EXPECT_EQ(plugin->Host().WindowList().count, 0);
   EXPECT_EQ(IniValue("Zentu HDTV Player_View"), "1");
   EXPECT_EQ(IniValue((std::string(kRemoteName) + "_View").c_str()), "0");
   EXPECT_EQ(IniValue((std::string(kProgrammeName) + "_View").c_str()), "1");
@@ -76,5 +80,5 @@ TEST_F(HostThroughController, SavedHiddenMainWindowIsHiddenOnTheThirdTick) {
   Tick();
   EXPECT_FALSE(HasStyle(viewer->MainWindow(), WS_VISIBLE));
   EXPECT_TRUE(HasStyle(viewer->RemoteWindow(), WS_VISIBLE));
-  EXPECT_EQ(plugin->QueryHostWindowByTitle("Zentu HDTV Player", nullptr), 0);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle("Zentu HDTV Player", nullptr), 0);
 }

@@ -26,18 +26,17 @@ std::vector<HWND> g_extraWindows;
 }  // namespace
 
 void HostFixture::SetUp() {
-  g_moduleInstance = GetModuleHandleA(nullptr);
+  Module().Reset(GetModuleHandleA(nullptr));
   char directory[MAX_PATH];
   GetTempPathA(sizeof directory, directory);
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   iniFile = std::string(directory) + "host_" + info->name() + ".ini";
   DeleteFileA(iniFile.c_str());
   plugin = std::make_unique<CSamplePlugin>();
-  lstrcpynA(plugin->iniPath, iniFile.c_str(), sizeof plugin->iniPath);
 }
 
 void HostFixture::TearDown() {
-  if (plugin) plugin->SaveHostWindowVisibility();  // frees the titles
+  if (plugin) SaveVisibility();  // frees the titles
   for (HWND window : g_extraWindows) {
     if (IsWindow(window)) DestroyWindow(window);
   }
@@ -52,7 +51,7 @@ void HostFixture::TearDown() {
 void HostFixture::StartViewer(const standin::Options& options) {
   viewer = std::make_unique<standin::StandInViewer>(options);
   ASSERT_TRUE(viewer->Create());
-  plugin->hostMainWindow = viewer->MainWindow();
+  plugin->Host().SetHostMainWindow(viewer->MainWindow());
   controller = AddWindow("controller", viewer->MainWindow(), false);
   PumpMessages();
 }
@@ -85,8 +84,8 @@ void HostFixture::WriteIni(const char* key, const char* value) {
 }
 
 int32_t HostFixture::IndexOf(HWND window) const {
-  for (int32_t i = 0; i < plugin->hostWindows.count; ++i) {
-    if (plugin->hostWindows.window[i] == window) return i;
+  for (int32_t i = 0; i < plugin->Host().WindowList().count; ++i) {
+    if (plugin->Host().WindowList().window[i] == window) return i;
   }
   return -1;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "ModuleState.h"
 #include "SamplePlugin.h"
 #include "StandInViewer.h"
 
@@ -21,7 +22,9 @@ class HostFixture : public ::testing::Test {
 
   // Creates the viewer's windows and points the plug-in at its main window.
   void StartViewer(const standin::Options& options = standin::Options());
-  void Discover() { plugin->DiscoverHostWindows(controller); }
+  // Discovery as the third tick runs it; true when it ran.
+  bool Discover() { return plugin->Host().DiscoverHostWindows(IniFile(iniFile.c_str())); }
+  void SaveVisibility() { plugin->Host().SaveHostWindowVisibility(IniFile(iniFile.c_str())); }
   void PumpMessages();
 
   // An extra top-level window (hidden unless visible) owned by owner.

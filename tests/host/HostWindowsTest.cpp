@@ -9,8 +9,8 @@
 
 namespace {
 
-std::string TitleAt(const CSamplePlugin& plugin, int32_t index) {
-  return plugin.hostWindows.title[index] ? plugin.hostWindows.title[index] : "<null>";
+std::string TitleAt(CSamplePlugin& plugin, int32_t index) {
+  return plugin.Host().WindowList().title[index] ? plugin.Host().WindowList().title[index] : "<null>";
 }
 
 }  // namespace
@@ -23,7 +23,7 @@ TEST_F(HostDiscovery, ListsTheMainWindowAndItsVisibleOwnedWindows) {
   StartViewer();
   HWND stranger = AddWindow("Video", nullptr);  // not owned: never listed
   Discover();
-  const HostWindowList& list = plugin->hostWindows;
+  const HostWindowList& list = plugin->Host().WindowList();
   ASSERT_EQ(list.count, 4);
   EXPECT_EQ(list.window[0], viewer->MainWindow());
   EXPECT_EQ(TitleAt(*plugin, 0), "Zentu HDTV Player");
@@ -38,8 +38,8 @@ TEST_F(HostDiscovery, ListsTheMainWindowAndItsVisibleOwnedWindows) {
   }
   EXPECT_EQ(IndexOf(controller), -1);  // hidden at discovery
   EXPECT_EQ(IndexOf(stranger), -1);
-  EXPECT_EQ(plugin->hostRemoteWindow, viewer->RemoteWindow());
-  EXPECT_EQ(plugin->hostVideoWindow, viewer->VideoWindow());
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), viewer->RemoteWindow());
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), viewer->VideoWindow());
 }
 
 TEST_F(HostDiscovery, ReadsChannelNamesOffTheRemoteButtons) {
@@ -48,20 +48,11 @@ TEST_F(HostDiscovery, ReadsChannelNamesOffTheRemoteButtons) {
   options.channelNames[2] = "\x93\x8c\x93\x73\x82\x52";  // "東都３"
   StartViewer(options);
   Discover();
-  EXPECT_STREQ(plugin->channelNames[0], "ch1:Toto G");
-  EXPECT_STREQ(plugin->channelNames[1], "ch2:Toto E");  // button id 1008
-  EXPECT_STREQ(plugin->channelNames[2], "ch3:\x93\x8c\x93\x73\x82\x52");  // button id 1007
-  EXPECT_STREQ(plugin->channelNames[8], "ch9:");
-  EXPECT_STREQ(plugin->channelNames[11], "ch12:");
-}
-
-TEST_F(HostDiscovery, EndsByAddingTheTrayIconForTheController) {
-  StartViewer();
-  Discover();
-  EXPECT_EQ(plugin->trayData.hWnd, controller);
-  EXPECT_EQ(plugin->trayData.uID, kTrayIconId);
-  EXPECT_EQ(plugin->tipIsDefault, 1);
-  EXPECT_TRUE(plugin->trayIconAdded || plugin->trayIconPending);
+  EXPECT_STREQ(plugin->Host().ChannelName(0), "ch1:Toto G");
+  EXPECT_STREQ(plugin->Host().ChannelName(1), "ch2:Toto E");  // button id 1008
+  EXPECT_STREQ(plugin->Host().ChannelName(2), "ch3:\x93\x8c\x93\x73\x82\x52");  // button id 1007
+  EXPECT_STREQ(plugin->Host().ChannelName(8), "ch9:");
+  EXPECT_STREQ(plugin->Host().ChannelName(11), "ch12:");
 }
 
 TEST_F(HostDiscovery, ProgrammeAndRemoteTitlesWithMoreTextAreListedByTheirNames) {
@@ -74,7 +65,7 @@ TEST_F(HostDiscovery, ProgrammeAndRemoteTitlesWithMoreTextAreListedByTheirNames)
   EXPECT_EQ(TitleAt(*plugin, IndexOf(viewer->ProgrammeWindow())), kProgrammeName);
   EXPECT_EQ(TitleAt(*plugin, IndexOf(shortProgramme)), kProgrammeName);
   EXPECT_EQ(TitleAt(*plugin, IndexOf(viewer->RemoteWindow())), kRemoteName);
-  EXPECT_EQ(plugin->hostRemoteWindow, viewer->RemoteWindow());
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), viewer->RemoteWindow());
 }
 
 TEST_F(HostDiscovery, NearVideoTitlesAreNotTheVideoWindow) {
@@ -84,7 +75,7 @@ TEST_F(HostDiscovery, NearVideoTitlesAreNotTheVideoWindow) {
   HWND spaced = AddWindow("Video ", viewer->MainWindow());
   HWND lower = AddWindow("video", viewer->MainWindow());
   Discover();
-  EXPECT_EQ(plugin->hostVideoWindow, nullptr);
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), nullptr);
   EXPECT_GE(IndexOf(spaced), 1);
   EXPECT_GE(IndexOf(lower), 1);
 }
@@ -94,10 +85,10 @@ TEST_F(HostDiscovery, HiddenMainWindowIsListedHiddenOwnedWindowsAreNot) {
   ShowWindow(viewer->ProgrammeWindow(), SW_HIDE);
   ShowWindow(viewer->MainWindow(), SW_HIDE);
   Discover();
-  EXPECT_EQ(plugin->hostWindows.window[0], viewer->MainWindow());
-  EXPECT_EQ(plugin->hostWindows.visible[0], 0);
+  EXPECT_EQ(plugin->Host().WindowList().window[0], viewer->MainWindow());
+  EXPECT_EQ(plugin->Host().WindowList().visible[0], 0);
   EXPECT_EQ(IndexOf(viewer->ProgrammeWindow()), -1);
-  EXPECT_EQ(plugin->hostWindows.count, 3);
+  EXPECT_EQ(plugin->Host().WindowList().count, 3);
 }
 
 TEST_F(HostDiscovery, UtilityWindowStandsInForAMissingVideoWindow) {
@@ -110,25 +101,25 @@ TEST_F(HostDiscovery, UtilityWindowStandsInForAMissingVideoWindow) {
   int32_t index = IndexOf(viewer->UtilityWindow());
   ASSERT_GE(index, 1);
   EXPECT_EQ(TitleAt(*plugin, index), "ZentuUtil");
-  EXPECT_EQ(plugin->hostWindows.hideStyle[index], kHideByMinimise);
-  EXPECT_EQ(plugin->hostWindows.visible[index], 1);  // whatever its real state
-  EXPECT_EQ(plugin->hostVideoWindow, viewer->VideoWindow());
+  EXPECT_EQ(plugin->Host().WindowList().hideStyle[index], kHideByMinimise);
+  EXPECT_EQ(plugin->Host().WindowList().visible[index], 1);  // whatever its real state
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), viewer->VideoWindow());
   EXPECT_EQ(IndexOf(viewer->VideoWindow()), -1);  // the child itself is not listed
 
-  plugin->RestoreHostWindow(viewer->UtilityWindow());
+  plugin->Host().RestoreHostWindow(viewer->UtilityWindow());
   EXPECT_FALSE(IsIconic(viewer->UtilityWindow()));
-  EXPECT_EQ(plugin->IsHostWindowVisible(index), 1);
-  plugin->HideHostWindow(viewer->UtilityWindow());
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(index), 1);
+  plugin->Host().HideHostWindow(viewer->UtilityWindow());
   EXPECT_TRUE(IsIconic(viewer->UtilityWindow()));
   EXPECT_TRUE(HasStyle(viewer->UtilityWindow(), WS_VISIBLE));  // minimised, not hidden
-  EXPECT_EQ(plugin->IsHostWindowVisible(index), 0);
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(index), 0);
 
   // Restored, then closed by the host: a window that is gone is not visible.
-  plugin->RestoreHostWindow(viewer->UtilityWindow());
+  plugin->Host().RestoreHostWindow(viewer->UtilityWindow());
   DestroyWindow(viewer->UtilityWindow());
-  EXPECT_EQ(plugin->IsHostWindowVisible(index), 0);
-  plugin->RefreshHostWindowVisibility();
-  EXPECT_EQ(plugin->hostWindows.visible[index], 0);
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(index), 0);
+  plugin->Host().RefreshHostWindowVisibility();
+  EXPECT_EQ(plugin->Host().WindowList().visible[index], 0);
 }
 
 TEST_F(HostDiscovery, UtilityWindowWithoutVideoChildLeavesNoVideoWindow) {
@@ -139,7 +130,7 @@ TEST_F(HostDiscovery, UtilityWindowWithoutVideoChildLeavesNoVideoWindow) {
   SetWindowTextA(viewer->VideoWindow(), "Video2");
   Discover();
   EXPECT_GE(IndexOf(viewer->UtilityWindow()), 1);
-  EXPECT_EQ(plugin->hostVideoWindow, nullptr);
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), nullptr);
 }
 
 TEST_F(HostDiscovery, OwnedVideoWindowWinsOverTheUtilityWindow) {
@@ -149,7 +140,7 @@ TEST_F(HostDiscovery, OwnedVideoWindowWinsOverTheUtilityWindow) {
   StartViewer(options);
   HWND ownedVideo = AddWindow("Video", viewer->MainWindow());
   Discover();
-  EXPECT_EQ(plugin->hostVideoWindow, ownedVideo);
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), ownedVideo);
   EXPECT_EQ(IndexOf(viewer->UtilityWindow()), -1);
 }
 
@@ -163,8 +154,8 @@ TEST_F(HostDiscovery, WindowsSavedAsHiddenAreHiddenAgain) {
   EXPECT_FALSE(HasStyle(viewer->ProgrammeWindow(), WS_VISIBLE));
   EXPECT_TRUE(HasStyle(viewer->RemoteWindow(), WS_VISIBLE));
   EXPECT_TRUE(HasStyle(viewer->VideoWindow(), WS_VISIBLE));
-  EXPECT_EQ(plugin->hostWindows.visible[0], 0);
-  EXPECT_EQ(plugin->hostWindows.visible[IndexOf(viewer->ProgrammeWindow())], 0);
+  EXPECT_EQ(plugin->Host().WindowList().visible[0], 0);
+  EXPECT_EQ(plugin->Host().WindowList().visible[IndexOf(viewer->ProgrammeWindow())], 0);
 }
 
 TEST_F(HostDiscovery, WithoutKeysNothingIsHidden) {
@@ -177,20 +168,19 @@ TEST_F(HostDiscovery, WithoutKeysNothingIsHidden) {
 
 TEST_F(HostDiscovery, RunsOnceAndNeedsTheMainWindow) {
   StartViewer();
-  HWND main = plugin->hostMainWindow;
-  plugin->hostMainWindow = nullptr;
-  Discover();
-  EXPECT_EQ(plugin->hostWindows.count, 0);
-  EXPECT_EQ(plugin->hostRemoteWindow, nullptr);
-  EXPECT_STREQ(plugin->channelNames[0], "");
-  EXPECT_EQ(plugin->trayData.hWnd, nullptr);
+  HWND main = plugin->Host().HostMainWindow();
+  plugin->Host().SetHostMainWindow(nullptr);
+  EXPECT_FALSE(Discover());  // so the controller adds no tray icon either
+  EXPECT_EQ(plugin->Host().WindowList().count, 0);
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), nullptr);
+  EXPECT_STREQ(plugin->Host().ChannelName(0), "");
 
-  plugin->hostMainWindow = main;
-  Discover();
-  ASSERT_EQ(plugin->hostWindows.count, 4);
+  plugin->Host().SetHostMainWindow(main);
+  EXPECT_TRUE(Discover());
+  ASSERT_EQ(plugin->Host().WindowList().count, 4);
   AddWindow("late", main);
-  Discover();
-  EXPECT_EQ(plugin->hostWindows.count, 4);
+  EXPECT_FALSE(Discover());
+  EXPECT_EQ(plugin->Host().WindowList().count, 4);
 }
 
 TEST_F(HostDiscovery, NoRemoteWindowLeavesChannelNamesEmpty) {
@@ -198,8 +188,8 @@ TEST_F(HostDiscovery, NoRemoteWindowLeavesChannelNamesEmpty) {
   options.createRemote = false;
   StartViewer(options);
   Discover();
-  EXPECT_EQ(plugin->hostRemoteWindow, nullptr);
-  EXPECT_STREQ(plugin->channelNames[0], "");
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), nullptr);
+  EXPECT_STREQ(plugin->Host().ChannelName(0), "");
 }
 
 TEST_F(HostDiscovery, MoreWindowsThanTheTableHoldsStopAtOneHundred) {
@@ -207,14 +197,14 @@ TEST_F(HostDiscovery, MoreWindowsThanTheTableHoldsStopAtOneHundred) {
   for (int i = 0; i < 120; ++i) AddWindow(("extra " + std::to_string(i)).c_str(), viewer->MainWindow());
   // The remote window's title is read last in the walk: newest windows lie on top.
   Discover();
-  ASSERT_EQ(plugin->hostWindows.count, kMaxHostWindows);
+  ASSERT_EQ(plugin->Host().WindowList().count, kMaxHostWindows);
   for (int32_t i = 0; i < kMaxHostWindows; ++i) {
-    ASSERT_NE(plugin->hostWindows.title[i], nullptr);
-    EXPECT_LT(std::strlen(plugin->hostWindows.title[i]), static_cast<size_t>(kHostTitleSize));
+    ASSERT_NE(plugin->Host().WindowList().title[i], nullptr);
+    EXPECT_LT(std::strlen(plugin->Host().WindowList().title[i]), static_cast<size_t>(kHostTitleSize));
   }
-  EXPECT_EQ(plugin->hostRemoteWindow, viewer->RemoteWindow());
-  EXPECT_EQ(plugin->hostVideoWindow, viewer->VideoWindow());
-  EXPECT_STREQ(plugin->channelNames[0], "ch1:Toto G");
+  EXPECT_EQ(plugin->Host().HostRemoteWindow(), viewer->RemoteWindow());
+  EXPECT_EQ(plugin->Host().HostVideoWindow(), viewer->VideoWindow());
+  EXPECT_STREQ(plugin->Host().ChannelName(0), "ch1:Toto G");
 }
 
 TEST_F(HostDiscovery, LongTitlesAreKeptWithinTheirBuffers) {
@@ -224,7 +214,7 @@ TEST_F(HostDiscovery, LongTitlesAreKeptWithinTheirBuffers) {
   Discover();
   int32_t index = IndexOf(window);
   ASSERT_GE(index, 1);
-  EXPECT_EQ(std::strlen(plugin->hostWindows.title[index]), static_cast<size_t>(kHostTitleSize - 1));
+  EXPECT_EQ(std::strlen(plugin->Host().WindowList().title[index]), static_cast<size_t>(kHostTitleSize - 1));
 }
 
 // ---- Hiding, restoring and visibility ----
@@ -234,43 +224,43 @@ using HostVisibility = HostFixture;
 TEST_F(HostVisibility, HideAllAndRestoreAllIncludeTheMainWindow) {
   StartViewer();
   Discover();
-  plugin->HideAllHostWindows();
-  for (int32_t i = 0; i < plugin->hostWindows.count; ++i) {
-    EXPECT_FALSE(HasStyle(plugin->hostWindows.window[i], WS_VISIBLE)) << TitleAt(*plugin, i);
-    EXPECT_EQ(plugin->hostWindows.visible[i], 0);
-    EXPECT_EQ(plugin->IsHostWindowVisible(i), 0);
+  plugin->Host().HideAllHostWindows();
+  for (int32_t i = 0; i < plugin->Host().WindowList().count; ++i) {
+    EXPECT_FALSE(HasStyle(plugin->Host().WindowList().window[i], WS_VISIBLE)) << TitleAt(*plugin, i);
+    EXPECT_EQ(plugin->Host().WindowList().visible[i], 0);
+    EXPECT_EQ(plugin->Host().IsHostWindowVisible(i), 0);
   }
-  plugin->RestoreAllHostWindows();
-  for (int32_t i = 0; i < plugin->hostWindows.count; ++i) {
-    EXPECT_TRUE(HasStyle(plugin->hostWindows.window[i], WS_VISIBLE)) << TitleAt(*plugin, i);
-    EXPECT_EQ(plugin->hostWindows.visible[i], 1);
+  plugin->Host().RestoreAllHostWindows();
+  for (int32_t i = 0; i < plugin->Host().WindowList().count; ++i) {
+    EXPECT_TRUE(HasStyle(plugin->Host().WindowList().window[i], WS_VISIBLE)) << TitleAt(*plugin, i);
+    EXPECT_EQ(plugin->Host().WindowList().visible[i], 1);
   }
 }
 
 TEST_F(HostVisibility, BeforeDiscoveryNothingIsListedOrTouched) {
   StartViewer();
-  plugin->HideAllHostWindows();
-  plugin->HideHostWindow(viewer->RemoteWindow());
+  plugin->Host().HideAllHostWindows();
+  plugin->Host().HideHostWindow(viewer->RemoteWindow());
   EXPECT_TRUE(HasStyle(viewer->MainWindow(), WS_VISIBLE));
   EXPECT_TRUE(HasStyle(viewer->RemoteWindow(), WS_VISIBLE));
   int32_t index = 77;
-  EXPECT_EQ(plugin->QueryHostWindowByTitle("Zentu HDTV Player", &index), kTitleNotListed);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle("Zentu HDTV Player", &index), kTitleNotListed);
   EXPECT_EQ(index, 77);
-  EXPECT_EQ(plugin->IsHostWindowVisible(0), 0);
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(0), 0);
   Discover();
-  EXPECT_EQ(plugin->IsHostWindowVisible(-1), 0);
-  EXPECT_EQ(plugin->IsHostWindowVisible(plugin->hostWindows.count), 0);
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(-1), 0);
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(plugin->Host().WindowList().count), 0);
 }
 
 TEST_F(HostVisibility, UnlistedHandlesAreIgnored) {
   StartViewer();
   Discover();
   HWND late = AddWindow("late", viewer->MainWindow());
-  plugin->HideHostWindow(late);
-  plugin->HideHostWindow(nullptr);
+  plugin->Host().HideHostWindow(late);
+  plugin->Host().HideHostWindow(nullptr);
   EXPECT_TRUE(HasStyle(late, WS_VISIBLE));
   ShowWindow(viewer->RemoteWindow(), SW_HIDE);
-  plugin->RestoreHostWindow(late);
+  plugin->Host().RestoreHostWindow(late);
   EXPECT_FALSE(HasStyle(viewer->RemoteWindow(), WS_VISIBLE));
 }
 
@@ -278,20 +268,20 @@ TEST_F(HostVisibility, QueryByTitleTellsHiddenFromUnlisted) {
   StartViewer();
   Discover();
   int32_t index = -5;
-  EXPECT_EQ(plugin->QueryHostWindowByTitle("Zentu HDTV Player", &index), 1);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle("Zentu HDTV Player", &index), 1);
   EXPECT_EQ(index, 0);
-  plugin->HideHostWindow(viewer->ProgrammeWindow());
-  EXPECT_EQ(plugin->QueryHostWindowByTitle(kProgrammeName, &index), 0);
+  plugin->Host().HideHostWindow(viewer->ProgrammeWindow());
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle(kProgrammeName, &index), 0);
   EXPECT_EQ(index, IndexOf(viewer->ProgrammeWindow()));
   index = -5;
-  EXPECT_EQ(plugin->QueryHostWindowByTitle("Zentu HDTV", &index), kTitleNotListed);
-  EXPECT_EQ(plugin->QueryHostWindowByTitle(nullptr, &index), kTitleNotListed);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle("Zentu HDTV", &index), kTitleNotListed);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle(nullptr, &index), kTitleNotListed);
   EXPECT_EQ(index, -5);
-  EXPECT_EQ(plugin->QueryHostWindowByTitle("Video", nullptr), 1);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle("Video", nullptr), 1);
   // The answer is the live state, not the last recorded flag.
   ShowWindow(viewer->VideoWindow(), SW_HIDE);
-  EXPECT_EQ(plugin->QueryHostWindowByTitle("Video", nullptr), 0);
-  EXPECT_EQ(plugin->hostWindows.visible[IndexOf(viewer->VideoWindow())], 1);
+  EXPECT_EQ(plugin->Host().QueryHostWindowByTitle("Video", nullptr), 0);
+  EXPECT_EQ(plugin->Host().WindowList().visible[IndexOf(viewer->VideoWindow())], 1);
 }
 
 TEST_F(HostVisibility, RefreshFollowsWhatHappenedToTheWindows) {
@@ -299,14 +289,14 @@ TEST_F(HostVisibility, RefreshFollowsWhatHappenedToTheWindows) {
   Discover();
   int32_t remote = IndexOf(viewer->RemoteWindow());
   ShowWindow(viewer->RemoteWindow(), SW_HIDE);
-  EXPECT_EQ(plugin->hostWindows.visible[remote], 1);  // queries never change the flag
-  EXPECT_EQ(plugin->IsHostWindowVisible(remote), 0);
-  EXPECT_EQ(plugin->hostWindows.visible[remote], 1);
-  plugin->RefreshHostWindowVisibility();
-  EXPECT_EQ(plugin->hostWindows.visible[remote], 0);
+  EXPECT_EQ(plugin->Host().WindowList().visible[remote], 1);  // queries never change the flag
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(remote), 0);
+  EXPECT_EQ(plugin->Host().WindowList().visible[remote], 1);
+  plugin->Host().RefreshHostWindowVisibility();
+  EXPECT_EQ(plugin->Host().WindowList().visible[remote], 0);
   ShowWindow(viewer->RemoteWindow(), SW_SHOWNOACTIVATE);
-  plugin->RefreshHostWindowVisibility();
-  EXPECT_EQ(plugin->hostWindows.visible[remote], 1);
+  plugin->Host().RefreshHostWindowVisibility();
+  EXPECT_EQ(plugin->Host().WindowList().visible[remote], 1);
 }
 
 TEST_F(HostVisibility, WindowsDestroyedAfterDiscoveryCountAsHidden) {
@@ -315,12 +305,12 @@ TEST_F(HostVisibility, WindowsDestroyedAfterDiscoveryCountAsHidden) {
   int32_t programme = IndexOf(viewer->ProgrammeWindow());
   HWND gone = viewer->ProgrammeWindow();
   DestroyWindow(gone);
-  plugin->RefreshHostWindowVisibility();
-  EXPECT_EQ(plugin->hostWindows.visible[programme], 0);
-  EXPECT_EQ(plugin->IsHostWindowVisible(programme), 0);
-  plugin->HideAllHostWindows();
-  plugin->RestoreAllHostWindows();
-  EXPECT_EQ(plugin->hostWindows.count, 4);  // still listed
+  plugin->Host().RefreshHostWindowVisibility();
+  EXPECT_EQ(plugin->Host().WindowList().visible[programme], 0);
+  EXPECT_EQ(plugin->Host().IsHostWindowVisible(programme), 0);
+  plugin->Host().HideAllHostWindows();
+  plugin->Host().RestoreAllHostWindows();
+  EXPECT_EQ(plugin->Host().WindowList().count, 4);  // still listed
 }
 
 // ---- Saving visibility ----
@@ -330,10 +320,10 @@ using HostVisibilityKeys = HostFixture;
 TEST_F(HostVisibilityKeys, SavedPerTitleAndEmptiesTheList) {
   StartViewer();
   Discover();
-  plugin->HideHostWindow(viewer->ProgrammeWindow());
-  plugin->SaveHostWindowVisibility();
-  EXPECT_EQ(plugin->hostWindows.count, 0);
-  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(plugin->hostWindows.title[i], nullptr);
+  plugin->Host().HideHostWindow(viewer->ProgrammeWindow());
+  SaveVisibility();
+  EXPECT_EQ(plugin->Host().WindowList().count, 0);
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(plugin->Host().WindowList().title[i], nullptr);
   EXPECT_EQ(IniValue("Zentu HDTV Player_View"), "1");
   EXPECT_EQ(IniValue((std::string(kProgrammeName) + "_View").c_str()), "0");
   EXPECT_EQ(IniValue((std::string(kRemoteName) + "_View").c_str()), "1");
@@ -343,14 +333,13 @@ TEST_F(HostVisibilityKeys, SavedPerTitleAndEmptiesTheList) {
 TEST_F(HostVisibilityKeys, ViewerClosedInTheTrayStartsInTheTray) {
   StartViewer();
   Discover();
-  plugin->HideAllHostWindows();
-  plugin->SaveHostWindowVisibility();
+  plugin->Host().HideAllHostWindows();
+  SaveVisibility();
   viewer.reset();
 
   auto second = std::make_unique<CSamplePlugin>();
-  lstrcpynA(second->iniPath, iniFile.c_str(), sizeof second->iniPath);
   plugin.swap(second);
-  second->SaveHostWindowVisibility();  // the emptied first list writes nothing
+  second->Host().SaveHostWindowVisibility(IniFile(iniFile.c_str()));  // the emptied first list writes nothing
   second.reset();
   StartViewer();
   Discover();
@@ -368,8 +357,8 @@ TEST_F(HostVisibilityKeys, EqualTitlesShareOneKeyAndTheLastEntryWins) {
   ASSERT_GE(a, 1);
   ASSERT_GE(b, 1);
   HWND last = a > b ? first : second;
-  plugin->HideHostWindow(last);
-  plugin->SaveHostWindowVisibility();
+  plugin->Host().HideHostWindow(last);
+  SaveVisibility();
   EXPECT_EQ(IniValue("Twin_View"), "0");
 }
 
@@ -400,12 +389,12 @@ TEST_F(HostVisibilityKeys, WithoutAnIniPathNoFileIsReadOrWritten) {
   g_writeProfileString = reinterpret_cast<decltype(g_writeProfileString)>(write.Original());
   g_profileFiles.clear();
 
-  plugin->iniPath[0] = '\0';
+  iniFile.clear();
   StartViewer();
   Discover();
-  plugin->HideHostWindow(viewer->RemoteWindow());
-  plugin->SaveHostWindowVisibility();
-  EXPECT_EQ(0, plugin->hostWindows.count);
+  plugin->Host().HideHostWindow(viewer->RemoteWindow());
+  SaveVisibility();
+  EXPECT_EQ(0, plugin->Host().WindowList().count);
   EXPECT_TRUE(g_profileFiles.empty()) << g_profileFiles.size() << " ini accesses, the first to \""
                                       << (g_profileFiles.empty() ? "" : g_profileFiles[0]) << "\"";
 }

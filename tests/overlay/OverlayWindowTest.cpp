@@ -1,28 +1,26 @@
 // The status overlay and the remote panel as real windows under Wine, laid
-// over the stand-in viewer's windows, and their painting on memory DCs.
+// over the stand-in viewer's windows, and their painting on memory DCs. The
+// items come from a fixed content source; what the controller reads from the
+// host is tested with the controller.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "GdiObjectCounter.h"
+#include "OnScreenWindow.h"
 #include "OverlayLayout.h"
-#include "PsiCollector.h"
-#include "SamplePlugin.h"
+#include "RemotePanel.h"
 #include "StandInViewer.h"
-#include "TsWriter.h"
+#include "StatusOverlay.h"
 
 namespace {
 
 constexpr COLORREF kGrey = 0x808080;
 constexpr COLORREF kSentinel = 0xFF0000;  // blue: never drawn by the overlay
-constexpr WPARAM kShowCommand = 1032;     // "表示"
-constexpr char kProgrammeListTitle[] = "\x94\xD4\x91\x67\x8F\xEE\x95\xF1";  // 番組情報
 
 void PumpMessages() {
   MSG message;
@@ -112,45 +110,43 @@ bool Inside(const RECT& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-// The stand-in viewer, a plug-in object wired to its windows, and the
-// overlay and panel created as the controller creates them.
+// Items as a host would give them: set by each test.
+class FixedContent : public OverlayContentSource {
+ public:
+  OverlayContent content;
+  void ReadOverlayContent(int32_t, OverlayContent* out) override { *out = content; }
+};
+
+// The stand-in viewer's windows, and the overlay and panel created as the
+// controller creates them, owned by a plain window.
 class OverlayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_moduleInstance = GetModuleHandleA(nullptr);
+    instance_ = GetModuleHandleA(nullptr);
     viewer_ = new standin::StandInViewer();
     ASSERT_TRUE(viewer_->Create());
-    plugin_ = new CSamplePlugin();
-    g_currentPlugin = plugin_;
-    plugin_->hostMainWindow = viewer_->MainWindow();
-    plugin_->hostRemoteWindow = viewer_->RemoteWindow();
-    plugin_->hostVideoWindow = viewer_->VideoWindow();
-    controller_ = CreateWindowExA(0, "STATIC", "controller", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                  nullptr, nullptr, nullptr);
-    plugin_->controllerWindow = nullptr;
-    plugin_->discoveryCountdown = 0;  // no discovery from test ticks
-    plugin_->CreateStatusOverlay(controller_);
-    plugin_->CreateRemotePanel(controller_);
-    ASSERT_NE(nullptr, plugin_->overlayWindow);
-    ASSERT_NE(nullptr, plugin_->remotePanel);
+    video_ = viewer_->VideoWindow();
+    controller_ = CreateWindowExA(0, "STATIC", "controller", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                  nullptr);
+    CreateWindows();
+    ASSERT_NE(nullptr, Overlay());
+    ASSERT_NE(nullptr, Panel());
     MoveVideo(0, 0, 1280, 720);
     PumpMessages();
   }
 
   void TearDown() override {
-    if (plugin_) {
-      if (plugin_->remotePanel) DestroyWindow(plugin_->remotePanel);
-      if (plugin_->overlayWindow) DestroyWindow(plugin_->overlayWindow);
-      // A title list filled by a test points at the test's own buffers.
-      plugin_->hostWindows.count = 0;
-      for (char*& title : plugin_->hostWindows.title) title = nullptr;
-      delete plugin_;
-    }
-    UnregisterOnScreenWindowClasses();
+    panel_.DestroyRemotePanel();
+    overlay_.DestroyStatusOverlay();
+    UnregisterOnScreenWindowClasses(instance_);
     DestroyWindow(controller_);
     delete viewer_;
-    g_currentPlugin = nullptr;
     PumpMessages();
+  }
+
+  void CreateWindows() {
+    overlay_.CreateStatusOverlay(instance_, controller_, &content_);
+    panel_.CreateRemotePanel(instance_, controller_, overlay_.GreyBrush());
   }
 
   // Replaces the stand-in viewer, e.g. by one whose video lies in a utility window.
@@ -158,9 +154,7 @@ class OverlayTest : public ::testing::Test {
     delete viewer_;
     viewer_ = new standin::StandInViewer(options);
     ASSERT_TRUE(viewer_->Create());
-    plugin_->hostMainWindow = viewer_->MainWindow();
-    plugin_->hostRemoteWindow = viewer_->RemoteWindow();
-    plugin_->hostVideoWindow = viewer_->VideoWindow();
+    video_ = viewer_->VideoWindow();
     PumpMessages();
   }
 
@@ -168,47 +162,21 @@ class OverlayTest : public ::testing::Test {
     SetWindowPos(viewer_->VideoWindow(), nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  HWND Overlay() const { return plugin_->overlayWindow; }
-
-  // Lists the stand-in's programme window as discovery would.
-  void ListProgrammeWindow() {
-    plugin_->hostWindows.window[0] = viewer_->MainWindow();
-    plugin_->hostWindows.title[0] = mainTitle_;
-    plugin_->hostWindows.window[1] = viewer_->ProgrammeWindow();
-    plugin_->hostWindows.title[1] = programmeTitle_;
-    plugin_->hostWindows.hideStyle[0] = plugin_->hostWindows.hideStyle[1] = kHideByShow;
-    plugin_->hostWindows.visible[0] = plugin_->hostWindows.visible[1] = 1;
-    plugin_->hostWindows.count = 2;
+  // A show request over the video window as the controller makes it.
+  void Show(int32_t show, int32_t seconds, int32_t flags, int32_t permitted) {
+    overlay_.ShowStatusOverlay(show, seconds, flags, permitted, video_);
   }
 
-  // Feeds the collector a TOT and the present EIT section of a service.
-  void StreamProgramme(uint16_t serviceId, const std::string& name, int hour, int minute) {
-    tsmux::Packetizer packetizer;
-    tsmux::Bytes packets;
-    packetizer.PutSections(0x0014, {tsmux::BuildTot(tsmux::DateToMjd(2026, 12, 8), hour, minute, 0)},
-                           packets);
-    tsmux::EventInfo event{};
-    event.eventId = 1;
-    event.startMjd = tsmux::DateToMjd(2026, 12, 8);
-    event.startHour = hour;
-    event.startMinute = minute;
-    event.durationSeconds = 3600;
-    event.name = tsmux::EncodeAribText(name);
-    packetizer.PutSections(
-        0x0012, {tsmux::BuildEitPresentFollowing(serviceId, 1, 0, 0x7FE0, 0x7FE0, &event)}, packets);
-    // A second round so that every section is followed by a packet of its PID.
-    packetizer.PutSections(
-        0x0012, {tsmux::BuildEitPresentFollowing(serviceId, 1, 0, 0x7FE0, 0x7FE0, &event)}, packets);
-    for (size_t i = 0; i + 188 <= packets.size(); i += 188) {
-      plugin_->collector.load()->IntakePacket(packets.data() + i);
-    }
-  }
+  HWND Overlay() const { return overlay_.Window(); }
+  HWND Panel() const { return panel_.Window(); }
 
+  HINSTANCE instance_ = nullptr;
   standin::StandInViewer* viewer_ = nullptr;
-  CSamplePlugin* plugin_ = nullptr;
+  HWND video_ = nullptr;  // the video window the controller would pass
   HWND controller_ = nullptr;
-  char mainTitle_[32] = "Zentu HDTV Player";
-  char programmeTitle_[32] = "\x94\xD4\x91\x67\x8F\xEE\x95\xF1";
+  FixedContent content_;
+  StatusOverlay overlay_;
+  RemotePanel panel_;
 };
 
 // ---- Showing, placing and hiding ----
@@ -223,7 +191,7 @@ TEST_F(OverlayShowTest, CreatedHiddenAsALayeredPopup) {
   EXPECT_TRUE(GetWindowLongA(Overlay(), GWL_EXSTYLE) & WS_EX_LAYERED);
   EXPECT_TRUE(GetWindowLongA(Overlay(), GWL_STYLE) & WS_POPUP);
   EXPECT_EQ(kGrey, ColourKeyOf(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
 }
 
 TEST_F(OverlayShowTest, TheViewerKeepsActivationAndFocusThroughShowTicksAndHide) {
@@ -240,17 +208,16 @@ TEST_F(OverlayShowTest, TheViewerKeepsActivationAndFocusThroughShowTicksAndHide)
   const Step steps[] = {
       {"new overlay and panel",
        [&] {
-         DestroyWindow(plugin_->remotePanel);
-         DestroyWindow(plugin_->overlayWindow);
-         plugin_->CreateStatusOverlay(controller_);
-         plugin_->CreateRemotePanel(controller_);
+         panel_.DestroyRemotePanel();
+         overlay_.DestroyStatusOverlay();
+         CreateWindows();
        }},
-      {"show", [&] { plugin_->ShowStatusOverlay(1, 3, kOverlayAll, 1); }},
-      {"tick", [&] { plugin_->OnMonitorTick(controller_); }},
-      {"show again", [&] { plugin_->ShowStatusOverlay(1, 3, kOverlayChannel, 1); }},
-      {"ticks to the end", [&] { for (int i = 0; i < 3; ++i) plugin_->OnMonitorTick(controller_); }},
-      {"show command", [&] { plugin_->OnCommand(controller_, kShowCommand, 0); }},
-      {"show command again", [&] { plugin_->OnCommand(controller_, kShowCommand, 0); }},
+      {"show", [&] { Show(1, 3, kOverlayAll, 1); }},
+      {"tick", [&] { overlay_.TickStatusOverlay(); }},
+      {"show again", [&] { Show(1, 3, kOverlayChannel, 1); }},
+      {"ticks to the end", [&] { for (int i = 0; i < 3; ++i) overlay_.TickStatusOverlay(); }},
+      {"show all", [&] { Show(1, 8, kOverlayAll, 1); }},
+      {"hide", [&] { overlay_.HideStatusOverlay(); }},
   };
   for (const Step& step : steps) {
     step.run();
@@ -282,36 +249,28 @@ TEST_F(OverlayShowTest, AnAnchorOffTheScreenTakesTheOverlayDown) {
     options.useUtilityWindow = c.inUtilityWindow;
     options.createVideo = !c.inUtilityWindow;
     UseViewer(options);
-    plugin_->ShowStatusOverlay(1, 5, kOverlayAll, 1);
-    plugin_->recordingStopped = 1;
+    Show(1, 5, kOverlayAll, 1);
+    overlay_.MarkRecordingStopped();
     ASSERT_TRUE(IsWindowVisible(Overlay())) << c.name;
     c.leave(*viewer_);
-    plugin_->OnMonitorTick(controller_);
+    overlay_.TickStatusOverlay();
     EXPECT_FALSE(IsWindowVisible(Overlay())) << c.name;
-    EXPECT_EQ(0, plugin_->displayCountdown) << c.name;
-    EXPECT_EQ(0, plugin_->contentFlags) << c.name;
-    EXPECT_EQ(0, plugin_->recordingStopped) << c.name;
-    plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+    EXPECT_EQ(0, overlay_.DisplayCountdown()) << c.name;
+    EXPECT_EQ(0, overlay_.ContentFlags()) << c.name;
+    EXPECT_EQ(0, overlay_.RecordingStopped()) << c.name;
+    Show(1, 5, kOverlayChannel, 1);
     EXPECT_FALSE(IsWindowVisible(Overlay())) << c.name;
-    EXPECT_EQ(0, plugin_->displayCountdown) << c.name;
+    EXPECT_EQ(0, overlay_.DisplayCountdown()) << c.name;
   }
 }
 
-TEST_F(OverlayShowTest, HideAllTakesTheOverlayDownAtOnce) {
-  ListProgrammeWindow();
-  plugin_->ShowStatusOverlay(1, 5, kOverlayAll, 1);
-  plugin_->OnCommand(controller_, 1008, 0);  // "全てのウィンドウを隠す"
-  EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
-  EXPECT_EQ(0, plugin_->contentFlags);
-}
-
-// Without a current plug-in object the windows still answer paint requests:
-// an unvalidated window is sent WM_PAINT again and again.
-TEST_F(OverlayShowTest, PaintRequestsAreAnsweredWhileNoObjectIsCurrent) {
-  g_currentPlugin = nullptr;
-  for (HWND window : {Overlay(), plugin_->remotePanel}) {
-    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+// A window without its object still answers paint requests: an unvalidated
+// window is sent WM_PAINT again and again.
+TEST_F(OverlayShowTest, PaintRequestsAreAnsweredWithoutAnObject) {
+  for (HWND window : {Overlay(), Panel()}) {
+    const LONG_PTR object = SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(window, nullptr, TRUE);
     int paints = 0;
     MSG message;
@@ -321,23 +280,23 @@ TEST_F(OverlayShowTest, PaintRequestsAreAnsweredWhileNoObjectIsCurrent) {
     }
     EXPECT_LE(paints, 1);
     ShowWindow(window, SW_HIDE);
+    SetWindowLongPtrA(window, GWLP_USERDATA, object);
   }
-  g_currentPlugin = plugin_;
 }
 
 TEST_F(OverlayShowTest, NoBrushIsLeftWhenTheOverlayCannotBeCreated) {
   testsupport::GdiObjectCounter gdi;
   ASSERT_TRUE(gdi.Installed());
-  CSamplePlugin other;
-  g_currentPlugin = nullptr;  // the window procedure refuses creation then
-  other.CreateStatusOverlay(controller_);
-  g_currentPlugin = plugin_;
-  EXPECT_EQ(nullptr, other.overlayWindow);
+  HWND gone = CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  DestroyWindow(gone);
+  StatusOverlay other;
+  other.CreateStatusOverlay(instance_, gone, &content_);  // an owner that no longer exists
+  EXPECT_EQ(nullptr, other.Window());
   EXPECT_EQ(0u, gdi.Live());
 }
 
 TEST_F(OverlayShowTest, PlacedOverAnHdVideoWindow) {
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+  Show(1, 5, kOverlayChannel, 1);
   const RECT r = WindowRect(Overlay());
   EXPECT_EQ(18, r.left);
   EXPECT_EQ(10, r.top);
@@ -345,77 +304,77 @@ TEST_F(OverlayShowTest, PlacedOverAnHdVideoWindow) {
   EXPECT_EQ(144, r.bottom - r.top);
   EXPECT_TRUE(IsWindowVisible(Overlay()));
   EXPECT_TRUE(GetWindowLongA(Overlay(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_EQ(5, plugin_->displayCountdown);
-  EXPECT_EQ(kOverlayChannel, plugin_->contentFlags);
-  EXPECT_EQ(viewer_->VideoWindow(), plugin_->anchorWindow);
+  EXPECT_EQ(5, overlay_.DisplayCountdown());
+  EXPECT_EQ(kOverlayChannel, overlay_.ContentFlags());
+  EXPECT_EQ(viewer_->VideoWindow(), overlay_.AnchorWindow());
 }
 
 TEST_F(OverlayShowTest, SuccessiveRequestsOrFlagsAndReplaceTheCountdown) {
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
-  plugin_->ShowStatusOverlay(1, 3, kOverlayRecording, 1);
-  EXPECT_EQ(kOverlayChannel | kOverlayRecording, plugin_->contentFlags);
-  EXPECT_EQ(3, plugin_->displayCountdown);
+  Show(1, 5, kOverlayChannel, 1);
+  Show(1, 3, kOverlayRecording, 1);
+  EXPECT_EQ(kOverlayChannel | kOverlayRecording, overlay_.ContentFlags());
+  EXPECT_EQ(3, overlay_.DisplayCountdown());
 }
 
 TEST_F(OverlayShowTest, NotPermittedChangesNothingEvenWhileUp) {
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 0);
+  Show(1, 5, kOverlayChannel, 0);
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->contentFlags);
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
-  plugin_->ShowStatusOverlay(1, 8, kOverlayClock, 0);
-  EXPECT_EQ(kOverlayChannel, plugin_->contentFlags);
-  EXPECT_EQ(5, plugin_->displayCountdown);
+  EXPECT_EQ(0, overlay_.ContentFlags());
+  Show(1, 5, kOverlayChannel, 1);
+  Show(1, 8, kOverlayClock, 0);
+  EXPECT_EQ(kOverlayChannel, overlay_.ContentFlags());
+  EXPECT_EQ(5, overlay_.DisplayCountdown());
   EXPECT_TRUE(IsWindowVisible(Overlay()));
 }
 
 TEST_F(OverlayShowTest, HiddenVideoWindowIsIgnored) {
   ShowWindow(viewer_->VideoWindow(), SW_HIDE);
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+  Show(1, 5, kOverlayChannel, 1);
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
 
   ShowWindow(viewer_->VideoWindow(), SW_SHOW);
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+  Show(1, 5, kOverlayChannel, 1);
   ShowWindow(viewer_->VideoWindow(), SW_HIDE);
-  plugin_->ShowStatusOverlay(1, 2, kOverlayClock, 1);  // ignored: state kept
-  EXPECT_EQ(5, plugin_->displayCountdown);
-  EXPECT_EQ(kOverlayChannel, plugin_->contentFlags);
+  Show(1, 2, kOverlayClock, 1);  // ignored: state kept
+  EXPECT_EQ(5, overlay_.DisplayCountdown());
+  EXPECT_EQ(kOverlayChannel, overlay_.ContentFlags());
 }
 
 TEST_F(OverlayShowTest, UnknownVideoWindowHidesAnOverlayThatIsUp) {
-  HWND video = plugin_->hostVideoWindow;
-  plugin_->hostVideoWindow = nullptr;
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+  HWND video = video_;
+  video_ = nullptr;
+  Show(1, 5, kOverlayChannel, 1);
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
 
-  plugin_->hostVideoWindow = video;
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
-  plugin_->recordingStopped = 1;
-  plugin_->hostVideoWindow = nullptr;
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+  video_ = video;
+  Show(1, 5, kOverlayChannel, 1);
+  overlay_.MarkRecordingStopped();
+  video_ = nullptr;
+  Show(1, 5, kOverlayChannel, 1);
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
-  EXPECT_EQ(0, plugin_->contentFlags);
-  EXPECT_EQ(0, plugin_->recordingStopped);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
+  EXPECT_EQ(0, overlay_.ContentFlags());
+  EXPECT_EQ(0, overlay_.RecordingStopped());
 }
 
 TEST_F(OverlayShowTest, ShowZeroHidesAndClears) {
-  plugin_->ShowStatusOverlay(1, 5, kOverlayAll, 1);
-  plugin_->recordingStopped = 1;
-  plugin_->ShowStatusOverlay(0, 0, 0, 0);
+  Show(1, 5, kOverlayAll, 1);
+  overlay_.MarkRecordingStopped();
+  Show(0, 0, 0, 0);
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
-  EXPECT_EQ(0, plugin_->contentFlags);
-  EXPECT_EQ(0, plugin_->recordingStopped);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
+  EXPECT_EQ(0, overlay_.ContentFlags());
+  EXPECT_EQ(0, overlay_.RecordingStopped());
 }
 
 TEST_F(OverlayShowTest, CountdownFollowsTheVideoAndHidesAtZero) {
-  plugin_->ShowStatusOverlay(1, 2, kOverlayAll, 1);
-  plugin_->recordingStopped = 1;
+  Show(1, 2, kOverlayAll, 1);
+  overlay_.MarkRecordingStopped();
   MoveVideo(100, 200, 640, 360);
-  plugin_->OnMonitorTick(controller_);
-  EXPECT_EQ(1, plugin_->displayCountdown);
+  overlay_.TickStatusOverlay();
+  EXPECT_EQ(1, overlay_.DisplayCountdown());
   EXPECT_TRUE(IsWindowVisible(Overlay()));
   const RECT r = WindowRect(Overlay());
   EXPECT_EQ(109, r.left);
@@ -423,62 +382,46 @@ TEST_F(OverlayShowTest, CountdownFollowsTheVideoAndHidesAtZero) {
   EXPECT_EQ(622, r.right - r.left);
   EXPECT_EQ(72, r.bottom - r.top);
 
-  plugin_->OnMonitorTick(controller_);
+  overlay_.TickStatusOverlay();
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
-  EXPECT_EQ(0, plugin_->contentFlags);
-  EXPECT_EQ(0, plugin_->recordingStopped);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
+  EXPECT_EQ(0, overlay_.ContentFlags());
+  EXPECT_EQ(0, overlay_.RecordingStopped());
 
   // The next request starts from clear flags.
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
-  EXPECT_EQ(kOverlayChannel, plugin_->contentFlags);
+  Show(1, 5, kOverlayChannel, 1);
+  EXPECT_EQ(kOverlayChannel, overlay_.ContentFlags());
 }
 
 TEST_F(OverlayShowTest, DestroyedAnchorHidesTheOverlay) {
-  plugin_->ShowStatusOverlay(1, 5, kOverlayChannel, 1);
+  Show(1, 5, kOverlayChannel, 1);
   DestroyWindow(viewer_->VideoWindow());
-  plugin_->OnMonitorTick(controller_);
+  overlay_.TickStatusOverlay();
   EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
-  EXPECT_EQ(0, plugin_->contentFlags);
-}
-
-TEST_F(OverlayShowTest, ShowCommandTogglesAllItemsRegardlessOfTheSetting) {
-  plugin_->autoDispStatus = 0;
-  plugin_->OnCommand(controller_, kShowCommand, 0);
-  EXPECT_TRUE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(8, plugin_->displayCountdown);
-  EXPECT_EQ(kOverlayAll, plugin_->contentFlags);
-  plugin_->OnCommand(controller_, kShowCommand, 0);
-  EXPECT_FALSE(IsWindowVisible(Overlay()));
-  EXPECT_EQ(0, plugin_->displayCountdown);
-  EXPECT_EQ(0, plugin_->contentFlags);
+  EXPECT_EQ(0, overlay_.DisplayCountdown());
+  EXPECT_EQ(0, overlay_.ContentFlags());
 }
 
 TEST_F(OverlayShowTest, ClassesAreUnregisteredAfterTheWindows) {
-  DestroyWindow(plugin_->remotePanel);
-  DestroyWindow(plugin_->overlayWindow);
-  plugin_->remotePanel = nullptr;
-  EXPECT_EQ(nullptr, plugin_->overlayWindow);  // cleared by its own destruction
-  EXPECT_EQ(nullptr, plugin_->greyBrush);
-  UnregisterOnScreenWindowClasses();
+  panel_.DestroyRemotePanel();
+  overlay_.DestroyStatusOverlay();
+  EXPECT_EQ(nullptr, overlay_.Window());
+  EXPECT_EQ(nullptr, overlay_.GreyBrush());  // deleted by its window's destruction
+  UnregisterOnScreenWindowClasses(instance_);
   WNDCLASSEXA info = {};
   info.cbSize = sizeof info;
-  EXPECT_FALSE(GetClassInfoExA(g_moduleInstance, kOverlayClass, &info));
-  EXPECT_FALSE(GetClassInfoExA(g_moduleInstance, kPanelClass, &info));
+  EXPECT_FALSE(GetClassInfoExA(instance_, kOverlayClass, &info));
+  EXPECT_FALSE(GetClassInfoExA(instance_, kPanelClass, &info));
 }
 
 TEST_F(OverlayShowTest, ASecondControllerPaintsWithItsOwnBrush) {
   // The first overlay goes, its class stays registered with a deleted brush.
-  DestroyWindow(plugin_->remotePanel);
-  DestroyWindow(plugin_->overlayWindow);
-  plugin_->CreateStatusOverlay(controller_);
-  plugin_->CreateRemotePanel(controller_);
-  ASSERT_NE(nullptr, plugin_->greyBrush);
-  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(plugin_->greyBrush),
-            GetClassLongPtrA(plugin_->overlayWindow, GCLP_HBRBACKGROUND));
-  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(plugin_->greyBrush),
-            GetClassLongPtrA(plugin_->remotePanel, GCLP_HBRBACKGROUND));
+  panel_.DestroyRemotePanel();
+  overlay_.DestroyStatusOverlay();
+  CreateWindows();
+  ASSERT_NE(nullptr, overlay_.GreyBrush());
+  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()), GetClassLongPtrA(Overlay(), GCLP_HBRBACKGROUND));
+  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()), GetClassLongPtrA(Panel(), GCLP_HBRBACKGROUND));
 }
 
 // ---- Painting ----
@@ -487,8 +430,12 @@ class OverlayPaintTest : public OverlayTest {
  protected:
   void SetUp() override {
     OverlayTest::SetUp();
-    viewer_->SetCurrentChannelText("CH-TEST");
-    plugin_->ShowStatusOverlay(1, 5, kOverlayAll, 1);
+    OverlayContent& c = content_.content;
+    c.channelKnown = true;
+    std::strcpy(c.channelName, "CH-TEST");
+    c.statusKnown = true;
+    std::strcpy(c.statusText, "25.3dB 0 0 0");  // the stand-in's text, cut after its fourth number
+    Show(1, 5, kOverlayAll, 1);
     GetClientRect(Overlay(), &client_);
     ASSERT_EQ(1244, client_.right);
     ASSERT_EQ(144, client_.bottom);
@@ -497,17 +444,23 @@ class OverlayPaintTest : public OverlayTest {
   // Paints the given items onto a canvas filled with the sentinel colour.
   void Paint(Canvas& canvas, int32_t flags) {
     canvas.Fill(kSentinel);
-    plugin_->contentFlags = flags;
-    plugin_->PaintStatusOverlay(Overlay(), canvas.Dc());
+    const bool stopped = overlay_.RecordingStopped() != 0;
+    overlay_.HideStatusOverlay();
+    Show(1, 5, flags, 1);
+    if (stopped) overlay_.MarkRecordingStopped();
+    overlay_.PaintStatusOverlay(canvas.Dc());
   }
+
+  void SetProgramme(const char* text) { std::strcpy(content_.content.programme, text); }
 
   RECT client_ = {};
 };
 
 TEST_F(OverlayPaintTest, NothingDrawnWhileTheCountdownIsZero) {
   Canvas canvas(client_.right, client_.bottom);
-  plugin_->displayCountdown = 0;
-  Paint(canvas, kOverlayAll);
+  canvas.Fill(kSentinel);
+  overlay_.HideStatusOverlay();
+  overlay_.PaintStatusOverlay(canvas.Dc());
   EXPECT_EQ(canvas.Width() * canvas.Height(), canvas.Count(client_, kSentinel));
 }
 
@@ -528,9 +481,8 @@ TEST_F(OverlayPaintTest, ChannelNameIsOutlinedGreenInItsRectangle) {
 }
 
 TEST_F(OverlayPaintTest, EachItemStaysInItsRectangleAndAllAreErasedGrey) {
-  viewer_->SetBusy(true);
-  ListProgrammeWindow();
-  viewer_->SetProgrammeText("2026/12/08 20:00 - 21:00\r\nEvening news\r\nmore");
+  content_.content.hostBusy = 1;
+  SetProgramme("2026/12/08 20:00 - 21:00\r\nEvening news\r\nmore");
   Canvas canvas(client_.right, client_.bottom);
   Paint(canvas, kOverlayAll);
   const RECT items[] = {ToRect(ChannelItemLayout(144).erase), ToRect(ProgrammeItemLayout(144, 1244).erase),
@@ -559,21 +511,20 @@ TEST_F(OverlayPaintTest, EachItemStaysInItsRectangleAndAllAreErasedGrey) {
 }
 
 TEST_F(OverlayPaintTest, ItemsAreDrawnChannelStatusProgrammeRecordingClock) {
-  // A long status text so that its rectangle reaches under the clock.
-  viewer_->SetStatusText(
-      "Signal Signal Signal Signal Signal Signal Signal Signal Signal Signal Signal 25.3dB 1 2 3 4 5");
-  ListProgrammeWindow();
-  viewer_->SetProgrammeText("Programme line one\r\nline two");
-  viewer_->SetBusy(true);
+  // A long status text so that its rectangle reaches under the clock (as
+  // the host's text is cut after its fourth number).
+  const std::string barText =
+      "Signal Signal Signal Signal Signal Signal Signal Signal Signal Signal Signal 25.3dB 1 2 3";
+  std::strcpy(content_.content.statusText, barText.c_str());
+  SetProgramme("Programme line one\r\nline two");
+  content_.content.hostBusy = 1;
   Canvas alone(client_.right, client_.bottom), all(client_.right, client_.bottom);
   const int32_t order[] = {kOverlayChannel, kOverlayStatusBar, kOverlayProgramme, kOverlayRecording,
                            kOverlayClock};
   std::vector<RECT> rects = {ToRect(ChannelItemLayout(144).erase), {}, ToRect(ProgrammeItemLayout(144, 1244).erase),
                              ToRect(RecordingItemLayout(144, 0).erase), ToRect(ClockItemLayout(144, 1244).erase)};
-  char barText[256] = "";
-  GetWindowTextA(viewer_->StatusBar(), barText, sizeof barText);
   OverlayItemLayout bar{};
-  ASSERT_TRUE(StatusBarItemLayout(144, std::string(barText).rfind(" 4 5"), &bar));  // cut after "3"
+  ASSERT_TRUE(StatusBarItemLayout(144, barText.size(), &bar));
   rects[1] = ToRect(bar.erase);
   ASSERT_GT(rects[1].right, rects[4].left);  // the status rectangle overlaps the clock's
 
@@ -603,7 +554,7 @@ TEST_F(OverlayPaintTest, ItemsAreDrawnChannelStatusProgrammeRecordingClock) {
 }
 
 TEST_F(OverlayPaintTest, EmptyStatusBarTextSkipsOnlyThatItem) {
-  viewer_->SetStatusText("");
+  content_.content.statusText[0] = '\0';
   Canvas canvas(client_.right, client_.bottom);
   Paint(canvas, kOverlayStatusBar | kOverlayChannel);
   const RECT channel = ToRect(ChannelItemLayout(144).erase);
@@ -612,26 +563,25 @@ TEST_F(OverlayPaintTest, EmptyStatusBarTextSkipsOnlyThatItem) {
 }
 
 TEST_F(OverlayPaintTest, HugeStatusBarTextIsCutOrSkippedSafely) {
-  std::string huge(300, 'W');
-  viewer_->SetStatusText(huge.c_str());
+  // The longest text the host's status bar gives: 255 bytes.
+  const std::string huge(255, 'W');
+  std::strcpy(content_.content.statusText, huge.c_str());
   Canvas canvas(client_.right, client_.bottom);
   Paint(canvas, kOverlayStatusBar);  // 255 bytes: 777/255 = 3, divisor 10
   EXPECT_LT(canvas.Count(client_, kSentinel), canvas.Width() * canvas.Height());
   // On a low overlay the quotient is 0 and the item is left out.
   MoveVideo(0, 0, 1280, 50);
-  plugin_->ShowStatusOverlay(1, 5, kOverlayStatusBar, 1);
   RECT low;
+  Show(1, 5, kOverlayStatusBar, 1);
   GetClientRect(Overlay(), &low);
   Canvas small(low.right, low.bottom);
-  small.Fill(kSentinel);
-  plugin_->contentFlags = kOverlayStatusBar;
-  plugin_->PaintStatusOverlay(Overlay(), small.Dc());
+  Paint(small, kOverlayStatusBar);
   EXPECT_EQ(small.Width() * small.Height(), small.Count(low, kSentinel));
 }
 
 TEST_F(OverlayPaintTest, StoppedMarkerReadsGreenWhileTheHostIsBusy) {
-  viewer_->SetBusy(true);
-  plugin_->recordingStopped = 1;
+  content_.content.hostBusy = 1;
+  overlay_.MarkRecordingStopped();
   Canvas canvas(client_.right, client_.bottom);
   Paint(canvas, kOverlayRecording);
   const RECT item = ToRect(RecordingItemLayout(144, 0).erase);
@@ -642,33 +592,23 @@ TEST_F(OverlayPaintTest, StoppedMarkerReadsGreenWhileTheHostIsBusy) {
 TEST_F(OverlayPaintTest, RecordingTimeLineOnlyWhileRecording) {
   const RECT line = {0, RecordingTimeLineY(144) + 4, 172, 101};
   Canvas canvas(client_.right, client_.bottom);
-  viewer_->SetBusy(true);  // busy but not recording: label only
+  OverlayContent& c = content_.content;
+  c.hostBusy = 1;  // busy but not recording: label only
   Paint(canvas, kOverlayRecording);
   EXPECT_EQ(0, canvas.Count(line, RGB(255, 0, 0)));
-  viewer_->SetRecording(true);
-  viewer_->SetStatusText("25.3dB 0 0 0 12 34 x 56 78 9");
+  c.hostRecording = 1;  // "25.3dB 0 0 0 12 34 x 56 78 9"
+  c.recordingTimeKnown = true;
+  c.number4 = 12;
+  c.number5 = 34;
+  c.number7 = 78;
+  c.number8 = 9;
   Paint(canvas, kOverlayRecording);
   EXPECT_GT(canvas.Count(line, RGB(255, 0, 0)), 20);
 }
 
-TEST_F(OverlayPaintTest, NextProgrammeWindowIsSwitchedTwicePerPaint) {
-  ListProgrammeWindow();
-  viewer_->SetProgrammeText("Present\r\nprogramme");
-  SendMessageA(viewer_->ProgrammeWindow(), WM_COMMAND, standin::kCommandProgrammeToggle, 0);
-  ASSERT_TRUE(viewer_->IsShowingNextProgramme());
-  viewer_->ClearReceived();
-  Canvas canvas(client_.right, client_.bottom);
-  Paint(canvas, kOverlayProgramme);
-  const std::vector<int> sent = viewer_->CommandsTo(standin::Window::Programme);
-  EXPECT_EQ((std::vector<int>{1021, 1021}), sent);
-  EXPECT_TRUE(viewer_->IsShowingNextProgramme());
-  EXPECT_GT(canvas.Count(ToRect(ProgrammeItemLayout(144, 1244).erase), RGB(255, 255, 255)), 50);
-}
-
 TEST_F(OverlayPaintTest, AmpersandsInTheProgrammeAreDrawnAsThemselves) {
   const std::string text(12, '&');
-  ListProgrammeWindow();
-  viewer_->SetProgrammeText(text.c_str());
+  SetProgramme(text.c_str());
   Canvas canvas(client_.right, client_.bottom);
   Paint(canvas, kOverlayProgramme);
   const RECT item = ToRect(ProgrammeItemLayout(144, 1244).erase);
@@ -688,35 +628,10 @@ TEST_F(OverlayPaintTest, AmpersandsInTheProgrammeAreDrawnAsThemselves) {
   EXPECT_GT(right - (OverlayTextColumn(144) + 2), (all.cx + half.cx) / 2);
 }
 
-TEST_F(OverlayPaintTest, VanishedProgrammeWindowFallsBackToTheBroadcast) {
-  ListProgrammeWindow();
-  DestroyWindow(viewer_->ProgrammeWindow());
-  plugin_->currentServiceId = 0x0401;
-  Canvas canvas(client_.right, client_.bottom);
-  Paint(canvas, kOverlayProgramme);
-  const RECT item = ToRect(ProgrammeItemLayout(144, 1244).erase);
-  EXPECT_EQ(canvas.Width() * canvas.Height(), canvas.Count(client_, kSentinel));  // no section yet
-  StreamProgramme(0x0401, "News", 21, 0);
-  Paint(canvas, kOverlayProgramme);
-  EXPECT_GT(canvas.Count(item, RGB(255, 255, 255)), 50);
-}
-
-TEST_F(OverlayPaintTest, BroadcastProgrammeOfTheCurrentServiceOnly) {
-  StreamProgramme(0x0401, "News", 21, 0);
-  const RECT item = ToRect(ProgrammeItemLayout(144, 1244).erase);
-  Canvas canvas(client_.right, client_.bottom);
-  plugin_->currentServiceId = 0x0402;
-  Paint(canvas, kOverlayProgramme);
-  EXPECT_EQ(0, canvas.Count(item, RGB(255, 255, 255)));
-  plugin_->currentServiceId = 0x0401;
-  Paint(canvas, kOverlayProgramme);
-  EXPECT_GT(canvas.Count(item, RGB(255, 255, 255)), 50);
-}
-
 TEST_F(OverlayPaintTest, PaintsLeaveNoGdiObjectsBehind) {
-  ListProgrammeWindow();
-  viewer_->SetBusy(true);
-  viewer_->SetRecording(true);
+  SetProgramme("Programme\r\ntext");
+  content_.content.hostBusy = content_.content.hostRecording = 1;
+  content_.content.recordingTimeKnown = true;
   Canvas canvas(client_.right, client_.bottom);
   testsupport::GdiObjectCounter gdi;
   ASSERT_TRUE(gdi.Installed());
@@ -726,45 +641,13 @@ TEST_F(OverlayPaintTest, PaintsLeaveNoGdiObjectsBehind) {
   EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(canvas.Dc(), OBJ_FONT));
 }
 
-TEST_F(OverlayPaintTest, PaintWhileAnotherThreadStreamsAndChangesServices) {
-  std::atomic<bool> stop{false};
-  std::thread streamer([&] {
-    tsmux::Packetizer packetizer;
-    int round = 0;
-    while (!stop.load()) {
-      tsmux::Bytes packets;
-      const uint16_t service = static_cast<uint16_t>(0x0400 + round % 3);
-      tsmux::EventInfo event{};
-      event.startMjd = tsmux::DateToMjd(2026, 12, 8);
-      event.startHour = round % 24;
-      event.durationSeconds = 1800;
-      event.name = tsmux::EncodeAribText(round % 2 ? "News" : "Drama");
-      packetizer.PutSections(0x0014, {tsmux::BuildTot(event.startMjd, 12, 0, 0)}, packets);
-      packetizer.PutSections(0x0012, {tsmux::BuildEitPresentFollowing(service, round & 31, 0, 1, 1, &event)},
-                             packets);
-      PsiCollector* collector = plugin_->collector.load();
-      for (size_t i = 0; i + 188 <= packets.size(); i += 188) collector->IntakePacket(packets.data() + i);
-      plugin_->OnServiceChange(1, service);
-      ++round;
-    }
-  });
-  Canvas canvas(client_.right, client_.bottom);
-  int drawn = 0;
-  for (int i = 0; i < 300; ++i) {
-    Paint(canvas, kOverlayProgramme);
-    drawn += canvas.Count(ToRect(ProgrammeItemLayout(144, 1244).erase), RGB(255, 255, 255)) > 0;
-  }
-  stop = true;
-  streamer.join();
-  EXPECT_GT(drawn, 0);
-}
 
 // ---- Remote panel ----
 
 using RemotePanelTest = OverlayTest;
 
 TEST_F(RemotePanelTest, CreatedHiddenWithItsClassSizeAndPosition) {
-  HWND panel = plugin_->remotePanel;
+  HWND panel = Panel();
   char className[64] = "";
   GetClassNameA(panel, className, sizeof className);
   EXPECT_STREQ(kPanelClass, className);
@@ -779,13 +662,13 @@ TEST_F(RemotePanelTest, CreatedHiddenWithItsClassSizeAndPosition) {
 }
 
 TEST_F(RemotePanelTest, CloseHidesAndKeepsTheWindow) {
-  HWND panel = plugin_->remotePanel;
+  HWND panel = Panel();
   ShowWindow(panel, SW_SHOWNOACTIVATE);
   ASSERT_TRUE(IsWindowVisible(panel));
   SendMessageA(panel, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(panel));
   EXPECT_TRUE(IsWindow(panel));
-  EXPECT_EQ(panel, plugin_->remotePanel);
+  EXPECT_EQ(panel, Panel());
 }
 
 TEST_F(RemotePanelTest, PaintsTwelveSquaresAndNumbersAndRestoresThePen) {
@@ -795,7 +678,7 @@ TEST_F(RemotePanelTest, PaintsTwelveSquaresAndNumbersAndRestoresThePen) {
   {
     testsupport::GdiObjectCounter gdi;
     ASSERT_TRUE(gdi.Installed());
-    for (int i = 0; i < 50; ++i) plugin_->PaintRemotePanel(plugin_->remotePanel, canvas.Dc());
+    for (int i = 0; i < 50; ++i) panel_.PaintRemotePanel(canvas.Dc());
     EXPECT_EQ(0u, gdi.Live());
   }
   EXPECT_EQ(pen, GetCurrentObject(canvas.Dc(), OBJ_PEN));

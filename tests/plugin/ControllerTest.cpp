@@ -12,6 +12,7 @@
 #include "ControllerSettings.h"
 #include "PluginTestSupport.h"
 #include "PsiCollector.h"
+#include "ModuleState.h"
 #include "SamplePlugin.h"
 
 using namespace plugintest;
@@ -21,14 +22,14 @@ namespace {
 class Controller : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_moduleInstance = GetModuleHandleA(nullptr);
-    g_currentPlugin = nullptr;
-    g_lastServiceId = 0;
+    Module().Reset(GetModuleHandleA(nullptr));
+    Module().current = nullptr;
+    Module().lastServiceId = 0;
     DeleteIni();
   }
   void TearDown() override {
     Stop();
-    g_currentPlugin = nullptr;
+    Module().current = nullptr;
     DeleteIni();
   }
 
@@ -44,7 +45,7 @@ class Controller : public ::testing::Test {
     plugin_.reset();
     host_.reset();
   }
-  HWND ControllerWindow() const { return plugin_->controllerWindow; }
+  HWND ControllerWindow() const { return plugin_->GetController().Window(); }
   void Tick(int times = 1) {
     for (int i = 0; i < times; ++i) SendMessageA(ControllerWindow(), WM_TIMER, kMonitorTimerId, 0);
   }
@@ -81,22 +82,22 @@ TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
   char caption[64] = {};
   GetWindowTextA(controller, caption, sizeof caption);
   EXPECT_STREQ(caption, kControllerCaption);
-  EXPECT_EQ(g_currentPlugin, &plugin);
-  EXPECT_EQ(plugin.hostMainWindow, host_->Window());
-  EXPECT_EQ(plugin.monitorTimerId, kMonitorTimerId);
-  EXPECT_NE(plugin.normalTrayIcon, nullptr);
-  EXPECT_NE(plugin.recordingTrayIcon, nullptr);
-  EXPECT_NE(plugin.normalTrayIcon, plugin.recordingTrayIcon);
-  EXPECT_EQ(plugin.hostWindows.count, 0);  // no tray icon before discovery
-  EXPECT_STREQ(plugin.iniPath, IniPath().c_str());  // beside the executable
+  EXPECT_EQ(Module().current.load(), &plugin.GetController());
+  EXPECT_EQ(plugin.Host().HostMainWindow(), host_->Window());
+  EXPECT_EQ(plugin.GetController().Monitor().timerId, kMonitorTimerId);
+  EXPECT_NE(plugin.GetController().Tray().NormalIcon(), nullptr);
+  EXPECT_NE(plugin.GetController().Tray().RecordingIcon(), nullptr);
+  EXPECT_NE(plugin.GetController().Tray().NormalIcon(), plugin.GetController().Tray().RecordingIcon());
+  EXPECT_EQ(plugin.Host().WindowList().count, 0);  // no tray icon before discovery
+  EXPECT_STREQ(plugin.GetController().Settings().iniPath, IniPath().c_str());  // beside the executable
 }
 
 TEST_F(Controller, DefaultsWithoutIniFile) {
   const RECT reference = TemplateRect();
   CSamplePlugin& plugin = Start();
-  EXPECT_EQ(plugin.noCard, 0);
-  EXPECT_EQ(plugin.noCardRec, 1);
-  EXPECT_EQ(plugin.autoDispStatus, 1);
+  EXPECT_EQ(plugin.GetController().Settings().noCard, 0);
+  EXPECT_EQ(plugin.GetController().Settings().noCardRec, 1);
+  EXPECT_EQ(plugin.GetController().Settings().autoDispStatus, 1);
   EXPECT_FALSE(Checked(1015));
   EXPECT_TRUE(Checked(1016));
   EXPECT_EQ(WindowRect().left, reference.left);
@@ -142,12 +143,12 @@ TEST_F(Controller, ShutdownBeforeTheFirstTickWritesNoPosition) {
 
 TEST_F(Controller, AutoDispStatusIsWrittenBackAsHeld) {
   WriteIniKey("AutoDispStatus", "0");
-  EXPECT_EQ(Start().autoDispStatus, 0);
+  EXPECT_EQ(Start().GetController().Settings().autoDispStatus, 0);
   Stop();
   EXPECT_EQ(ReadIniKey("AutoDispStatus"), "0");
 
   WriteIniKey("AutoDispStatus", "7");
-  EXPECT_EQ(Start().autoDispStatus, 7);
+  EXPECT_EQ(Start().GetController().Settings().autoDispStatus, 7);
   Stop();
   EXPECT_EQ(ReadIniKey("AutoDispStatus"), "7");
 }
@@ -159,7 +160,7 @@ TEST_F(Controller, TwoPositionKeysDoNotMoveTheWindowButATickRecordsAllThree) {
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(WindowRect().left, reference.left);
   EXPECT_EQ(WindowRect().top, reference.top);
-  EXPECT_EQ(plugin.rememberedRect.left, 0);
+  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, 0);
   Tick();
   const RECT now = WindowRect();
   Stop();
@@ -180,8 +181,8 @@ TEST_F(Controller, PositionSurvivesARestart) {
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(WindowRect().left, 210);
   EXPECT_EQ(WindowRect().top, 220);
-  EXPECT_EQ(plugin.rememberedRect.left, 210);
-  EXPECT_EQ(plugin.minimised, 0);
+  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, 210);
+  EXPECT_EQ(plugin.GetController().Settings().minimised, 0);
 }
 
 TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
@@ -191,10 +192,10 @@ TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
   CSamplePlugin& plugin = Start();
   EXPECT_TRUE(IsIconic(ControllerWindow()));
   EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
-  EXPECT_EQ(plugin.minimised, 1);
+  EXPECT_EQ(plugin.GetController().Settings().minimised, 1);
   Tick(2);
-  EXPECT_EQ(plugin.minimised, 1);
-  EXPECT_EQ(plugin.rememberedRect.left, 150);
+  EXPECT_EQ(plugin.GetController().Settings().minimised, 1);
+  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, 150);
   Stop();
   EXPECT_EQ(ReadIniKey("WindowX"), "150");
   EXPECT_EQ(ReadIniKey("WindowY"), "120");
@@ -213,7 +214,7 @@ TEST_F(Controller, PositionTextsConvertLikeAtoi) {
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(WindowRect().left, 0);
   EXPECT_EQ(WindowRect().top, -12);
-  EXPECT_EQ(plugin.minimised, 0);
+  EXPECT_EQ(plugin.GetController().Settings().minimised, 0);
   EXPECT_FALSE(IsIconic(ControllerWindow()));
 }
 
@@ -222,9 +223,9 @@ TEST_F(Controller, HugePositionValuesAreClamped) {
   WriteIniKey("WindowY", "-99999999999");
   WriteIniKey("WindowMin", "4294967297");
   CSamplePlugin& plugin = Start();
-  EXPECT_EQ(plugin.rememberedRect.left, INT32_MAX);
-  EXPECT_EQ(plugin.rememberedRect.top, INT32_MIN);
-  EXPECT_EQ(plugin.minimised, INT32_MAX);
+  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, INT32_MAX);
+  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.top, INT32_MIN);
+  EXPECT_EQ(plugin.GetController().Settings().minimised, INT32_MAX);
   EXPECT_TRUE(IsIconic(ControllerWindow()));
 }
 
@@ -244,54 +245,52 @@ TEST_F(Controller, TicksOfAnotherTimerAreIgnored) {
   CSamplePlugin& plugin = Start();
   SendMessageA(ControllerWindow(), WM_TIMER, 999, 0);
   SendMessageA(ControllerWindow(), WM_TIMER, 0, 0);
-  EXPECT_EQ(plugin.positionValid, 0);
-  EXPECT_EQ(plugin.discoveryCountdown, 3);
+  EXPECT_EQ(plugin.GetController().Settings().positionValid, 0);
+  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 3);
 }
 
 TEST_F(Controller, DiscoveryRunsOnTheThirdTickOnly) {
   CSamplePlugin& plugin = Start();
   Tick(2);
-  EXPECT_EQ(plugin.discoveryCountdown, 1);
-  EXPECT_EQ(plugin.hostWindows.count, 0);
+  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 1);
+  EXPECT_EQ(plugin.Host().WindowList().count, 0);
   Tick();
-  EXPECT_EQ(plugin.discoveryCountdown, 0);
-  ASSERT_GE(plugin.hostWindows.count, 1);
-  EXPECT_EQ(plugin.hostWindows.window[0], host_->Window());
-  const int32_t listed = plugin.hostWindows.count;
+  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 0);
+  ASSERT_GE(plugin.Host().WindowList().count, 1);
+  EXPECT_EQ(plugin.Host().WindowList().window[0], host_->Window());
+  const int32_t listed = plugin.Host().WindowList().count;
   Tick(3);
-  EXPECT_EQ(plugin.discoveryCountdown, 0);
-  EXPECT_EQ(plugin.hostWindows.count, listed);
+  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 0);
+  EXPECT_EQ(plugin.Host().WindowList().count, listed);
 }
 
 TEST_F(Controller, OverlayCountdownHidesAndClearsOnTheLastTick) {
   CSamplePlugin& plugin = Start();
-  plugin.anchorWindow = host_->Window();
-  plugin.displayCountdown = 2;
-  plugin.contentFlags = kOverlayAll;
-  plugin.recordingStopped = 1;
+  plugin.Overlay().ShowStatusOverlay(1, 2, kOverlayAll, 1, host_->Window());
+  plugin.Overlay().MarkRecordingStopped();
   Tick();
-  EXPECT_EQ(plugin.displayCountdown, 1);
-  EXPECT_EQ(plugin.contentFlags, kOverlayAll);
+  EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 1);
+  EXPECT_EQ(plugin.Overlay().ContentFlags(), kOverlayAll);
   Tick();
-  EXPECT_EQ(plugin.displayCountdown, 0);
-  EXPECT_EQ(plugin.contentFlags, 0);
-  EXPECT_EQ(plugin.recordingStopped, 0);
-  if (plugin.overlayWindow != nullptr) EXPECT_FALSE(IsWindowVisible(plugin.overlayWindow));
+  EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(plugin.Overlay().ContentFlags(), 0);
+  EXPECT_EQ(plugin.Overlay().RecordingStopped(), 0);
+  if (plugin.Overlay().Window() != nullptr) EXPECT_FALSE(IsWindowVisible(plugin.Overlay().Window()));
   Tick();
-  EXPECT_EQ(plugin.displayCountdown, 0);
+  EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 0);
 }
 
 TEST_F(Controller, TrayIconFollowsRecordingWithOneModifyPerChange) {
   FakeTray tray;
   CSamplePlugin& plugin = Start();
   Tick(3);
-  ASSERT_GE(plugin.hostWindows.count, 1);
-  EXPECT_EQ(plugin.trayData.hIcon, plugin.normalTrayIcon);
+  ASSERT_GE(plugin.Host().WindowList().count, 1);
+  EXPECT_EQ(plugin.GetController().Tray().Data().hIcon, plugin.GetController().Tray().NormalIcon());
   tray.Clear();
 
   host_->SetRecordingText(kRecordingText);
   Tick();
-  EXPECT_EQ(plugin.trayData.hIcon, plugin.recordingTrayIcon);
+  EXPECT_EQ(plugin.GetController().Tray().Data().hIcon, plugin.GetController().Tray().RecordingIcon());
   EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);
   Tick(2);
   EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);  // steady state: nothing sent
@@ -302,7 +301,7 @@ TEST_F(Controller, TrayIconFollowsRecordingWithOneModifyPerChange) {
 
   host_->SetRecordingText("");
   Tick();
-  EXPECT_EQ(plugin.trayData.hIcon, plugin.normalTrayIcon);
+  EXPECT_EQ(plugin.GetController().Tray().Data().hIcon, plugin.GetController().Tray().NormalIcon());
   EXPECT_EQ(tray.CountOf(NIM_MODIFY), 2);
 }
 
@@ -312,9 +311,9 @@ TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
   FakeTray tray;
   CSamplePlugin& plugin = Start();
   Tick(3);
-  ASSERT_GE(plugin.hostWindows.count, 1);
-  HWND overlay = plugin.overlayWindow;
-  HWND panel = plugin.remotePanel;
+  ASSERT_GE(plugin.Host().WindowList().count, 1);
+  HWND overlay = plugin.Overlay().Window();
+  HWND panel = plugin.Panel().Window();
   HWND controller = ControllerWindow();
   tray.Clear();
 
@@ -322,13 +321,13 @@ TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
   EXPECT_FALSE(IsWindow(controller));
   if (overlay != nullptr) EXPECT_FALSE(IsWindow(overlay));
   if (panel != nullptr) EXPECT_FALSE(IsWindow(panel));
-  EXPECT_EQ(plugin.overlayWindow, nullptr);
-  EXPECT_EQ(plugin.remotePanel, nullptr);
+  EXPECT_EQ(plugin.Overlay().Window(), nullptr);
+  EXPECT_EQ(plugin.Panel().Window(), nullptr);
   EXPECT_EQ(tray.CountOf(NIM_DELETE), 1);
-  EXPECT_EQ(plugin.hostWindows.count, 0);
-  EXPECT_EQ(plugin.monitorTimerId, 0u);
-  EXPECT_EQ(plugin.collector.load(), nullptr);
-  EXPECT_EQ(g_currentPlugin, &plugin);  // kept after shutdown
+  EXPECT_EQ(plugin.Host().WindowList().count, 0);
+  EXPECT_EQ(plugin.GetController().Monitor().timerId, 0u);
+  EXPECT_EQ(plugin.Collector(), nullptr);
+  EXPECT_EQ(Module().current.load(), &plugin.GetController());  // kept after shutdown
   EXPECT_EQ(ReadIniKey("Zentu HDTV Player_View"), "1");
   EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
   EXPECT_NE(ReadIniKey("WindowX"), "<missing>");
@@ -337,7 +336,7 @@ TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
   const std::vector<uint8_t> packet = StartOfLongSection(0x0010);
   EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);
   EXPECT_EQ(plugin.OnServiceChange(1, 0x0420), 1);
-  EXPECT_EQ(plugin.currentServiceId, 0x0420);
+  EXPECT_EQ(plugin.CurrentServiceId(), 0x0420);
 }
 
 // ---- Messages and bad input ----
@@ -351,7 +350,7 @@ TEST_F(Controller, MessagesBeforeInitDialogAreIgnored) {
               0);
   }
   EXPECT_EQ(ControllerDialogProc(window, WM_INITDIALOG, 0, 0), 0);
-  EXPECT_EQ(g_currentPlugin, nullptr);
+  EXPECT_EQ(Module().current.load(), nullptr);
   EXPECT_EQ(GetFileAttributesA(IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
   DestroyWindow(window);
 }
@@ -373,7 +372,7 @@ TEST_F(Controller, CommandsFromAnotherThreadRunOnTheWindowsThread) {
       &context);
   PumpMessages();
   // Only 1035 is a command: it turns the overlay option off.
-  EXPECT_EQ(plugin.autoDispStatus, 0);
+  EXPECT_EQ(plugin.GetController().Settings().autoDispStatus, 0);
   EXPECT_TRUE(IsWindow(ControllerWindow()));  // closing never destroys it
   EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
   EXPECT_FALSE(Checked(1015));
@@ -403,47 +402,8 @@ TEST_F(Controller, StreamingThreadSurvivesTheTeardown) {
   host_->Destroy();
   torn = true;
   streaming.join();
-  EXPECT_EQ(plugin.collector.load(), nullptr);
+  EXPECT_EQ(plugin.Collector(), nullptr);
   EXPECT_EQ(plugin.InputTsData(stream.data(), static_cast<uint32_t>(stream.size())), 1);
-}
-
-// ---- Plain settings routines ----
-
-TEST(ControllerSettings, ParseIniIntegerReadsLikeAtoiWithoutOverflow) {
-  EXPECT_EQ(ParseIniInteger("42"), 42);
-  EXPECT_EQ(ParseIniInteger("  -7x"), -7);
-  EXPECT_EQ(ParseIniInteger("+5"), 5);
-  EXPECT_EQ(ParseIniInteger("abc"), 0);
-  EXPECT_EQ(ParseIniInteger(""), 0);
-  EXPECT_EQ(ParseIniInteger(nullptr), 0);
-  EXPECT_EQ(ParseIniInteger("2147483647"), INT32_MAX);
-  EXPECT_EQ(ParseIniInteger("2147483648"), INT32_MAX);
-  EXPECT_EQ(ParseIniInteger("-2147483648"), INT32_MIN);
-  EXPECT_EQ(ParseIniInteger("-99999999999999999999999"), INT32_MIN);
-}
-
-TEST(ControllerSettings, IniPathJoinsDriveAndDirectoryOfTheProgram) {
-  char out[256];
-  ASSERT_TRUE(BuildIniPathBeside("C:\\Program Files\\Zentu\\ZentuView.exe", out, sizeof out));
-  EXPECT_STREQ(out, "C:\\Program Files\\Zentu\\Zentu_TaskTray.ini");
-  ASSERT_TRUE(BuildIniPathBeside("D:\\ZentuView.exe", out, sizeof out));
-  EXPECT_STREQ(out, "D:\\Zentu_TaskTray.ini");
-  ASSERT_TRUE(BuildIniPathBeside("ZentuView.exe", out, sizeof out));
-  EXPECT_STREQ(out, "Zentu_TaskTray.ini");
-}
-
-TEST(ControllerSettings, IniPathThatDoesNotFitIsRefused) {
-  const std::string longDirectory = "C:\\" + std::string(240, 'd') + "\\ZentuView.exe";
-  char out[256] = "stale";
-  EXPECT_FALSE(BuildIniPathBeside(longDirectory.c_str(), out, sizeof out));
-  EXPECT_STREQ(out, "");
-  char small[20] = "stale";
-  EXPECT_FALSE(BuildIniPathBeside("C:\\Zentu\\ZentuView.exe", small, sizeof small));
-  EXPECT_STREQ(small, "");
-  // C:\ + 18 bytes of name and extension + NUL fits 22 bytes exactly.
-  char exact[22];
-  EXPECT_TRUE(BuildIniPathBeside("C:\\ZentuView.exe", exact, sizeof exact));
-  EXPECT_STREQ(exact, "C:\\Zentu_TaskTray.ini");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // name, and the object driven only through its six raw vtable slots with the
 // host's calling convention.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "PluginTestSupport.h"
-#include "SamplePlugin.h"  // for ZENTU_THISCALL only: nothing of the core is linked
+#include "StandInViewer.h"  // the host side of the slots: nothing of the plug-in is linked
 
 using namespace plugintest;
 
@@ -21,12 +22,12 @@ namespace {
 using GetIfaceFunction = void*(__cdecl*)();
 using GetIface2Function = int32_t(__cdecl*)(int32_t reserved, void** plugin);
 
-using DestructorSlot = void*(ZENTU_THISCALL*)(void* self, unsigned int flags);
-using InitSlot = int32_t(ZENTU_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
-using CreateSlot = int32_t(ZENTU_THISCALL*)(void* self, HWND hostMainWindow);
-using InputTsDataSlot = int32_t(ZENTU_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
-using OnServiceChangeSlot = int32_t(ZENTU_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
-using Reserved5Slot = int32_t(ZENTU_THISCALL*)(void* self, int32_t a, int32_t b);
+using DestructorSlot = void*(STANDIN_THISCALL*)(void* self, unsigned int flags);
+using InitSlot = int32_t(STANDIN_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
+using CreateSlot = int32_t(STANDIN_THISCALL*)(void* self, HWND hostMainWindow);
+using InputTsDataSlot = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
+using OnServiceChangeSlot = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
+using Reserved5Slot = int32_t(STANDIN_THISCALL*)(void* self, int32_t a, int32_t b);
 
 // The object seen only as a pointer to its vtable.
 class RawPlugin {

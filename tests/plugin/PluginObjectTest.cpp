@@ -11,6 +11,7 @@
 
 #include "PluginTestSupport.h"
 #include "PsiCollector.h"
+#include "ModuleState.h"
 #include "SamplePlugin.h"
 
 using namespace plugintest;
@@ -20,18 +21,18 @@ namespace {
 class PluginObject : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_moduleInstance = GetModuleHandleA(nullptr);
-    g_currentPlugin = nullptr;
-    g_lastServiceId = 0;
+    Module().Reset(GetModuleHandleA(nullptr));
+    Module().current = nullptr;
+    Module().lastServiceId = 0;
     DeleteIni();
   }
   void TearDown() override {
-    g_currentPlugin = nullptr;
+    Module().current = nullptr;
     DeleteIni();
   }
 
   static bool HasBufferedData(CSamplePlugin& plugin, uint16_t pid) {
-    PsiCollector* store = plugin.collector.load();
+    PsiCollector* store = plugin.Collector();
     std::lock_guard<std::mutex> lock(store->Mutex());
     return store->sectionBuffers[pid] && store->sectionBuffers[pid]->fill > 0;
   }
@@ -40,19 +41,19 @@ class PluginObject : public ::testing::Test {
 TEST_F(PluginObject, ConstructionSetsChannelButtonsCountdownAndZeroes) {
   CSamplePlugin plugin;
   const uint32_t expected[12] = {1006, 1008, 1007, 1009, 1010, 1011, 1012, 1013, 1025, 1026, 1027, 1028};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(plugin.channelButtonIds[i], expected[i]) << "CH" << i + 1;
-  EXPECT_EQ(plugin.discoveryCountdown, 3);
-  EXPECT_NE(plugin.collector.load(), nullptr);
-  EXPECT_EQ(plugin.moduleInstance, g_moduleInstance);
-  EXPECT_EQ(plugin.controllerWindow, nullptr);
-  EXPECT_EQ(plugin.hostWindows.count, 0);
-  EXPECT_EQ(plugin.monitorTimerId, 0u);
-  EXPECT_EQ(plugin.positionValid, 0);
-  EXPECT_EQ(plugin.autoDispStatus, 0);
-  EXPECT_EQ(plugin.trayData.cbSize, 0u);
-  EXPECT_EQ(plugin.iniPath[0], '\0');
-  EXPECT_EQ(plugin.channelNames[11][0], '\0');
-  EXPECT_EQ(plugin.currentServiceId, 0);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(host::kChannelButtonIds[i], expected[i]) << "CH" << i + 1;
+  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 3);
+  EXPECT_NE(plugin.Collector(), nullptr);
+  EXPECT_EQ(plugin.ModuleInstance(), Module().instance.load());
+  EXPECT_EQ(plugin.GetController().Window(), nullptr);
+  EXPECT_EQ(plugin.Host().WindowList().count, 0);
+  EXPECT_EQ(plugin.GetController().Monitor().timerId, 0u);
+  EXPECT_EQ(plugin.GetController().Settings().positionValid, 0);
+  EXPECT_EQ(plugin.GetController().Settings().autoDispStatus, 0);
+  EXPECT_EQ(plugin.GetController().Tray().Data().cbSize, 0u);
+  EXPECT_EQ(plugin.GetController().Settings().iniPath[0], '\0');
+  EXPECT_EQ(plugin.Host().ChannelName(11)[0], '\0');
+  EXPECT_EQ(plugin.CurrentServiceId(), 0);
 }
 
 TEST_F(PluginObject, InputTsDataHandsOnWholePacketsOnly) {
@@ -94,19 +95,22 @@ TEST_F(PluginObject, ServiceChangeRecordsIdAndHostValueOnce) {
 
   EXPECT_EQ(plugin.OnServiceChange(0x12345, 0x0400), 1);
   EXPECT_FALSE(HasBufferedData(plugin, 0x0010));
-  EXPECT_EQ(plugin.currentServiceId, 0x0400);
-  EXPECT_EQ(g_lastServiceId, 0x0400);
-  PsiSnapshot first = plugin.collector.load()->Snapshot();
+  EXPECT_EQ(plugin.CurrentServiceId(), 0x0400);
+  EXPECT_EQ(Module().lastServiceId, 0x0400);
+  PsiSnapshot first = plugin.Collector()->Snapshot();
   ASSERT_EQ(first.services.size(), 1u);
   EXPECT_EQ(first.services[0].hostValue, 0x2345);
 
-  // The same service again only empties the section buffers.
-  plugin.InputTsData(packet.data(), 188);
-  plugin.currentServiceId = 77;
+  // The same service again only empties the section buffers: an object
+  // that has recorded no service yet keeps none.
+  CSamplePlugin other;
+  other.InputTsData(packet.data(), 188);
+  EXPECT_EQ(other.OnServiceChange(0x999, 0x0400), 1);
+  EXPECT_FALSE(HasBufferedData(other, 0x0010));
+  EXPECT_EQ(other.CurrentServiceId(), 0);
+  EXPECT_TRUE(other.Collector()->Snapshot().services.empty());
   EXPECT_EQ(plugin.OnServiceChange(0x999, 0x0400), 1);
-  EXPECT_FALSE(HasBufferedData(plugin, 0x0010));
-  EXPECT_EQ(plugin.currentServiceId, 77);
-  PsiSnapshot second = plugin.collector.load()->Snapshot();
+  PsiSnapshot second = plugin.Collector()->Snapshot();
   ASSERT_EQ(second.services.size(), 1u);
   EXPECT_EQ(second.services[0].hostValue, 0x2345);
 }
@@ -115,9 +119,9 @@ TEST_F(PluginObject, ServiceChangeWithFullTableStillRecordsTheId) {
   CSamplePlugin plugin;
   for (int i = 0; i < 50; ++i) plugin.OnServiceChange(1, 0x0100 + i);
   EXPECT_EQ(plugin.OnServiceChange(0x7777, 0x0900), 1);
-  EXPECT_EQ(plugin.currentServiceId, 0x0900);
-  EXPECT_EQ(g_lastServiceId, 0x0900);
-  PsiSnapshot snapshot = plugin.collector.load()->Snapshot();
+  EXPECT_EQ(plugin.CurrentServiceId(), 0x0900);
+  EXPECT_EQ(Module().lastServiceId, 0x0900);
+  PsiSnapshot snapshot = plugin.Collector()->Snapshot();
   EXPECT_EQ(snapshot.services.size(), 50u);
   for (const ServiceSnapshot& service : snapshot.services) {
     EXPECT_NE(service.serviceId, 0x0900);
@@ -129,13 +133,13 @@ TEST_F(PluginObject, DeletingTheObjectShutsItsControllerWindowDown) {
   HostMainWindow host;
   auto* plugin = new CSamplePlugin();
   ASSERT_EQ(plugin->Create(host.Window()), 1);
-  HWND controller = plugin->controllerWindow;
+  HWND controller = plugin->GetController().Window();
   ASSERT_TRUE(IsWindow(controller));
-  ASSERT_EQ(g_currentPlugin, plugin);
+  ASSERT_EQ(Module().current.load(), &plugin->GetController());
 
   EXPECT_EQ(plugin->ScalarDeletingDestructor(1), plugin);
   EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(g_currentPlugin, nullptr);
+  EXPECT_EQ(Module().current.load(), nullptr);
   EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");  // the normal shutdown ran
   // The host's later teardown and stray messages find nothing to use.
   host.Destroy();
@@ -148,15 +152,15 @@ TEST_F(PluginObject, DeletingAnotherObjectKeepsTheCurrentOne) {
   ASSERT_EQ(first.Create(host.Window()), 1);
   auto* second = new CSamplePlugin();
   ASSERT_EQ(second->Create(host.Window()), 1);
-  HWND secondController = second->controllerWindow;
-  ASSERT_EQ(g_currentPlugin, second);
-  g_currentPlugin = &first;  // as if the first object had been set up last
+  HWND secondController = second->GetController().Window();
+  ASSERT_EQ(Module().current.load(), &second->GetController());
+  Module().current = &first.GetController();  // as if the first object had been set up last
 
   delete second;
   EXPECT_FALSE(IsWindow(secondController));
-  EXPECT_EQ(g_currentPlugin, &first);
-  EXPECT_NE(first.collector.load(), nullptr);  // the first object's shutdown did not run
-  EXPECT_NE(first.monitorTimerId, 0u);
+  EXPECT_EQ(Module().current.load(), &first.GetController());
+  EXPECT_NE(first.Collector(), nullptr);  // the first object's shutdown did not run
+  EXPECT_NE(first.GetController().Monitor().timerId, 0u);
 }
 
 // The windows' thread may itself be waiting for the thread that deletes: the
@@ -165,16 +169,16 @@ TEST_F(PluginObject, DeletionOnAnotherThreadNeverWaitsForTheWindowsThread) {
   HostMainWindow host;
   auto* plugin = new CSamplePlugin();
   ASSERT_EQ(plugin->Create(host.Window()), 1);
-  HWND controller = plugin->controllerWindow;
+  HWND controller = plugin->GetController().Window();
   std::thread deleting([plugin] { plugin->ScalarDeletingDestructor(1); });
   deleting.join();  // this thread does not pump meanwhile
   EXPECT_TRUE(IsWindow(controller));
-  for (int i = 0; i < 100 && g_currentPlugin != nullptr; ++i) {
+  for (int i = 0; i < 100 && Module().current.load() != nullptr; ++i) {
     PumpMessages();
     Sleep(2);
   }
   EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(g_currentPlugin, nullptr);
+  EXPECT_EQ(Module().current.load(), nullptr);
   EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");  // the normal shutdown ran
 }
 

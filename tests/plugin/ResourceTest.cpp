@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "PluginTestSupport.h"
+#include "ModuleState.h"
 #include "SamplePlugin.h"
 
 using namespace plugintest;
@@ -79,14 +80,14 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
 }
 
 TEST(Resources, ControllerDialogTextsAndStyles) {
-  g_moduleInstance = GetModuleHandleA(nullptr);
-  g_currentPlugin = nullptr;
+  Module().Reset(GetModuleHandleA(nullptr));
+  Module().current = nullptr;
   DeleteIni();
   {
     HostMainWindow host;
     CSamplePlugin plugin;
     plugin.Create(host.Window());
-    HWND dialog = plugin.controllerWindow;
+    HWND dialog = plugin.GetController().Window();
     ASSERT_NE(dialog, nullptr);
     const LONG style = GetWindowLongA(dialog, GWL_STYLE);
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -108,7 +109,7 @@ TEST(Resources, ControllerDialogTextsAndStyles) {
     EXPECT_TRUE(labelFound);
     host.Destroy();
   }
-  g_currentPlugin = nullptr;
+  Module().current = nullptr;
   DeleteIni();
 }
 

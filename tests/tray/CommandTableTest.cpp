@@ -18,7 +18,7 @@ class CommandTable : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(harness.Create()); }
   CSamplePlugin& plugin() { return harness.Plugin(); }
   standin::StandInViewer& viewer() { return harness.Viewer(); }
-  void Command(WPARAM wParam, LPARAM lParam = 0) { plugin().OnCommand(harness.Controller(), wParam, lParam); }
+  void Command(WPARAM wParam, LPARAM lParam = 0) { plugin().GetController().OnCommand(harness.ControllerWindow(), wParam, lParam); }
   bool Received(Window window, UINT message) {
     for (const auto& r : viewer().Received()) {
       if (r.window == window && r.message == message) return true;
@@ -48,8 +48,8 @@ TEST_F(RecordCommands, StartWhileIdleWritesThirtyMinutesBeforePressingRecord) {
   EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
   EXPECT_EQ(viewer().RecordMinutesAtStart(), "30");  // the text was there when 1009 arrived
   EXPECT_TRUE(viewer().IsRecording());
-  EXPECT_EQ(plugin().displayCountdown, 5);
-  EXPECT_EQ(plugin().contentFlags & kOverlayRecording, kOverlayRecording);
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 5);
+  EXPECT_EQ(plugin().Overlay().ContentFlags() & kOverlayRecording, kOverlayRecording);
 }
 
 TEST_F(RecordCommands, StartWhileRecordingSendsTheRestartCommandOnly) {
@@ -63,8 +63,8 @@ TEST_F(RecordCommands, StartWhileRecordingSendsTheRestartCommandOnly) {
 TEST_F(RecordCommands, StopWhileIdleSendsNothingAndShowsNoOverlay) {
   Command(1018);
   EXPECT_TRUE(viewer().Received().empty());
-  EXPECT_EQ(plugin().displayCountdown, 0);
-  EXPECT_EQ(plugin().recordingStopped, 0);
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 0);
 }
 
 TEST_F(RecordCommands, StopWhileRecordingPressesRecordAndMarksTheStop) {
@@ -73,19 +73,19 @@ TEST_F(RecordCommands, StopWhileRecordingPressesRecordAndMarksTheStop) {
   Command(1018);
   EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
   EXPECT_FALSE(viewer().IsRecording());
-  EXPECT_EQ(plugin().recordingStopped, 1);
-  EXPECT_EQ(plugin().displayCountdown, 5);
+  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 1);
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 5);
 }
 
 TEST_F(RecordCommands, WithoutPermissionTheHostIsDrivenButNoOverlayShows) {
-  plugin().autoDispStatus = 0;
+  plugin().GetController().Settings().autoDispStatus = 0;
   Command(1017);
   EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
-  EXPECT_EQ(plugin().displayCountdown, 0);
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
   viewer().ClearReceived();
   Command(1018);
   EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
-  EXPECT_EQ(plugin().recordingStopped, 1);  // stays set until the overlay next hides
+  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 1);  // stays set until the overlay next hides
 }
 
 // ---- Closing the viewer ----
@@ -110,7 +110,7 @@ TEST_F(CloseCommand, WhileRecordingAskWithTheMainNameAndNoKeepsItRunning) {
   watcher->Join();
   ASSERT_TRUE(seen.shown);
   EXPECT_EQ(seen.text, CloseQuestion("Zentu HDTV Player"));
-  EXPECT_EQ(seen.owner, harness.Controller());
+  EXPECT_EQ(seen.owner, harness.ControllerWindow());
   EXPECT_TRUE(viewer().Received().empty());
   EXPECT_TRUE(IsWindow(viewer().MainWindow()));
 }
@@ -138,8 +138,7 @@ TEST_F(CloseCommand, BusyRemoteAsksWithTheRemoteName) {
 
 TEST_F(CloseCommand, SdkWithQuitSlotQuitsThroughTheHostInterfaceOnly) {
   standin::HostInterface host;
-  plugin().hostInterface = host.Object();
-  plugin().sdkVersion = 0x10400;
+  plugin().Init(host.Object(), 0x10400);
   Command(1009);
   EXPECT_EQ(host.QuitCount(), 1);
   EXPECT_EQ(host.OtherSlotCalls(), 0);
@@ -148,25 +147,31 @@ TEST_F(CloseCommand, SdkWithQuitSlotQuitsThroughTheHostInterfaceOnly) {
 
 TEST_F(CloseCommand, OtherSdkVersionsCloseByWmClose) {
   standin::HostInterface host;
-  plugin().hostInterface = host.Object();
-  plugin().sdkVersion = 0x10300;
+  plugin().Init(host.Object(), 0x10300);
   Command(1009);
   EXPECT_EQ(host.QuitCount(), 0);
   EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
 }
 
 TEST_F(CloseCommand, QuitVersionWithoutInterfaceFallsBackToWmClose) {
-  plugin().hostInterface = nullptr;
-  plugin().sdkVersion = 0x10400;
+  plugin().Init(nullptr, 0x10400);
   Command(1009);
   EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
 }
 
 CSamplePlugin* g_pluginToDelete = nullptr;
+HWND g_windowToDestroy = nullptr;
 
+// Run by the question's own message loop: the host deletes the object, or
+// its window goes, while the box is up.
 void CALLBACK DeletePluginFromTheMessageLoop(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   g_pluginToDelete->ScalarDeletingDestructor(1);
+}
+
+void CALLBACK DestroyWindowFromTheMessageLoop(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  DestroyWindow(g_windowToDestroy);
 }
 
 // Only an explicit Yes closes a recording viewer; and the plug-in object is
@@ -183,11 +188,11 @@ TEST(CloseQuestion, AnythingButYesKeepsARecordingViewerRunning) {
          static traytest::MessageBoxSeen seen;
          return traytest::AnswerMessageBox(traytest::kCloseCaption, IDCANCEL, &seen);
        }},
-      {"owner destroyed",
+      {"its owner destroyed",
        [](PluginHarness& harness) {
-         HWND controller = harness.Controller();
-         return std::make_unique<traytest::ModalWatcher>(
-             "#32770", traytest::kCloseCaption, [controller](HWND) { PostMessageA(controller, WM_CLOSE, 0, 0); });
+         g_windowToDestroy = harness.ControllerWindow();
+         SetTimer(nullptr, 0, 10, DestroyWindowFromTheMessageLoop);
+         return std::unique_ptr<traytest::ModalWatcher>();
        }},
       {"object deleted",
        [](PluginHarness& harness) {
@@ -200,14 +205,13 @@ TEST(CloseQuestion, AnythingButYesKeepsARecordingViewerRunning) {
     PluginHarness harness;
     ASSERT_TRUE(harness.Create());
     standin::HostInterface host;
-    harness.Plugin().hostInterface = host.Object();
-    harness.Plugin().sdkVersion = 0x10400;
+    harness.Plugin().Init(host.Object(), 0x10400);
     harness.Viewer().SetRecording(true);
     harness.Viewer().ClearReceived();
-    HWND controller = harness.Controller();
+    HWND controller = harness.ControllerWindow();
     CSamplePlugin* plugin = &harness.Plugin();
     auto watcher = c.disturb(harness);
-    plugin->OnCommand(controller, 1009, 0);
+    plugin->GetController().OnCommand(controller, 1009, 0);
     if (watcher) watcher->Join();
     EXPECT_EQ(host.QuitCount(), 0) << c.name;
     EXPECT_TRUE(harness.Viewer().Received().empty()) << c.name;
@@ -227,7 +231,7 @@ TEST_F(FullScreenCommand, WindowedVideoGoesTopmostThenLeavesTheBandOnReturn) {
   ASSERT_FALSE(IsTopmost(video));
   Command(1031);
   EXPECT_TRUE(IsTopmost(video));
-  EXPECT_EQ(plugin().fullScreenTopmost, 0);
+  EXPECT_EQ(plugin().Host().FullScreenTopmost(), 0);
   EXPECT_EQ(viewer().CommandsTo(Window::Video), std::vector<int>{40001});
   EXPECT_TRUE(viewer().IsFullScreen());
   Command(1031);
@@ -240,24 +244,29 @@ TEST_F(FullScreenCommand, VideoThatWasTopmostStaysTopmost) {
   HWND video = viewer().VideoWindow();
   SetWindowPos(video, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   Command(1031);
-  EXPECT_EQ(plugin().fullScreenTopmost, 1);
+  EXPECT_EQ(plugin().Host().FullScreenTopmost(), 1);
   Command(1031);
   EXPECT_TRUE(IsTopmost(video));
 }
 
 TEST_F(FullScreenCommand, HiddenVideoIsRestoredFirst) {
   HWND video = viewer().VideoWindow();
-  plugin().HideHostWindow(video);
+  plugin().Host().HideHostWindow(video);
   ASSERT_FALSE(IsWindowVisible(video));
   Command(1031);
   EXPECT_TRUE(IsWindowVisible(video));
   EXPECT_EQ(viewer().CommandsTo(Window::Video), std::vector<int>{40001});
 }
 
-TEST_F(FullScreenCommand, WithoutVideoWindowNothingHappens) {
-  plugin().hostVideoWindow = nullptr;
-  Command(1031);
-  EXPECT_TRUE(viewer().Received().empty());
+TEST(FullScreenWithoutVideo, NothingHappens) {
+  standin::Options options;
+  options.createVideo = false;
+  PluginHarness harness(options);
+  ASSERT_TRUE(harness.Create());
+  ASSERT_EQ(harness.Host().HostVideoWindow(), nullptr);
+  harness.Viewer().ClearReceived();
+  harness.Control().OnCommand(harness.ControllerWindow(), 1031, 0);
+  EXPECT_TRUE(harness.Viewer().Received().empty());
 }
 
 // ---- Identifier decoding and small commands ----
@@ -272,7 +281,7 @@ TEST_F(CommandDecoding, ChannelRangeComparesTheWholeParameter) {
 }
 
 TEST_F(CommandDecoding, RestoreAllUsesTheLowWordOnly) {
-  plugin().HideAllHostWindows();
+  plugin().Host().HideAllHostWindows();
   ASSERT_FALSE(IsWindowVisible(viewer().MainWindow()));
   Command(MAKEWPARAM(1007, 1));
   EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
@@ -285,33 +294,42 @@ TEST_F(CommandDecoding, UnknownIdentifiersChangeNothing) {
     Command(id, reinterpret_cast<LPARAM>(viewer().MainWindow()));
   }
   EXPECT_TRUE(viewer().Received().empty());
-  EXPECT_EQ(plugin().autoDispStatus, 1);
-  EXPECT_EQ(plugin().displayCountdown, 0);
-  for (int i = 0; i < plugin().hostWindows.count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().hostWindows.window[i]));
+  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 1);
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
+  for (int i = 0; i < plugin().Host().WindowList().count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().Host().WindowList().window[i]));
 }
 
 TEST_F(CommandDecoding, AutoDisplayToggleNormalisesOddValues) {
   Command(1035);
-  EXPECT_EQ(plugin().autoDispStatus, 0);
+  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 0);
   Command(1035);
-  EXPECT_EQ(plugin().autoDispStatus, 1);
-  plugin().autoDispStatus = 5;  // as read from a hand-edited ini file
+  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 1);
+  plugin().GetController().Settings().autoDispStatus = 5;  // as read from a hand-edited ini file
   Command(1035);
-  EXPECT_EQ(plugin().autoDispStatus, 0);
+  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 0);
   Command(1035);
-  EXPECT_EQ(plugin().autoDispStatus, 1);
+  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 1);
+}
+
+TEST_F(CommandDecoding, HideAllTakesTheOverlayDownAtOnce) {
+  Command(1032);
+  ASSERT_TRUE(IsWindowVisible(plugin().Overlay().Window()));
+  Command(1008);  // "全てのウィンドウを隠す"
+  EXPECT_FALSE(IsWindowVisible(plugin().Overlay().Window()));
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(plugin().Overlay().ContentFlags(), 0);
 }
 
 TEST_F(CommandDecoding, OverlayToggleShowsEverythingEvenWithoutPermissionThenHides) {
-  plugin().autoDispStatus = 0;
+  plugin().GetController().Settings().autoDispStatus = 0;
   Command(1032);
-  EXPECT_EQ(plugin().displayCountdown, 8);
-  EXPECT_EQ(plugin().contentFlags, kOverlayAll);
-  plugin().recordingStopped = 1;
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 8);
+  EXPECT_EQ(plugin().Overlay().ContentFlags(), kOverlayAll);
+  plugin().Overlay().MarkRecordingStopped();
   Command(1032);
-  EXPECT_EQ(plugin().displayCountdown, 0);
-  EXPECT_EQ(plugin().contentFlags, 0);
-  EXPECT_EQ(plugin().recordingStopped, 0);
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(plugin().Overlay().ContentFlags(), 0);
+  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 0);
 }
 
 // ---- Per-window toggles and window handles in lParam ----
@@ -321,10 +339,10 @@ using WindowCommands = CommandTable;
 TEST_F(WindowCommands, MainWindowItemHidesAndShowsTheMainWindowItself) {
   Command(2000);
   EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
-  EXPECT_EQ(plugin().hostWindows.visible[0], 0);
+  EXPECT_EQ(plugin().Host().WindowList().visible[0], 0);
   Command(2000);
   EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
-  EXPECT_EQ(plugin().hostWindows.visible[0], 1);
+  EXPECT_EQ(plugin().Host().WindowList().visible[0], 1);
 }
 
 TEST_F(WindowCommands, ToggleFollowsTheLiveStateNotTheStoredFlag) {

@@ -17,8 +17,8 @@ std::string IniBesideExecutable() {
 }
 
 TEST(TrayEndToEnd, IconFollowsDiscoveryRefusalRestartAndShutdown) {
-  g_moduleInstance = GetModuleHandleA(nullptr);
-  if (!FindResourceA(g_moduleInstance, "IDR_POPUP", MAKEINTRESOURCEA(4))) GTEST_SKIP() << "resources not linked";
+  Module().Reset(GetModuleHandleA(nullptr));
+  if (!FindResourceA(Module().instance.load(), "IDR_POPUP", MAKEINTRESOURCEA(4))) GTEST_SKIP() << "resources not linked";
   DeleteFileA(IniBesideExecutable().c_str());
   traytest::FakeShellTray tray;
   ASSERT_TRUE(tray.Create());
@@ -26,16 +26,16 @@ TEST(TrayEndToEnd, IconFollowsDiscoveryRefusalRestartAndShutdown) {
   ASSERT_TRUE(viewer.Create());
   standin::HostInterface host;
   auto* plugin = new CSamplePlugin();
-  ASSERT_EQ(plugin->Init(host.Object(), kSdkVersionWithQuit), 1);
+  ASSERT_EQ(plugin->Init(host.Object(), host::kSdkVersionWithQuit), 1);
   plugin->Create(viewer.MainWindow());
-  HWND controller = plugin->controllerWindow;
+  HWND controller = plugin->GetController().Window();
   ASSERT_NE(controller, nullptr);
 
   tray.SetAccepting(false);  // the shell is not ready when discovery runs
   for (int tick = 0; tick < 3; ++tick) SendMessageA(controller, WM_TIMER, kMonitorTimerId, 0);
   const size_t refused = tray.CallsOf(NIM_ADD).size();
   ASSERT_GE(refused, 1u);
-  EXPECT_EQ(plugin->trayIconPending, 1);
+  EXPECT_EQ(plugin->GetController().Tray().Pending(), 1);
   tray.SetAccepting(true);
   SendMessageA(controller, WM_TIMER, kMonitorTimerId, 0);
   auto adds = tray.CallsOf(NIM_ADD);

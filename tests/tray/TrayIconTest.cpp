@@ -31,8 +31,7 @@ class TrayIcon : public ::testing::Test {
     ASSERT_TRUE(harness.Create());
     normal = MakeIcon(0x00);
     recording = MakeIcon(0xFF);
-    plugin().normalTrayIcon = normal;
-    plugin().recordingTrayIcon = recording;
+    plugin().GetController().Tray().UseIcons(normal, recording);
   }
   void TearDown() override {
     DestroyIcon(normal);
@@ -41,7 +40,7 @@ class TrayIcon : public ::testing::Test {
   CSamplePlugin& plugin() { return harness.Plugin(); }
   standin::StandInViewer& viewer() { return harness.Viewer(); }
   void AddIcon() {
-    plugin().AddTrayIcon(harness.Controller());
+    plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
     tray.Clear();
   }
 
@@ -54,47 +53,46 @@ class TrayIcon : public ::testing::Test {
 // ---- Adding and removing ----
 
 TEST_F(TrayIcon, AddSendsTheWholeIconDataOnce) {
-  plugin().AddTrayIcon(harness.Controller());
+  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
   ASSERT_EQ(tray.Calls().size(), 1u);
   const TrayCall add = tray.Calls()[0];  // a copy: BitsOf adds calls
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(add.window, harness.Controller());
+  EXPECT_EQ(add.window, harness.ControllerWindow());
   EXPECT_EQ(add.id, 102u);
   EXPECT_EQ(add.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(add.callbackMessage, 0x8064u);
   EXPECT_EQ(add.tip, kDefaultTip);
   EXPECT_EQ(add.iconBits, tray.BitsOf(normal));
   EXPECT_NE(add.iconBits, tray.BitsOf(recording));
-  EXPECT_EQ(plugin().trayData.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
-  EXPECT_EQ(plugin().tipIsDefault, 1);
-  EXPECT_EQ(plugin().trayIconAdded, 1);
-  EXPECT_EQ(plugin().trayIconPending, 0);
+  EXPECT_EQ(plugin().GetController().Tray().Data().cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
+  EXPECT_EQ(plugin().GetController().Tray().TipIsDefault(), 1);
+  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
+  EXPECT_EQ(plugin().GetController().Tray().Pending(), 0);
 }
 
 TEST_F(TrayIcon, ModifyAndDeleteUseTheSameData) {
   AddIcon();
-  plugin().trayData.hIcon = recording;
-  EXPECT_TRUE(plugin().NotifyTray(NIM_MODIFY));
-  plugin().RemoveTrayIcon();
+  plugin().GetController().Tray().ShowImage(true);
+  plugin().GetController().Tray().RemoveTrayIcon();
   ASSERT_EQ(tray.Calls().size(), 2u);
   EXPECT_EQ(tray.Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
   const std::vector<uint8_t> modifiedBits = tray.Calls()[0].iconBits;
   EXPECT_EQ(modifiedBits, tray.BitsOf(recording));
   EXPECT_EQ(tray.Calls()[1].message, static_cast<DWORD>(NIM_DELETE));
   EXPECT_EQ(tray.Calls()[1].id, 102u);
-  EXPECT_EQ(tray.Calls()[1].window, harness.Controller());
+  EXPECT_EQ(tray.Calls()[1].window, harness.ControllerWindow());
 }
 
 // ---- The shell restarting or refusing ----
 
 TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainWithItsCurrentLook) {
   AddIcon();
-  EXPECT_EQ(plugin().taskbarCreatedMessage, RegisterWindowMessageA("TaskbarCreated"));
+  EXPECT_EQ(plugin().GetController().Tray().TaskbarCreatedMessage(), RegisterWindowMessageA("TaskbarCreated"));
   // The icon switched to recording and the tip was composed before the restart.
-  plugin().trayData.hIcon = recording;
-  std::strcpy(plugin().trayData.szTip, "composed");
-  plugin().tipIsDefault = 0;
-  SendMessageA(harness.Controller(), plugin().taskbarCreatedMessage, 0, 0);
+  plugin().GetController().Tray().ShowImage(true);
+  plugin().GetController().Tray().SetComposedTip("composed");
+  tray.Clear();
+  SendMessageA(harness.ControllerWindow(), plugin().GetController().Tray().TaskbarCreatedMessage(), 0, 0);
   ASSERT_EQ(tray.Calls().size(), 1u);
   const TrayCall again = tray.Calls()[0];
   EXPECT_EQ(again.message, static_cast<DWORD>(NIM_ADD));
@@ -105,64 +103,59 @@ TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainWithItsCurrentLook) {
 }
 
 TEST_F(TrayIcon, TaskbarCreatedBeforeTheIconExistsAddsNothing) {
-  plugin().taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
-  SendMessageA(harness.Controller(), plugin().taskbarCreatedMessage, 0, 0);
-  plugin().OnTaskbarCreated();
+  SendMessageA(harness.ControllerWindow(), plugin().GetController().Tray().TaskbarCreatedMessage(), 0, 0);
+  plugin().GetController().Tray().OnTaskbarCreated();
   EXPECT_TRUE(tray.Calls().empty());
 }
 
 TEST_F(TrayIcon, RefusedAddIsRetriedOnEveryTickUntilAccepted) {
   tray.SetAccepting(false);
-  plugin().AddTrayIcon(harness.Controller());
-  EXPECT_EQ(plugin().trayIconPending, 1);
-  EXPECT_EQ(plugin().trayIconAdded, 0);
-  plugin().discoveryCountdown = 0;  // the list is already built
-  plugin().monitorTimerId = kMonitorTimerId;
-  plugin().OnMonitorTick(harness.Controller());
+  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  EXPECT_EQ(plugin().GetController().Tray().Pending(), 1);
+  EXPECT_EQ(plugin().GetController().Tray().Added(), 0);
+  plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 2u);
-  EXPECT_EQ(plugin().trayIconPending, 1);
+  EXPECT_EQ(plugin().GetController().Tray().Pending(), 1);
 
   tray.SetAccepting(true);
-  plugin().OnMonitorTick(harness.Controller());
+  plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
-  EXPECT_EQ(plugin().trayIconPending, 0);
-  EXPECT_EQ(plugin().trayIconAdded, 1);
+  EXPECT_EQ(plugin().GetController().Tray().Pending(), 0);
+  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
   EXPECT_EQ(tray.CallsOf(NIM_ADD).back().tip, kDefaultTip);
 
-  plugin().OnMonitorTick(harness.Controller());
+  plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
 }
 
 TEST_F(TrayIcon, AddThatTheShellAnsweredTooLateCountsAsAdded) {
   tray.HoldIconsAndAnswerTheNextAddLate();
-  plugin().AddTrayIcon(harness.Controller());
-  plugin().discoveryCountdown = 0;
-  plugin().monitorTimerId = kMonitorTimerId;
-  for (int i = 0; i < 5; ++i) plugin().OnMonitorTick(harness.Controller());
+  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  for (int i = 0; i < 5; ++i) plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 1u);
-  EXPECT_EQ(plugin().trayIconAdded, 1);
-  EXPECT_EQ(plugin().trayIconPending, 0);
+  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
+  EXPECT_EQ(plugin().GetController().Tray().Pending(), 0);
 }
 
 TEST_F(TrayIcon, RestartThatRefusesIsRetriedLater) {
   AddIcon();
   tray.SetAccepting(false);
-  plugin().OnTaskbarCreated();
-  EXPECT_EQ(plugin().trayIconPending, 1);
+  plugin().GetController().Tray().OnTaskbarCreated();
+  EXPECT_EQ(plugin().GetController().Tray().Pending(), 1);
   tray.SetAccepting(true);
-  plugin().RetryTrayIconIfPending();
-  EXPECT_EQ(plugin().trayIconAdded, 1);
+  plugin().GetController().Tray().RetryTrayIconIfPending();
+  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 2u);
 }
 
 TEST_F(TrayIcon, RemovingStopsTheRetries) {
   tray.SetAccepting(false);
-  plugin().AddTrayIcon(harness.Controller());
-  plugin().RemoveTrayIcon();
+  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  plugin().GetController().Tray().RemoveTrayIcon();
   tray.Clear();
   tray.SetAccepting(true);
-  plugin().RetryTrayIconIfPending();
-  plugin().OnTaskbarCreated();
+  plugin().GetController().Tray().RetryTrayIconIfPending();
+  plugin().GetController().Tray().OnTaskbarCreated();
   EXPECT_TRUE(tray.Calls().empty());
 }
 
@@ -170,22 +163,22 @@ TEST_F(TrayIcon, RemovingStopsTheRetries) {
 
 TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
   AddIcon();
-  plugin().HideAllHostWindows();
+  plugin().Host().HideAllHostWindows();
   for (LPARAM mouse : {LPARAM(WM_LBUTTONDOWN), LPARAM(WM_LBUTTONUP), LPARAM(WM_MOUSEMOVE), LPARAM(WM_RBUTTONUP)}) {
-    SendMessageA(harness.Controller(), kTrayCallbackMessage, kTrayIconId, mouse);
+    SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, mouse);
   }
   EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
   EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 4u);  // a composed tip is rewritten every time
-  SendMessageA(harness.Controller(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
-  for (int i = 0; i < plugin().hostWindows.count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().hostWindows.window[i]));
+  SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+  for (int i = 0; i < plugin().Host().WindowList().count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().Host().WindowList().window[i]));
 }
 
 // ---- The tip ----
 
 class TrayTip : public TrayIcon {
  protected:
-  void Hide(HWND window) { plugin().HideHostWindow(window); }
-  std::string PluginTip() { return plugin().trayData.szTip; }
+  void Hide(HWND window) { plugin().Host().HideHostWindow(window); }
+  std::string PluginTip() { return plugin().GetController().Tray().Data().szTip; }
   std::string LastModifyTip() {
     auto modifies = tray.CallsOf(NIM_MODIFY);
     return modifies.empty() ? std::string("<none>") : modifies.back().tip;
@@ -198,18 +191,18 @@ TEST_F(TrayTip, BothHiddenGivesProgrammeStatusCutAt127Bytes) {
   viewer().SetStatusText(std::string(80, 'S').c_str());
   Hide(viewer().MainWindow());
   Hide(viewer().ProgrammeWindow());
-  plugin().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
   const std::string expected = (std::string(74, 'P') + "\r\n" + std::string(80, 'S')).substr(0, 127);
   EXPECT_EQ(PluginTip(), expected);
   EXPECT_EQ(LastModifyTip(), expected);
-  EXPECT_EQ(plugin().tipIsDefault, 0);
+  EXPECT_EQ(plugin().GetController().Tray().TipIsDefault(), 0);
 }
 
 TEST_F(TrayTip, OnlyMainHiddenGivesTheTitleAndTheStatus) {
   AddIcon();
   viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
   Hide(viewer().MainWindow());
-  plugin().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
   EXPECT_EQ(LastModifyTip(), "Zentu HDTV Player\r\n25.3dB 0 0 0 00:00 0 01:05:09");
 }
 
@@ -217,7 +210,7 @@ TEST_F(TrayTip, OnlyProgrammeHiddenGivesUpTo119Bytes) {
   AddIcon();
   viewer().SetProgrammeText(std::string(200, 'Q').c_str());
   Hide(viewer().ProgrammeWindow());
-  plugin().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
   EXPECT_EQ(PluginTip(), std::string(119, 'Q'));
   EXPECT_EQ(LastModifyTip(), std::string(119, 'Q'));
 }
@@ -228,7 +221,7 @@ TEST_F(TrayTip, CutIsByteWiseAndMaySplitADoubleByteCharacter) {
   for (int i = 0; i < 60; ++i) status += "\x98\x5e";  // "録" 60 times
   viewer().SetStatusText(status.c_str());
   Hide(viewer().MainWindow());
-  plugin().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
   const std::string tip = PluginTip();
   ASSERT_EQ(tip.size(), 127u);
   EXPECT_EQ(tip.substr(0, 20), "Zentu HDTV Player\r\nx");
@@ -237,18 +230,18 @@ TEST_F(TrayTip, CutIsByteWiseAndMaySplitADoubleByteCharacter) {
 
 TEST_F(TrayTip, AllVisibleReturnsToTheDefaultOnceThenSendsNothing) {
   AddIcon();
-  plugin().RefreshTrayTip();  // default already: nothing to send
+  plugin().GetController().RefreshTrayTip();  // default already: nothing to send
   EXPECT_TRUE(tray.Calls().empty());
   Hide(viewer().MainWindow());
-  plugin().RefreshTrayTip();
-  plugin().RestoreAllHostWindows();
+  plugin().GetController().RefreshTrayTip();
+  plugin().Host().RestoreAllHostWindows();
   tray.Clear();
-  plugin().RefreshTrayTip();
-  plugin().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
   ASSERT_EQ(tray.Calls().size(), 1u);
   EXPECT_EQ(tray.Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
   EXPECT_EQ(tray.Calls()[0].tip, kDefaultTip);
-  EXPECT_EQ(plugin().tipIsDefault, 1);
+  EXPECT_EQ(plugin().GetController().Tray().TipIsDefault(), 1);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ class TrayMenu : public ::testing::Test {
   MenuSeen Show() {
     MenuSeen seen;
     auto watcher = traytest::ReadAndCloseMenu(&seen);
-    plugin().ShowTrayMenu(harness.Controller());
+    plugin().GetController().ShowTrayMenu(harness.ControllerWindow());
     watcher->Join();
     return seen;
   }
@@ -52,7 +52,7 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   const MenuSeen seen = Show();
   ASSERT_TRUE(seen.shown);
   const auto& items = seen.items;
-  const int windows = plugin().hostWindows.count;
+  const int windows = plugin().Host().WindowList().count;
   ASSERT_EQ(static_cast<int>(items.size()), 7 + windows);
   EXPECT_EQ(items[0].id, 1009u);
   EXPECT_EQ(items[0].text, kCloseText);
@@ -62,7 +62,7 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   EXPECT_TRUE(items[3].separator);
   for (int i = 0; i < windows; ++i) {
     EXPECT_EQ(items[4 + i].id, 2000u + i);
-    EXPECT_EQ(items[4 + i].text, plugin().hostWindows.title[i]);
+    EXPECT_EQ(items[4 + i].text, plugin().Host().WindowList().title[i]);
     EXPECT_TRUE(items[4 + i].checked);
   }
   EXPECT_EQ(items[4].text, "Zentu HDTV Player");
@@ -94,7 +94,7 @@ TEST_F(TrayMenu, WindowItemIsCheckedExactlyWhenTheWindowIsVisibleNow) {
 TEST_F(TrayMenu, WindowDestroyedAfterDiscoveryKeepsItsUncheckedItem) {
   const int programme = harness.ListIndexOf(viewer().ProgrammeWindow());
   DestroyWindow(viewer().ProgrammeWindow());
-  plugin().RefreshTrayTip();
+  plugin().GetController().RefreshTrayTip();
   const MenuSeen seen = Show();
   ASSERT_NE(seen.Find(2000 + programme), nullptr);
   EXPECT_EQ(seen.Find(2000 + programme)->text, traytest::kProgrammeListTitle);
@@ -118,7 +118,7 @@ TEST_F(TrayMenu, TwoMenusInARowShowTheSameItems) {
 TEST_F(TrayMenu, RightButtonOpensItAndClosingWithoutChoicePostsNullOnly) {
   MenuSeen seen;
   auto watcher = traytest::ReadAndCloseMenu(&seen);
-  SendMessageA(harness.Controller(), kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
+  SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
   watcher->Join();
   EXPECT_TRUE(seen.shown);
   PluginHarness::PumpMessages();
@@ -158,7 +158,7 @@ TEST_F(TrayMenu, RecordingViewerShowsTheRecordingTime) {
 TEST_F(TrayMenu, ChannelItemsCarryNamesGraysAndTheCurrentMark) {
   viewer().SetCurrentChannelText("Station5");
   const MenuSeen seen = Show();
-  for (int i = 0; i < kChannelCount; ++i) {
+  for (int i = 0; i < host::kChannelCount; ++i) {
     const MenuItem* item = seen.Find(1019 + i);
     ASSERT_NE(item, nullptr) << i;
     if (i == 2) {
@@ -178,7 +178,7 @@ TEST_F(TrayMenu, BusyRemoteGraysTuningButKeepsTheRecordingItemsIdle) {
   viewer().SetCurrentChannelText("Station2");
   viewer().SetBusy(true);
   const MenuSeen seen = Show();
-  for (int i = 0; i < kChannelCount; ++i) EXPECT_TRUE(seen.Find(1019 + i)->grayed) << i;
+  for (int i = 0; i < host::kChannelCount; ++i) EXPECT_TRUE(seen.Find(1019 + i)->grayed) << i;
   EXPECT_TRUE(seen.Find(1020)->checked);  // current channel, grayed and checked
   EXPECT_TRUE(seen.Find(1033)->grayed);
   EXPECT_TRUE(seen.Find(1034)->grayed);
@@ -187,23 +187,32 @@ TEST_F(TrayMenu, BusyRemoteGraysTuningButKeepsTheRecordingItemsIdle) {
 }
 
 TEST_F(TrayMenu, OverlayAndAutoDisplayMarks) {
-  plugin().autoDispStatus = 0;
+  plugin().GetController().Settings().autoDispStatus = 0;
   MenuSeen seen = Show();
   EXPECT_FALSE(seen.Find(1032)->checked);
   EXPECT_FALSE(seen.Find(1035)->checked);
-  plugin().autoDispStatus = 2;
-  plugin().displayCountdown = 3;
+  plugin().GetController().Settings().autoDispStatus = 2;
+  plugin().GetController().ShowStatusOverlay(1, 3, kOverlayChannel, 1);
   seen = Show();
   EXPECT_TRUE(seen.Find(1032)->checked);
   EXPECT_TRUE(seen.Find(1035)->checked);
 }
 
-TEST_F(TrayMenu, WithoutHostWindowsTheResourceTextsStay) {
-  plugin().hostRemoteWindow = nullptr;
-  plugin().hostMainWindow = nullptr;
+class TrayMenuWithoutRemote : public TrayMenu {
+ protected:
+  static standin::Options WithoutRemote() {
+    standin::Options options = NamedChannels();
+    options.createRemote = false;
+    return options;
+  }
+  TrayMenuWithoutRemote() : TrayMenu(WithoutRemote()) {}
+};
+
+TEST_F(TrayMenuWithoutRemote, WithoutHostWindowsTheResourceTextsStay) {
+  plugin().Host().SetHostMainWindow(nullptr);
   viewer().SetMuted(true);
   const MenuSeen seen = Show();
-  for (int i = 0; i < kChannelCount; ++i) {
+  for (int i = 0; i < host::kChannelCount; ++i) {
     EXPECT_EQ(seen.Find(1019 + i)->text, "CH" + std::to_string(i + 1));
     EXPECT_TRUE(seen.Find(1019 + i)->grayed);
   }
@@ -213,8 +222,7 @@ TEST_F(TrayMenu, WithoutHostWindowsTheResourceTextsStay) {
 }
 
 TEST_F(TrayMenu, EmptyListGivesNoWindowItems) {
-  for (int i = 0; i < plugin().hostWindows.count; ++i) std::free(plugin().hostWindows.title[i]);
-  plugin().hostWindows.count = 0;
+  plugin().Host().SaveHostWindowVisibility(IniFile(""));  // empties the list
   const MenuSeen seen = Show();
   ASSERT_EQ(seen.items.size(), 7u);
   EXPECT_TRUE(seen.items[3].separator);

@@ -14,7 +14,6 @@ const char kCloseCaption[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";
 namespace {
 
 constexpr char kShellTrayClass[] = "Shell_TrayWnd";
-constexpr char kControllerTestClass[] = "TrayTest_Controller";
 constexpr UINT kScratchIconId = 4711;
 constexpr int kWatcherPolls = 1000;  // 10 ms each: give up after ~10 s
 constexpr int kMessageBoxTextId = 0xFFFF;
@@ -42,11 +41,11 @@ struct NotifyRecord {
 
 FakeShellTray* g_tray = nullptr;
 std::vector<MSG> g_controllerMessages;
+WNDPROC g_controllerProcedure = nullptr;
 
-// The controller window's messages that reach the plug-in's own dialog
-// procedure: commands, tray notifications and the shell's restart message.
-// The rest (creation, destruction, timer) stays with the test.
-LRESULT CALLBACK ControllerTestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// Records the controller window's WM_NULL posts and commands on their way to
+// the dialog.
+LRESULT CALLBACK RecordControllerMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NULL || message == WM_COMMAND) {
     MSG m = {};
     m.hwnd = window;
@@ -55,12 +54,20 @@ LRESULT CALLBACK ControllerTestProc(HWND window, UINT message, WPARAM wParam, LP
     m.lParam = lParam;
     g_controllerMessages.push_back(m);
   }
-  CSamplePlugin* plugin = g_currentPlugin;
-  const bool forPlugin = message == WM_COMMAND || message == kTrayCallbackMessage ||
-                         (plugin && plugin->taskbarCreatedMessage != 0 && message == plugin->taskbarCreatedMessage);
-  if (plugin && forPlugin) return ControllerDialogProc(window, message, wParam, lParam);
-  if (message == WM_NULL) return 0;
-  return DefWindowProcA(window, message, wParam, lParam);
+  return CallWindowProcA(g_controllerProcedure, window, message, wParam, lParam);
+}
+
+std::string IniBesideThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string ini = path;
+  return ini.substr(0, ini.find_last_of("\\/") + 1) + "Zentu_TaskTray.ini";
+}
+
+void DeleteIniFile() {
+  const std::string ini = IniBesideThisProgram();
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());  // flush the cache
+  DeleteFileA(ini.c_str());
 }
 
 std::string ToShiftJis(const WCHAR* text) {
@@ -197,73 +204,30 @@ bool FakeShellTray::Answer(const TrayCall& call) {
 PluginHarness::PluginHarness(const standin::Options& options) : viewer_(options) {}
 
 PluginHarness::~PluginHarness() {
-  if (plugin_) {
-    delete ReleasePlugin();
-  }
-  if (controller_) DestroyWindow(controller_);
+  plugin_.reset();  // the controller's shutdown
   g_controllerMessages.clear();
   viewer_.Destroy();
-}
-
-CSamplePlugin* PluginHarness::ReleasePlugin() {
-  HostWindowList& list = plugin_->hostWindows;
-  for (int i = 0; i < list.count; ++i) std::free(list.title[i]);
-  list.count = 0;
-  if (g_currentPlugin == plugin_.get()) g_currentPlugin = nullptr;
-  return plugin_.release();
+  DeleteIniFile();
 }
 
 bool PluginHarness::Create() {
-  g_moduleInstance = GetModuleHandleA(nullptr);
+  Module().Reset(GetModuleHandleA(nullptr));
+  DeleteIniFile();
   g_controllerMessages.clear();
   if (!viewer_.Create()) return false;
-
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = ControllerTestProc;
-  wc.hInstance = g_moduleInstance;
-  wc.lpszClassName = kControllerTestClass;
-  RegisterClassA(&wc);
-  controller_ = CreateWindowExA(0, kControllerTestClass, "controller", WS_POPUP, 0, 0, 10, 10,
-                                viewer_.MainWindow(), nullptr, g_moduleInstance, nullptr);
-  if (!controller_) return false;
-
   plugin_.reset(new CSamplePlugin());
-  CSamplePlugin& p = *plugin_;
-  g_currentPlugin = &p;
-  p.controllerWindow = controller_;
-  p.hostMainWindow = viewer_.MainWindow();
-  p.hostRemoteWindow = viewer_.RemoteWindow();
-  p.hostVideoWindow = viewer_.VideoWindow();
-  p.autoDispStatus = 1;
-
-  AddListEntry(viewer_.MainWindow(), "Zentu HDTV Player");
-  AddListEntry(viewer_.ProgrammeWindow(), kProgrammeListTitle);
-  AddListEntry(viewer_.RemoteWindow(), standin::kRemoteTitle);
-  AddListEntry(viewer_.VideoWindow(), "Video");
-
-  if (p.hostRemoteWindow) {
-    for (int i = 0; i < kChannelCount; ++i) {
-      char name[kChannelNameSize] = {};
-      GetDlgItemTextA(p.hostRemoteWindow, standin::kChannelButtonIds[i], name, sizeof name);
-      std::snprintf(p.channelNames[i], kChannelNameSize, "ch%d:%s", i + 1, name);
-    }
-  }
+  plugin_->Create(viewer_.MainWindow());
+  controller_ = plugin_->GetController().Window();
+  if (!controller_) return false;
+  KillTimer(controller_, kMonitorTimerId);
+  g_controllerProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(controller_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordControllerMessages)));
+  plugin_->Host().DiscoverHostWindows(IniFile(""));
   return true;
 }
 
-void PluginHarness::AddListEntry(HWND window, const char* title) {
-  if (!window) return;
-  HostWindowList& list = plugin_->hostWindows;
-  const int i = list.count++;
-  list.window[i] = window;
-  list.hideStyle[i] = kHideByShow;
-  list.visible[i] = IsWindowVisible(window) ? 1 : 0;
-  list.title[i] = static_cast<char*>(std::calloc(kHostTitleSize, 1));
-  std::snprintf(list.title[i], kHostTitleSize, "%s", title);
-}
-
 int PluginHarness::ListIndexOf(HWND window) const {
-  const HostWindowList& list = plugin_->hostWindows;
+  const HostWindowList& list = plugin_->Host().WindowList();
   for (int i = 0; i < list.count; ++i) {
     if (list.window[i] == window) return i;
   }

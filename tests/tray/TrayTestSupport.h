@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ModuleState.h"
 #include "SamplePlugin.h"
 #include "StandInViewer.h"
 
@@ -61,8 +62,9 @@ class FakeShellTray {
   std::vector<TrayCall> calls_;
 };
 
-// The plug-in object over the stand-in viewer's windows, listed the way
-// discovery lists them, with a plain controller window.
+// The plug-in object created over the stand-in viewer's windows, with the
+// viewer's windows discovered (without an ini file) and the controller's
+// timer stopped: the tests send the ticks.
 class PluginHarness {
  public:
   explicit PluginHarness(const standin::Options& options = standin::Options());
@@ -71,18 +73,21 @@ class PluginHarness {
 
   standin::StandInViewer& Viewer() { return viewer_; }
   CSamplePlugin& Plugin() { return *plugin_; }
-  // Hands the object over to the caller (who deletes it) with an empty list.
-  CSamplePlugin* ReleasePlugin();
-  HWND Controller() const { return controller_; }
+  ::Controller& Control() { return plugin_->GetController(); }
+  HostViewer& Host() { return plugin_->Host(); }
+  // Hands the object over to the caller, who deletes it.
+  CSamplePlugin* ReleasePlugin() { return plugin_.release(); }
+  HWND ControllerWindow() const { return controller_; }
   int ListIndexOf(HWND window) const;
   // Messages the controller window received (WM_NULL posts, WM_COMMAND ...).
   std::vector<MSG>& ControllerMessages();
+  // One monitoring tick, as the timer would send it.
+  void Tick() { SendMessageA(controller_, WM_TIMER, kMonitorTimerId, 0); }
 
   // Lets queued messages through, without waiting.
   static void PumpMessages();
 
  private:
-  void AddListEntry(HWND window, const char* title);
   standin::StandInViewer viewer_;
   std::unique_ptr<CSamplePlugin> plugin_;
   HWND controller_ = nullptr;

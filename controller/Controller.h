@@ -1,0 +1,100 @@
+// The controller window: a hidden modeless dialog that anchors the plug-in
+// in the host's user interface. It keeps the settings, the tray icon and the
+// monitoring timer, runs the command table and decides what the overlay
+// shows; the host's windows, the overlay and the panel are driven through
+// their own types.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ControllerOwner.h"
+#include "ControllerSettings.h"
+#include "HostViewer.h"
+#include "OverlayContent.h"
+#include "RemotePanel.h"
+#include "StatusOverlay.h"
+#include "TrayIcon.h"
+
+constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
+constexpr UINT_PTR kMonitorTimerId = 1000;
+constexpr UINT kMonitorPeriodMs = 1000;
+// Posted to the controller window when the host deletes its owner from
+// another thread: the window is destroyed on its own thread.
+constexpr UINT kDestroyControllerMessage = WM_APP + 101;
+
+// The one-second heartbeat: the timer and the discovery countdown.
+struct MonitorState {
+  UINT_PTR timerId = 0;          // 0 while no timer runs
+  int32_t discoveryCountdown = 3;  // discovery runs when it reaches 0
+};
+
+class Controller final : public OverlayContentSource {
+ public:
+  Controller(HostViewer& host, StatusOverlay& overlay, RemotePanel& panel, ControllerOwner& owner);
+  ~Controller();
+  Controller(const Controller&) = delete;
+  Controller& operator=(const Controller&) = delete;
+
+  // Registers the dialog class and creates the hidden controller window,
+  // owned by the host's main window; null when it could not.
+  HWND CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow);
+  // Destroys the window (the shutdown) with this controller's state, even
+  // if another one has become current since.
+  void DestroyControllerWindow();
+  HWND Window() const { return window_; }
+  ControllerOwner& Owner() { return owner_; }
+  // Whether `controller` is still the live object with `serial`; it is not
+  // dereferenced, so it may have been freed.
+  static bool IsLive(const Controller* controller, uint32_t serial);
+
+  // The controller window's messages.
+  void OnControllerInit(HWND window);
+  void OnControllerDestroy(HWND window);
+  // Closing hides the window, if the host's window list holds it; it is
+  // never destroyed by closing.
+  void OnClose(HWND window) { host_.HideHostWindow(window); }
+  void OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
+  void OnMonitorTick(HWND window);
+  void OnTrayNotify(HWND window, LPARAM mouseMessage);
+
+  // Operations of the command table and the tray.
+  void CloseViewer(HWND window);
+  void RefreshTrayTip();
+  void ShowTrayMenu(HWND window);
+  // A show request for the overlay over the host's video window.
+  void ShowStatusOverlay(int32_t show, int32_t seconds, int32_t contentFlags, int32_t permitted);
+
+  ControllerSettings& Settings() { return settings_; }
+  TrayIcon& Tray() { return tray_; }
+  const MonitorState& Monitor() const { return monitor_; }
+  // The recording item's text as the last menu showed it.
+  const char* RecordingTimeText() const { return recordingTimeText_; }
+
+  // The overlay's items, read from the host and the stream.
+  void ReadOverlayContent(int32_t contentFlags, OverlayContent* content) override;
+
+ private:
+  void StartRecording();
+  void StopRecording();
+  void ToggleStatusOverlay();
+  void SelectChannel(int32_t request);
+  void TickDiscovery(HWND window);
+  void RecordPosition(HWND window);
+  void SwitchTrayImage();
+
+  HostViewer& host_;
+  StatusOverlay& overlay_;
+  RemotePanel& panel_;
+  ControllerOwner& owner_;
+  const uint32_t serial_;
+  HINSTANCE instance_ = nullptr;
+  HWND window_ = nullptr;
+  ControllerSettings settings_;
+  TrayIcon tray_;
+  MonitorState monitor_;
+  char recordingTimeText_[100] = "";
+};
+
+// The controller window's dialog procedure.
+INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,115 @@
+#include "TrayIcon.h"
+
+#include <cstring>
+
+#include "TrayRoutines.h"
+
+namespace {
+
+constexpr char kNormalIconName[] = "IDR_MAINFRAME";
+constexpr char kRecordingIconName[] = "IDR_MAINFRAME2";
+static_assert(sizeof(NOTIFYICONDATAA::szTip) == kTrayTipBytes + 1, "tray tip size");
+
+// The size of NOTIFYICONDATAA up to and including guidItem.
+constexpr DWORD kTrayDataSize = NOTIFYICONDATAA_V3_SIZE;
+#if defined(__i386__)
+static_assert(kTrayDataSize == 504, "tray data size on 32-bit Windows");
+#endif
+
+// ChangeWindowMessageFilterEx exists from Windows 7 on; it is looked up at
+// run time so that the library imports nothing newer than it needs.
+using MessageFilterExFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+constexpr DWORD kMessageFilterAllow = 1;
+
+void AllowMessageThroughFilter(HWND window, UINT message) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (!user32) return;
+  auto filter = reinterpret_cast<MessageFilterExFunction>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  if (filter) filter(window, message, kMessageFilterAllow, nullptr);
+}
+
+}  // namespace
+
+TrayIcon::TrayIcon() : data_{} {}
+
+void TrayIcon::Prepare(HINSTANCE instance) {
+  normalIcon_ = LoadIconA(instance, kNormalIconName);
+  recordingIcon_ = LoadIconA(instance, kRecordingIconName);
+  taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
+}
+
+void TrayIcon::UseIcons(HICON normal, HICON recording) {
+  normalIcon_ = normal;
+  recordingIcon_ = recording;
+}
+
+BOOL TrayIcon::NotifyTray(DWORD message) { return Shell_NotifyIconA(message, &data_); }
+
+void TrayIcon::ListenForTaskbarCreated(HWND owner) {
+  if (taskbarCreatedMessage_ == 0) taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
+  // An elevated host would otherwise never see the shell's broadcast.
+  if (taskbarCreatedMessage_ != 0 && owner) AllowMessageThroughFilter(owner, taskbarCreatedMessage_);
+}
+
+void TrayIcon::AddTrayIcon(HWND owner) {
+  ListenForTaskbarCreated(owner);
+  std::memset(&data_, 0, sizeof data_);
+  data_.cbSize = kTrayDataSize;
+  data_.hWnd = owner;
+  data_.uID = kTrayIconId;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = kTrayCallbackMessage;
+  data_.hIcon = normalIcon_;
+  CopyTrayTip(kDefaultTrayTip, data_.szTip, sizeof data_.szTip);
+  tipIsDefault_ = 1;
+  added_ = 0;
+  pending_ = 1;
+  RetryTrayIconIfPending();
+}
+
+void TrayIcon::RetryTrayIconIfPending() {
+  if (!pending_) return;
+  // The shell may not be up yet, or busy: keep asking on every tick, with
+  // whatever icon and tip the data holds by now. A shell that answers too
+  // late reports a failed NIM_ADD although it added the icon, and refuses
+  // every later NIM_ADD because the icon exists: NIM_MODIFY succeeds exactly
+  // when the shell holds the icon, which then counts as added.
+  if (NotifyTray(NIM_ADD) || NotifyTray(NIM_MODIFY)) {
+    added_ = 1;
+    pending_ = 0;
+  }
+}
+
+void TrayIcon::OnTaskbarCreated() {
+  if (!added_ && !pending_) return;
+  // The notification area was rebuilt and our icon went with it.
+  added_ = 0;
+  pending_ = 1;
+  RetryTrayIconIfPending();
+}
+
+void TrayIcon::RemoveTrayIcon() {
+  NotifyTray(NIM_DELETE);
+  added_ = 0;
+  pending_ = 0;
+}
+
+void TrayIcon::ShowImage(bool recording) {
+  HICON wanted = recording ? recordingIcon_ : normalIcon_;
+  if (wanted == data_.hIcon) return;
+  data_.hIcon = wanted;
+  NotifyTray(NIM_MODIFY);
+}
+
+void TrayIcon::SetComposedTip(const char* tip) {
+  CopyTrayTip(tip, data_.szTip, sizeof data_.szTip);
+  NotifyTray(NIM_MODIFY);
+  tipIsDefault_ = 0;
+}
+
+void TrayIcon::SetDefaultTip() {
+  tipIsDefault_ = 1;
+  CopyTrayTip(kDefaultTrayTip, data_.szTip, sizeof data_.szTip);
+  NotifyTray(NIM_MODIFY);
+}

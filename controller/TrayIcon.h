@@ -1,0 +1,54 @@
+// The tray icon: its data, its two images and whether the shell holds it.
+// Every Shell_NotifyIconA call of the plug-in is made here.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
+constexpr UINT kTrayIconId = 102;
+
+class TrayIcon {
+ public:
+  TrayIcon();
+
+  // Loads the normal and the recording image from the icon resources and
+  // learns the message the shell broadcasts when it restarts.
+  void Prepare(HINSTANCE instance);
+  void UseIcons(HICON normal, HICON recording);
+  HICON NormalIcon() const { return normalIcon_; }
+  HICON RecordingIcon() const { return recordingIcon_; }
+
+  // Adds the icon for `owner` with the normal image and the default tip;
+  // a refused NIM_ADD is retried on every tick.
+  void AddTrayIcon(HWND owner);
+  void RetryTrayIconIfPending();
+  // The shell's "TaskbarCreated": the notification area was rebuilt.
+  void OnTaskbarCreated();
+  void RemoveTrayIcon();
+  // Switches the image; the shell is told only when it changes.
+  void ShowImage(bool recording);
+  // Sends the data as it is (NIM_MODIFY, NIM_DELETE ...).
+  BOOL NotifyTray(DWORD message);
+  // A composed tip (always sent) or the default one.
+  void SetComposedTip(const char* tip);
+  void SetDefaultTip();
+
+  const NOTIFYICONDATAA& Data() const { return data_; }
+  int32_t TipIsDefault() const { return tipIsDefault_; }
+  int32_t Added() const { return added_; }
+  int32_t Pending() const { return pending_; }
+  UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
+
+ private:
+  void ListenForTaskbarCreated(HWND owner);
+
+  NOTIFYICONDATAA data_;
+  HICON normalIcon_ = nullptr;
+  HICON recordingIcon_ = nullptr;
+  int32_t tipIsDefault_ = 0;
+  int32_t added_ = 0;    // the shell holds the icon
+  int32_t pending_ = 0;  // asked for; NIM_ADD not accepted yet
+  UINT taskbarCreatedMessage_ = 0;
+};
