@@ -38,13 +38,6 @@ size_t WholeSectionSize(const uint8_t* section, size_t length) {
   return size;
 }
 
-bool DescriptorLoop::Next(RawDescriptor* descriptor) {
-  if (loop_.Remaining() < 2) return false;
-  descriptor->tag = loop_.U8();
-  descriptor->body = loop_.Sub(loop_.U8());
-  return true;
-}
-
 SdtServices::SdtServices(const uint8_t* section, size_t length)
     : loop_(SectionBody(section, length, kTableSdt)) {
   loop_.Skip(kSdtServiceLoopOffset);

@@ -34,7 +34,12 @@ class DescriptorLoop {
  public:
   explicit DescriptorLoop(SectionReader loop) : loop_(loop) {}
   // False once fewer than two bytes (tag and length) are left.
-  bool Next(RawDescriptor* descriptor);
+  bool Next(RawDescriptor* descriptor) {
+    if (loop_.Remaining() < 2) return false;
+    descriptor->tag = loop_.U8();
+    descriptor->body = loop_.Sub(loop_.U8());
+    return true;
+  }
 
  private:
   SectionReader loop_;
