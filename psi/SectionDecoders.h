@@ -129,9 +129,10 @@ struct EitSectionHeader {
 };
 EitSectionHeader DecodeEitSectionHeader(const uint8_t* section, size_t length);
 
-// The first event of an EIT section: `length` bytes from table_id through
-// CRC_32 (the last four bytes given are taken as the CRC, whatever
-// section_length says). Times are as sent: MJD and BCD.
+// The first event of a stored EIT section: `length` bytes from table_id
+// through CRC_32. The last four bytes given are taken as the CRC, whatever
+// section_length says, and table_id is not checked. Times are as sent: MJD
+// and BCD.
 struct EitFirstEvent {
   bool present = false;  // the bytes reach past the event's fixed fields
   uint16_t eventId = 0;
@@ -139,7 +140,7 @@ struct EitFirstEvent {
   uint8_t startTime[3] = {};  // hour, minute, second
   uint8_t duration[3] = {};   // hours, minutes, seconds
   bool descriptorsComplete = false;  // its descriptor loop ends before the CRC
-  bool hasShortEvent = false;        // the first short event descriptor follows
+  bool hasShortEvent = false;        // then shortEvent is the first one
   ShortEventDescriptor shortEvent;
 };
 EitFirstEvent DecodeFirstEvent(const uint8_t* section, size_t length);
