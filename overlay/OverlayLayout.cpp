@@ -5,6 +5,7 @@
 
 #include "AribString.h"
 #include "MjdToDate.h"
+#include "SectionDecoders.h"
 
 const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0x10};
 
@@ -108,47 +109,7 @@ void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond
 
 namespace {
 
-// Offsets in an EIT section, counted from table_id, of its first event.
-constexpr size_t kStartDate = 16;
-constexpr size_t kStartHour = 18;
-constexpr size_t kStartMinute = 19;
-constexpr size_t kStartSecond = 20;
-constexpr size_t kDurationHours = 21;
-constexpr size_t kDurationMinutes = 22;
-constexpr size_t kDurationSeconds = 23;
-constexpr size_t kDescriptorsLength = 24;
-constexpr size_t kDescriptors = 26;
-constexpr size_t kCrcSize = 4;
-constexpr uint8_t kShortEventTag = 0x4D;
-// Inside a short event descriptor: tag, length, language code (3), name length.
-constexpr size_t kNameLengthOffset = 5;
-constexpr size_t kNameOffset = 6;
 constexpr size_t kMaxNameLength = 255;
-
-// The first short event descriptor's event name, or false. Every read stays
-// before the CRC.
-bool FindEventName(const uint8_t* s, size_t length, const uint8_t** name, size_t* nameLength) {
-  const size_t crcStart = length - kCrcSize;
-  const size_t loopLength = ((static_cast<size_t>(s[kDescriptorsLength]) << 8) |
-                             s[kDescriptorsLength + 1]) & 0x0FFF;
-  const size_t loopEnd = kDescriptors + loopLength;
-  if (loopEnd > crcStart) return false;
-  size_t position = kDescriptors;
-  while (position + 1 < loopEnd) {
-    const uint8_t tag = s[position];
-    const size_t bodyLength = s[position + 1];
-    if (tag == kShortEventTag) {
-      if (position + kNameLengthOffset >= crcStart) return false;
-      const size_t n = s[position + kNameLengthOffset];
-      if (position + kNameOffset + n > crcStart) return false;
-      *name = s + position + kNameOffset;
-      *nameLength = n;
-      return true;
-    }
-    position += 2 + bodyLength;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -156,25 +117,23 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
                                  size_t textSize) {
   if (text == nullptr || textSize == 0) return false;
   text[0] = '\0';
-  if (section == nullptr || length < kDescriptors + kCrcSize) return false;
-  const uint8_t* s = section;
-
-  const uint8_t* codedName = nullptr;
-  size_t n = 0;
-  if (!FindEventName(s, length, &codedName, &n) || n == 0) return false;
+  const EitFirstEvent event = DecodeFirstEvent(section, length);
+  if (!event.present || !event.descriptorsComplete || !event.hasShortEvent) return false;
+  const ByteField& codedName = event.shortEvent.eventName;
+  if (codedName.cut || codedName.size == 0) return false;
   // A decoded name is at most n + 18 bytes and its NUL.
+  const size_t n = codedName.size;
   char name[kMaxNameLength + 40];
-  DecodeAribString(codedName, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
+  DecodeAribString(codedName.data, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
   if (name[0] == '\0') return false;
 
   int32_t year = 0, month = 0, day = 0;
-  MjdToDate(static_cast<uint16_t>((s[kStartDate] << 8) | s[kStartDate + 1]), &year, &month, &day);
-  const int32_t startHour = BcdToInt(s[kStartHour]);
-  const int32_t startMinute = BcdToInt(s[kStartMinute]);
+  MjdToDate(event.startMjd, &year, &month, &day);
+  const int32_t startHour = BcdToInt(event.startTime[0]);
+  const int32_t startMinute = BcdToInt(event.startTime[1]);
   int32_t endHour = 0, endMinute = 0;
-  ComputeEventEnd(startHour, startMinute, BcdToInt(s[kStartSecond]), BcdToInt(s[kDurationHours]),
-                  BcdToInt(s[kDurationMinutes]), BcdToInt(s[kDurationSeconds]), &endHour,
-                  &endMinute);
+  ComputeEventEnd(startHour, startMinute, BcdToInt(event.startTime[2]), BcdToInt(event.duration[0]),
+                  BcdToInt(event.duration[1]), BcdToInt(event.duration[2]), &endHour, &endMinute);
   // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
   std::snprintf(text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
                 static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),

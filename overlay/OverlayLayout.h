@@ -92,8 +92,9 @@ void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond
 // The programme text of the first event of a stored EIT section (table_id
 // through CRC_32): "yyyy/mm/dd hh:mm ～ hh:mm\r\n【name】\r\n" in Shift_JIS.
 // Writes an empty text and returns false when the section is too short, has
-// no short event descriptor, its descriptor loop or event name runs past the
-// section, or the name decodes empty. Never reads outside the section.
+// no short event descriptor, its descriptor loop runs past the section or its
+// event name past its descriptor, or the name decodes empty. Never reads
+// outside the section.
 bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text,
                                  size_t textSize);
 

@@ -6,37 +6,18 @@
 
 #include "MjdToDate.h"
 #include "SectionCrc.h"
+#include "SectionDecoders.h"
 #include "SectionReader.h"
 
 namespace {
 
-constexpr uint8_t kTableNit = 0x40;
-constexpr uint8_t kTableSdt = 0x42;
-constexpr uint8_t kTableEitPresentFollowing = 0x4E;
-constexpr uint8_t kTableTot = 0x73;
 constexpr uint8_t kTagService = 0x48;
 constexpr uint8_t kTagTsInformation = 0xCD;
 constexpr uint8_t kServiceTypeDigitalTv = 0x01;
 constexpr uint32_t kSectionHeadroom = 200;
-constexpr size_t kCrcSize = 4;
-constexpr size_t kSdtServiceLoopOffset = 11;
-constexpr size_t kNitNetworkDescriptorsLengthOffset = 8;
-constexpr size_t kEitServiceIdOffset = 3;
-constexpr size_t kEitSectionNumberOffset = 6;
-constexpr uint16_t kEitSectionLengthWithoutEvent = 15;
-constexpr size_t kTotMinimumSize = 14;  // header, JST_time, loop length, CRC
 
 uint16_t SectionLengthField(const uint8_t* section) {
   return static_cast<uint16_t>(((section[1] << 8) | section[2]) & 0x0FFF);
-}
-
-// Size of the whole section (section_length + 3) when `length` bytes hold it
-// and it has room for its CRC_32; 0 otherwise.
-size_t WholeSectionSize(const uint8_t* section, size_t length) {
-  if (length < 3) return 0;
-  const size_t size = SectionLengthField(section) + 3u;
-  if (size > length || size < 3 + kCrcSize) return 0;
-  return size;
 }
 
 // Offset of the payload in a packet, or -1 when the packet carries none or its
@@ -54,13 +35,48 @@ int PayloadOffset(const uint8_t* packet, const TsHeader& header) {
   }
 }
 
-void CopyName(const uint8_t* bytes, size_t length, uint8_t* field, uint16_t* fieldLength) {
-  const size_t kept = std::min<size_t>(length, kNameFieldSize);
-  if (kept) std::memcpy(field, bytes, kept);
+// Names longer than the field are cut to it.
+void CopyName(const ByteField& name, uint8_t* field, uint16_t* fieldLength) {
+  const size_t kept = std::min<size_t>(name.size, kNameFieldSize);
+  if (kept) std::memcpy(field, name.data, kept);
   *fieldLength = static_cast<uint16_t>(kept);
 }
 
+// A whole section (table_id through CRC_32) kept per service.
+struct SectionCopy {
+  std::unique_ptr<uint8_t[]> data;
+  uint16_t capacity = 0;
+  uint16_t length = 0;
+};
+
 }  // namespace
+
+// Reassembly state of one section PID.
+struct PsiCollector::SectionBuffer {
+  int32_t expectedCounter = 0;
+  std::unique_ptr<uint8_t[]> data;
+  uint32_t capacity = 0;
+  uint32_t fill = 0;
+
+  // Grows the block to fill + n + 200 when it does not fit, then copies.
+  bool Append(const uint8_t* bytes, uint32_t n);
+};
+
+struct PsiCollector::ServiceEntry {
+  uint16_t serviceId = 0;
+  uint16_t hostValue = 0;
+  uint8_t providerName[kNameFieldSize] = {};
+  uint16_t providerNameLength = 0;
+  uint8_t serviceName[kNameFieldSize] = {};
+  uint16_t serviceNameLength = 0;
+  uint8_t remoteControlKeyId = 0;
+  uint8_t tsName[kNameFieldSize] = {};
+  uint16_t tsNameLength = 0;
+  SectionCopy eventSections[2];  // 0 present, 1 following
+};
+
+PsiCollector::PsiCollector() = default;
+PsiCollector::~PsiCollector() = default;
 
 TsHeader DecodeTsHeader(const uint8_t* packet) {
   TsHeader header;
@@ -75,7 +91,7 @@ TsHeader DecodeTsHeader(const uint8_t* packet) {
   return header;
 }
 
-bool SectionBuffer::Append(const uint8_t* bytes, uint32_t n) {
+bool PsiCollector::SectionBuffer::Append(const uint8_t* bytes, uint32_t n) {
   if (!data || fill + n > capacity) {
     const uint32_t newCapacity = fill + n + kSectionHeadroom;
     std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[newCapacity]);
@@ -88,6 +104,7 @@ bool SectionBuffer::Append(const uint8_t* bytes, uint32_t n) {
   fill += n;
   return true;
 }
+
 
 void PsiCollector::IntakeInformationPacket(const uint8_t* packet) {
   if (stopped_.load(std::memory_order_acquire)) return;
@@ -104,7 +121,7 @@ void PsiCollector::IntakeLocked(const uint8_t* packet, const TsHeader& header) {
       break;
     case kPidEit:
       // EIT is taken only once a TOT has set the clock.
-      if (clockYear != 0) TakeSectionPacket(header, packet);
+      if (clockYear_ != 0) TakeSectionPacket(header, packet);
       break;
     case kPidTot:
       ReadTot(packet);
@@ -125,7 +142,7 @@ void PsiCollector::TakeSectionPacket(const TsHeader& header, const uint8_t* pack
     if (newSectionStart > static_cast<int>(kTsPacketSize)) return;  // damaged pointer_field
   }
 
-  std::unique_ptr<SectionBuffer>& slot = sectionBuffers[header.pid];
+  std::unique_ptr<SectionBuffer>& slot = sectionBuffers_[header.pid];
   if (!slot) {
     slot.reset(new (std::nothrow) SectionBuffer());
     if (!slot) return;
@@ -149,7 +166,7 @@ void PsiCollector::TakeSectionPacket(const TsHeader& header, const uint8_t* pack
 }
 
 void PsiCollector::ParseBufferedSection(uint16_t pid) {
-  SectionBuffer& buffer = *sectionBuffers[pid];
+  SectionBuffer& buffer = *sectionBuffers_[pid];
   for (;;) {
     if (buffer.fill <= 3) return;
     uint8_t* data = buffer.data.get();
@@ -159,12 +176,7 @@ void PsiCollector::ParseBufferedSection(uint16_t pid) {
       buffer.fill = 0;
       return;
     }
-    switch (pid) {
-      case kPidNit: ParseNit(data, size); break;
-      case kPidSdt: ParseSdt(data, size); break;
-      case kPidEit: ParseEit(data, size); break;
-      default: break;
-    }
+    ApplySection(pid, data, size);
     const uint32_t oldFill = buffer.fill;
     buffer.fill = 0;
     // Another section may follow in the same packet; 0xFF starts stuffing.
@@ -174,30 +186,39 @@ void PsiCollector::ParseBufferedSection(uint16_t pid) {
   }
 }
 
-ServiceEntry* PsiCollector::FindService(uint16_t serviceId) const {
-  for (int i = 0; i < kMaxServices && services[i]; ++i) {
-    if (services[i]->serviceId == serviceId) return services[i].get();
+void PsiCollector::ApplySection(uint16_t pid, const uint8_t* section, size_t length) {
+  switch (pid) {
+    case kPidNit: ApplyNit(section, length); break;
+    case kPidSdt: ApplySdt(section, length); break;
+    case kPidEit: ApplyEit(section, length); break;
+    default: break;
+  }
+}
+
+PsiCollector::ServiceEntry* PsiCollector::FindService(uint16_t serviceId) const {
+  for (int i = 0; i < kMaxServices && services_[i]; ++i) {
+    if (services_[i]->serviceId == serviceId) return services_[i].get();
   }
   return nullptr;
 }
 
-int PsiCollector::FindOrAddService(uint16_t serviceId) {
+int PsiCollector::FindOrAddServiceLocked(uint16_t serviceId) {
   for (int slot = 0; slot < kMaxServices; ++slot) {
-    if (!services[slot]) {
-      services[slot].reset(new (std::nothrow) ServiceEntry());
-      if (!services[slot]) return kMaxServices;
-      services[slot]->serviceId = serviceId;
-      ++serviceCount;
+    if (!services_[slot]) {
+      services_[slot].reset(new (std::nothrow) ServiceEntry());
+      if (!services_[slot]) return kMaxServices;
+      services_[slot]->serviceId = serviceId;
+      ++serviceCount_;
       return slot;
     }
-    if (services[slot]->serviceId == serviceId) return slot;
-    if (services[slot]->serviceId > serviceId && serviceCount < kMaxServices) {
+    if (services_[slot]->serviceId == serviceId) return slot;
+    if (services_[slot]->serviceId > serviceId && serviceCount_ < kMaxServices) {
       std::unique_ptr<ServiceEntry> entry(new (std::nothrow) ServiceEntry());
       if (!entry) return kMaxServices;
       entry->serviceId = serviceId;
-      for (int i = serviceCount; i > slot; --i) services[i] = std::move(services[i - 1]);
-      services[slot] = std::move(entry);
-      ++serviceCount;
+      for (int i = serviceCount_; i > slot; --i) services_[i] = std::move(services_[i - 1]);
+      services_[slot] = std::move(entry);
+      ++serviceCount_;
       return slot;
     }
   }
@@ -205,77 +226,47 @@ int PsiCollector::FindOrAddService(uint16_t serviceId) {
 }
 
 void PsiCollector::ClearAll() {
-  for (auto& service : services) service.reset();
-  serviceCount = 0;
-  for (auto& buffer : sectionBuffers) buffer.reset();
+  for (auto& service : services_) service.reset();
+  serviceCount_ = 0;
+  for (auto& buffer : sectionBuffers_) buffer.reset();
 }
 
-void PsiCollector::ParseNit(const uint8_t* section, size_t length) {
-  const size_t size = WholeSectionSize(section, length);
-  if (!size || section[0] != kTableNit) return;
-  SectionReader reader(section, size - kCrcSize);
-  reader.Skip(kNitNetworkDescriptorsLengthOffset);
-  reader.Skip(reader.Length12());  // network descriptors
-  const uint16_t loopLength = reader.Length12();
-  if (reader.Failed()) return;
-  SectionReader loop = reader.Sub(loopLength);
-  while (!loop.AtEnd()) {
-    loop.U16();  // transport_stream_id
-    loop.U16();  // original_network_id
-    const uint16_t descriptorsLength = loop.Length12();
-    if (loop.Failed()) return;
-    SectionReader descriptors = loop.Sub(descriptorsLength);
-    while (descriptors.Remaining() >= 2) {
-      const uint8_t tag = descriptors.U8();
-      SectionReader body = descriptors.Sub(descriptors.U8());
-      if (tag != kTagTsInformation) continue;
-      const uint8_t keyId = body.U8();
-      const uint8_t lengths = body.U8();
-      if (body.Failed()) break;
-      size_t nameTaken = 0;
-      const uint8_t* name = body.Bytes(lengths >> 2, &nameTaken);
-      const int typeCount = lengths & 0x03;
-      for (int type = 0; type < typeCount && !body.Failed(); ++type) {
-        body.U8();  // transmission_type_info
-        const int serviceCount = body.U8();
-        for (int i = 0; i < serviceCount; ++i) {
-          const uint16_t serviceId = body.U16();
-          if (body.Failed()) break;
-          ServiceEntry* entry = FindService(serviceId);
-          if (!entry) continue;  // the NIT never adds services
-          entry->remoteControlKeyId = keyId;
-          CopyName(name, nameTaken, entry->tsName, &entry->tsNameLength);
-        }
+void PsiCollector::ApplyNit(const uint8_t* section, size_t length) {
+  NitTransportStreams transportStreams(section, length);
+  NitTransportStream transportStream;
+  while (transportStreams.Next(&transportStream)) {
+    DescriptorLoop descriptors(transportStream.descriptors);
+    RawDescriptor raw;
+    while (descriptors.Next(&raw)) {
+      if (raw.tag != kTagTsInformation) continue;
+      const TsInformationDescriptor information = DecodeTsInformationDescriptor(raw.body);
+      for (size_t i = 0; i < information.serviceIdCount; ++i) {
+        ServiceEntry* entry = FindService(information.serviceIds[i]);
+        if (!entry) continue;  // the NIT never adds services
+        entry->remoteControlKeyId = information.remoteControlKeyId;
+        CopyName(information.tsName, entry->tsName, &entry->tsNameLength);
       }
       break;  // only the first TS information descriptor of an entry
     }
   }
 }
 
-void PsiCollector::ParseSdt(const uint8_t* section, size_t length) {
-  const size_t size = WholeSectionSize(section, length);
-  if (!size || section[0] != kTableSdt) return;
-  SectionReader reader(section, size - kCrcSize);
-  reader.Skip(kSdtServiceLoopOffset);
-  while (!reader.AtEnd()) {
-    const uint16_t serviceId = reader.U16();
-    reader.U8();  // EIT flags
-    const uint16_t descriptorsLength = reader.Length12();
-    if (reader.Failed()) return;
-    SectionReader descriptors = reader.Sub(descriptorsLength);
-    while (descriptors.Remaining() >= 2) {
-      const uint8_t tag = descriptors.U8();
-      SectionReader body = descriptors.Sub(descriptors.U8());
-      if (tag != kTagService || body.U8() != kServiceTypeDigitalTv) continue;
-      size_t providerLength = 0, nameLength = 0;
-      const uint8_t* provider = body.Bytes(body.U8(), &providerLength);
-      const uint8_t* name = body.Bytes(body.U8(), &nameLength);
-      if (providerLength || nameLength) {
-        const int slot = FindOrAddService(serviceId);
+void PsiCollector::ApplySdt(const uint8_t* section, size_t length) {
+  SdtServices services(section, length);
+  SdtService service;
+  while (services.Next(&service)) {
+    DescriptorLoop descriptors(service.descriptors);
+    RawDescriptor raw;
+    while (descriptors.Next(&raw)) {
+      if (raw.tag != kTagService) continue;
+      const ServiceDescriptor names = DecodeServiceDescriptor(raw.body);
+      if (names.serviceType != kServiceTypeDigitalTv) continue;
+      if (names.providerName.size || names.serviceName.size) {
+        const int slot = FindOrAddServiceLocked(service.serviceId);
         if (slot < kMaxServices) {
-          ServiceEntry& entry = *services[slot];
-          CopyName(provider, providerLength, entry.providerName, &entry.providerNameLength);
-          CopyName(name, nameLength, entry.serviceName, &entry.serviceNameLength);
+          ServiceEntry& entry = *services_[slot];
+          CopyName(names.providerName, entry.providerName, &entry.providerNameLength);
+          CopyName(names.serviceName, entry.serviceName, &entry.serviceNameLength);
         }
       }
       break;  // the rest of this service's descriptors are passed over
@@ -283,58 +274,63 @@ void PsiCollector::ParseSdt(const uint8_t* section, size_t length) {
   }
 }
 
-void PsiCollector::ParseEit(const uint8_t* section, size_t length) {
-  const size_t size = WholeSectionSize(section, length);
-  if (!size || section[0] != kTableEitPresentFollowing || size < kEitServiceIdOffset + 2) return;
-  const uint16_t serviceId =
-      static_cast<uint16_t>((section[kEitServiceIdOffset] << 8) | section[kEitServiceIdOffset + 1]);
-  const int slot = FindOrAddService(serviceId);
-  if (slot >= kMaxServices) return;
-  if (SectionLengthField(section) <= kEitSectionLengthWithoutEvent) return;  // carries no event
-  const uint8_t sectionNumber = section[kEitSectionNumberOffset];
-  if (sectionNumber > 1) return;
-  SectionCopy& copy = services[slot]->eventSections[sectionNumber];
-  if (copy.capacity < size || !copy.data) {
-    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size]);
+void PsiCollector::ApplyEit(const uint8_t* section, size_t length) {
+  const EitSectionHeader header = DecodeEitSectionHeader(section, length);
+  if (!header.valid) return;
+  const int slot = FindOrAddServiceLocked(header.serviceId);
+  if (slot >= kMaxServices || !header.carriesEvent || header.sectionNumber > 1) return;
+  SectionCopy& copy = services_[slot]->eventSections[header.sectionNumber];
+  if (copy.capacity < header.size || !copy.data) {
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[header.size]);
     if (!block) return;
     copy.data = std::move(block);
-    copy.capacity = static_cast<uint16_t>(size);
+    copy.capacity = static_cast<uint16_t>(header.size);
   }
-  std::memcpy(copy.data.get(), section, size);
-  copy.length = static_cast<uint16_t>(size);
+  std::memcpy(copy.data.get(), section, header.size);
+  copy.length = static_cast<uint16_t>(header.size);
 }
 
 bool PsiCollector::ReadTot(const uint8_t* packet) {
   const TsHeader header = DecodeTsHeader(packet);
   if (!header.payloadUnitStartIndicator) return false;
   const int payload = PayloadOffset(packet, header);
-  if (payload < 0 || payload >= static_cast<int>(kTsPacketSize)) return false;
-  const size_t start = static_cast<size_t>(payload) + 1 + packet[payload];
-  if (start + 3 > kTsPacketSize) return false;
-  const uint8_t* section = packet + start;
-  if (section[0] != kTableTot) return false;
-  const size_t size = SectionLengthField(section) + 3u;
-  if (size < kTotMinimumSize || start + size > kTsPacketSize) return false;
-  if (SectionCrc32(section, size) != 0) return false;
-  const uint16_t mjd = static_cast<uint16_t>((section[3] << 8) | section[4]);
-  MjdToDate(mjd, &clockYear, &clockMonth, &clockDay);
-  clockHour = BcdToInt(section[5]);
-  clockMinute = BcdToInt(section[6]);
-  clockSecond = BcdToInt(section[7]);
+  if (payload < 0) return false;
+  SectionReader reader(packet, kTsPacketSize);
+  reader.Skip(static_cast<size_t>(payload));
+  reader.Skip(reader.U8());  // pointer_field
+  if (reader.Failed()) return false;
+  size_t available = 0;
+  const uint8_t* section = reader.Bytes(reader.Remaining(), &available);
+  const TotTime tot = DecodeTot(section, available);
+  if (!tot.valid || SectionCrc32(section, WholeSectionSize(section, available)) != 0) return false;
+  MjdToDate(tot.mjd, &clockYear_, &clockMonth_, &clockDay_);
+  clockHour_ = BcdToInt(tot.time[0]);
+  clockMinute_ = BcdToInt(tot.time[1]);
+  clockSecond_ = BcdToInt(tot.time[2]);
   return true;
+}
+
+void PsiCollector::TakeSection(uint16_t pid, const uint8_t* section, size_t length) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ApplySection(pid, section, length);
 }
 
 void PsiCollector::ResetSectionFills() {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (auto& buffer : sectionBuffers) {
+  for (auto& buffer : sectionBuffers_) {
     if (buffer) buffer->fill = 0;
   }
 }
 
+int PsiCollector::FindOrAddService(uint16_t serviceId) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return FindOrAddServiceLocked(serviceId);
+}
+
 void PsiCollector::RecordServiceChange(uint16_t serviceId, uint16_t hostValue) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const int slot = FindOrAddService(serviceId);
-  if (slot < kMaxServices) services[slot]->hostValue = hostValue;
+  const int slot = FindOrAddServiceLocked(serviceId);
+  if (slot < kMaxServices) services_[slot]->hostValue = hostValue;
 }
 
 void PsiCollector::Shutdown() {
@@ -355,8 +351,8 @@ bool PsiCollector::CopyPresentSection(uint16_t serviceId, std::vector<uint8_t>& 
 PsiSnapshot PsiCollector::Snapshot() const {
   std::lock_guard<std::mutex> lock(mutex_);
   PsiSnapshot snapshot;
-  for (int i = 0; i < kMaxServices && services[i]; ++i) {
-    const ServiceEntry& entry = *services[i];
+  for (int i = 0; i < kMaxServices && services_[i]; ++i) {
+    const ServiceEntry& entry = *services_[i];
     ServiceSnapshot service;
     service.serviceId = entry.serviceId;
     service.hostValue = entry.hostValue;
@@ -370,11 +366,38 @@ PsiSnapshot PsiCollector::Snapshot() const {
     }
     snapshot.services.push_back(std::move(service));
   }
-  snapshot.clockYear = clockYear;
-  snapshot.clockMonth = clockMonth;
-  snapshot.clockDay = clockDay;
-  snapshot.clockHour = clockHour;
-  snapshot.clockMinute = clockMinute;
-  snapshot.clockSecond = clockSecond;
+  snapshot.clockYear = clockYear_;
+  snapshot.clockMonth = clockMonth_;
+  snapshot.clockDay = clockDay_;
+  snapshot.clockHour = clockHour_;
+  snapshot.clockMinute = clockMinute_;
+  snapshot.clockSecond = clockSecond_;
   return snapshot;
+}
+
+int PsiCollector::ServiceCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return serviceCount_;
+}
+
+SectionBufferState PsiCollector::SectionBufferOf(uint16_t pid) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  SectionBufferState state;
+  if (pid >= kPidCount || !sectionBuffers_[pid]) return state;
+  state.allocated = true;
+  state.fill = sectionBuffers_[pid]->fill;
+  state.expectedCounter = sectionBuffers_[pid]->expectedCounter;
+  return state;
+}
+
+StoredSectionState PsiCollector::StoredSectionOf(uint16_t serviceId, int index) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  StoredSectionState state;
+  const ServiceEntry* entry = FindService(serviceId);
+  if (!entry || index < 0 || index > 1) return state;
+  const SectionCopy& copy = entry->eventSections[index];
+  state.block = copy.data.get();
+  state.capacity = copy.capacity;
+  state.length = copy.length;
+  return state;
 }

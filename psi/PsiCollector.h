@@ -18,37 +18,6 @@ constexpr uint16_t kPidEit = 0x0012;
 constexpr uint16_t kPidTot = 0x0014;
 constexpr size_t kTsPacketSize = 188;
 
-// Reassembly state of one section PID.
-struct SectionBuffer {
-  int32_t expectedCounter = 0;
-  std::unique_ptr<uint8_t[]> data;
-  uint32_t capacity = 0;
-  uint32_t fill = 0;
-
-  // Grows the block to fill + n + 200 when it does not fit, then copies.
-  bool Append(const uint8_t* bytes, uint32_t n);
-};
-
-// A whole section (table_id through CRC_32) kept per service.
-struct SectionCopy {
-  std::unique_ptr<uint8_t[]> data;
-  uint16_t capacity = 0;
-  uint16_t length = 0;
-};
-
-struct ServiceEntry {
-  uint16_t serviceId = 0;
-  uint16_t hostValue = 0;
-  uint8_t providerName[kNameFieldSize] = {};
-  uint16_t providerNameLength = 0;
-  uint8_t serviceName[kNameFieldSize] = {};
-  uint16_t serviceNameLength = 0;
-  uint8_t remoteControlKeyId = 0;
-  uint8_t tsName[kNameFieldSize] = {};
-  uint16_t tsNameLength = 0;
-  SectionCopy eventSections[2];  // 0 present, 1 following
-};
-
 // Decoded bytes 0-3 of a transport packet.
 struct TsHeader {
   uint8_t syncByte;
@@ -79,9 +48,25 @@ struct PsiSnapshot {
   int32_t clockHour = 0, clockMinute = 0, clockSecond = 0;
 };
 
+// What a section PID's reassembly buffer holds.
+struct SectionBufferState {
+  bool allocated = false;
+  uint32_t fill = 0;
+  int32_t expectedCounter = 0;
+};
+
+// A stored EIT section copy: its block's address (only to compare), size and
+// the length in use.
+struct StoredSectionState {
+  const void* block = nullptr;
+  uint16_t capacity = 0;
+  uint16_t length = 0;
+};
+
 class PsiCollector {
  public:
-  PsiCollector() = default;
+  PsiCollector();
+  ~PsiCollector();
   PsiCollector(const PsiCollector&) = delete;
   PsiCollector& operator=(const PsiCollector&) = delete;
 
@@ -91,44 +76,56 @@ class PsiCollector {
     const unsigned pid = static_cast<unsigned>((packet[1] & 0x1F) << 8 | packet[2]);
     if (pid - kPidNit <= kPidTot - kPidNit && pid != kPidTot - 1) IntakeInformationPacket(packet);
   }
+  // One whole section (table_id through CRC_32, CRC not checked) handed to
+  // the table work of `pid` as reassembly hands it on; the EIT clock gate,
+  // which sits at packet intake, does not apply.
+  void TakeSection(uint16_t pid, const uint8_t* section, size_t length);
   // Empties every existing section buffer (counters and blocks stay).
   void ResetSectionFills();
+  // Returns the service's slot (its index in Snapshot().services), adding it
+  // in ascending order of id; kMaxServices when the table is full.
+  int FindOrAddService(uint16_t serviceId);
   // FindOrAddService and, unless the table is full, stores the host value.
   void RecordServiceChange(uint16_t serviceId, uint16_t hostValue);
   // Raises the stop flag and clears everything; later intake does nothing.
   void Shutdown();
   bool Stopped() const { return stopped_.load(std::memory_order_acquire); }
 
-  std::mutex& Mutex() const { return mutex_; }
+  // Reading: each copies under the lock.
   // Copies the present EIT section of a service; false when there is none.
   bool CopyPresentSection(uint16_t serviceId, std::vector<uint8_t>& out) const;
   PsiSnapshot Snapshot() const;
-
-  // The following members expect the caller to hold Mutex().
-  int FindOrAddService(uint16_t serviceId);
-  void ClearAll();
-  // Table work on one whole, CRC-checked section (length = section_length + 3).
-  void ParseNit(const uint8_t* section, size_t length);
-  void ParseSdt(const uint8_t* section, size_t length);
-  void ParseEit(const uint8_t* section, size_t length);
-  // Sets the clock from a TOT packet when the section in it is whole and its
-  // CRC checks; returns whether it did.
-  bool ReadTot(const uint8_t* packet);
-
-  // Plain state; read it holding Mutex().
-  std::unique_ptr<ServiceEntry> services[kMaxServices];
-  int32_t serviceCount = 0;
-  std::unique_ptr<SectionBuffer> sectionBuffers[kPidCount];
-  int32_t clockYear = 0, clockMonth = 0, clockDay = 0;
-  int32_t clockHour = 0, clockMinute = 0, clockSecond = 0;
+  int ServiceCount() const;
+  SectionBufferState SectionBufferOf(uint16_t pid) const;
+  // index 0 present, 1 following; all zero when the service has no copy.
+  StoredSectionState StoredSectionOf(uint16_t serviceId, int index) const;
 
  private:
+  struct SectionBuffer;
+  struct ServiceEntry;
+
   void IntakeInformationPacket(const uint8_t* packet);
   void IntakeLocked(const uint8_t* packet, const TsHeader& header);
   void TakeSectionPacket(const TsHeader& header, const uint8_t* packet);
   void ParseBufferedSection(uint16_t pid);
+  // The table work on one section, with the lock held: decode, then apply.
+  void ApplySection(uint16_t pid, const uint8_t* section, size_t length);
+  void ApplyNit(const uint8_t* section, size_t length);
+  void ApplySdt(const uint8_t* section, size_t length);
+  void ApplyEit(const uint8_t* section, size_t length);
+  // Sets the clock from a TOT packet when the section in it is whole and its
+  // CRC checks; returns whether it did.
+  bool ReadTot(const uint8_t* packet);
+  int FindOrAddServiceLocked(uint16_t serviceId);
   ServiceEntry* FindService(uint16_t serviceId) const;
+  void ClearAll();
 
   mutable std::mutex mutex_;
   std::atomic<bool> stopped_{false};
+  // Guarded by mutex_.
+  std::unique_ptr<ServiceEntry> services_[kMaxServices];
+  int32_t serviceCount_ = 0;
+  std::unique_ptr<SectionBuffer> sectionBuffers_[kPidCount];
+  int32_t clockYear_ = 0, clockMonth_ = 0, clockDay_ = 0;
+  int32_t clockHour_ = 0, clockMinute_ = 0, clockSecond_ = 0;
 };

@@ -6,6 +6,7 @@
 
 class SectionReader {
  public:
+  SectionReader() = default;  // over no bytes
   SectionReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
   size_t Position() const { return position_; }
@@ -67,8 +68,8 @@ class SectionReader {
     return 0;
   }
 
-  const uint8_t* data_;
-  size_t size_;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
   size_t position_ = 0;
   bool failed_ = false;
 };

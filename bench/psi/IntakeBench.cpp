@@ -53,7 +53,7 @@ void BM_CollectorIntake(benchmark::State& state) {
   for (auto _ : state) {
     auto collector = std::make_unique<PsiCollector>();
     for (size_t at = 0; at < sample.size(); at += kTsPacketSize) collector->IntakePacket(sample.data() + at);
-    benchmark::DoNotOptimize(collector->serviceCount);
+    benchmark::DoNotOptimize(collector->ServiceCount());
   }
   Account(state, sample);
 }
@@ -127,7 +127,7 @@ void BM_CollectorInformationOnly(benchmark::State& state) {
   for (auto _ : state) {
     auto collector = std::make_unique<PsiCollector>();
     for (size_t at = 0; at < packets.size(); at += kTsPacketSize) collector->IntakePacket(packets.data() + at);
-    benchmark::DoNotOptimize(collector->serviceCount);
+    benchmark::DoNotOptimize(collector->ServiceCount());
   }
   Account(state, packets);
 }

@@ -1,21 +1,14 @@
-// ParseEit on arbitrary bytes: once as given, once with table_id and
-// section_length made to fit the input so that the table body is reached.
-#include <cstddef>
-#include <cstdint>
-#include <vector>
-
-#include "PsiCollector.h"
+// The short event decoder, with the input as a descriptor body; the first
+// event decoder and the collector's EIT work on the input as a section.
+#include "TableFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  PsiCollector collector;
-  for (uint16_t id = 0x0400; id < 0x0404; ++id) collector.FindOrAddService(id);
-  collector.ParseEit(data, size);
-  if (size >= 3 && size <= 4098) {
-    std::vector<uint8_t> section(data, data + size);
-    section[0] = 0x4E;
-    section[1] = static_cast<uint8_t>((section[1] & 0xF0) | ((size - 3) >> 8));
-    section[2] = static_cast<uint8_t>(size - 3);
-    collector.ParseEit(section.data(), section.size());
-  }
+  const ShortEventDescriptor shortEvent = DecodeShortEventDescriptor(SectionReader(data, size));
+  CheckInside(shortEvent.eventName, data, size);
+  CheckInside(shortEvent.text, data, size);
+  const EitFirstEvent event = DecodeFirstEvent(data, size);
+  CheckInside(event.shortEvent.eventName, data, size);
+  CheckInside(event.shortEvent.text, data, size);
+  TakeAsSection(kPidEit, 0x4E, data, size);
   return 0;
 }

@@ -21,11 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (packet[0] == 0xB8) collector.ResetSectionFills();
     collector.IntakePacket(packet);
     // Any stored copy and name must stay within its limits.
-    for (int i = 0; i < kMaxServices && collector.services[i]; ++i) {
-      const ServiceEntry& entry = *collector.services[i];
-      if (entry.providerNameLength > kNameFieldSize || entry.serviceNameLength > kNameFieldSize ||
-          entry.tsNameLength > kNameFieldSize || entry.eventSections[0].length > entry.eventSections[0].capacity ||
-          entry.eventSections[1].length > entry.eventSections[1].capacity) {
+    for (const ServiceSnapshot& service : collector.Snapshot().services) {
+      const StoredSectionState present = collector.StoredSectionOf(service.serviceId, 0);
+      const StoredSectionState following = collector.StoredSectionOf(service.serviceId, 1);
+      if (service.providerName.size() > kNameFieldSize || service.serviceName.size() > kNameFieldSize ||
+          service.tsName.size() > kNameFieldSize || present.length > present.capacity ||
+          following.length > following.capacity) {
         __builtin_trap();
       }
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OverlayLayout.h"
+#include "SectionDecoders.h"
 #include "TsWriter.h"
 
 namespace {
@@ -46,12 +47,12 @@ std::string Compose(const tsmux::Bytes& section, bool* ok = nullptr) {
   return text;
 }
 
-// Offset of the first short event descriptor in a section built above.
+// Offset of the first short event descriptor in a section built above: its
+// tag, length, language code and name length stand before the event name.
 size_t ShortEventOffset(const tsmux::Bytes& section) {
-  for (size_t i = 26; i + 1 < section.size(); i += 2 + section[i + 1]) {
-    if (section[i] == 0x4D) return i;
-  }
-  return 0;
+  const EitFirstEvent event = DecodeFirstEvent(section.data(), section.size());
+  if (!event.hasShortEvent) return 0;
+  return static_cast<size_t>(event.shortEvent.eventName.data - section.data()) - 6;
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <thread>
 
@@ -32,9 +31,8 @@ class PluginObject : public ::testing::Test {
   }
 
   static bool HasBufferedData(CSamplePlugin& plugin, uint16_t pid) {
-    PsiCollector* store = plugin.Collector();
-    std::lock_guard<std::mutex> lock(store->Mutex());
-    return store->sectionBuffers[pid] && store->sectionBuffers[pid]->fill > 0;
+    const SectionBufferState buffer = plugin.Collector()->SectionBufferOf(pid);
+    return buffer.allocated && buffer.fill > 0;
   }
 };
 

@@ -67,11 +67,9 @@ TEST(Concurrency, IntakeReadersAndShutdownOnTwoThreads) {
     }
     if (i % 100 == 0) collector.ResetSectionFills();
     if (i % 250 == 0) collector.RecordServiceChange(static_cast<uint16_t>(0x0400 + i % 7), static_cast<uint16_t>(i));
-    {
-      std::lock_guard<std::mutex> lock(collector.Mutex());
-      for (int slot = 0; slot + 1 < collector.serviceCount; ++slot) {
-        ASSERT_LT(collector.services[slot]->serviceId, collector.services[slot + 1]->serviceId);
-      }
+    const std::vector<ServiceSnapshot> services = collector.Snapshot().services;
+    for (size_t slot = 0; slot + 1 < services.size(); ++slot) {
+      ASSERT_LT(services[slot].serviceId, services[slot + 1].serviceId);
     }
     if (i > 1000 && sawServices >= 6 && packetsFed.load() > 20000) break;
   }

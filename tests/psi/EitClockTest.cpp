@@ -22,16 +22,15 @@ Date ToDate(uint16_t mjd) {
 }
 
 Bytes StoredCopy(const PsiCollector& collector, uint16_t serviceId, int index) {
-  const ServiceEntry* entry = Service(collector, serviceId);
-  if (!entry || !entry->eventSections[index].data) return {};
-  return Bytes(entry->eventSections[index].data.get(),
-               entry->eventSections[index].data.get() + entry->eventSections[index].length);
+  const std::unique_ptr<ServiceSnapshot> entry = Service(collector, serviceId);
+  return entry ? entry->eventSections[index] : Bytes();
 }
 
 // A TOT section ready to place into a packet by hand.
 Bytes TotSection() { return tsmux::BuildTot(0xD4CE, 21, 30, 45); }
 
-void ExpectClock(const PsiCollector& c, int year, int month, int day, int hour, int minute, int second) {
+void ExpectClock(const PsiCollector& collector, int year, int month, int day, int hour, int minute, int second) {
+  const PsiSnapshot c = collector.Snapshot();
   EXPECT_EQ(c.clockYear, year);
   EXPECT_EQ(c.clockMonth, month);
   EXPECT_EQ(c.clockDay, day);
@@ -162,8 +161,8 @@ TEST(EitGate, EitBeforeTheFirstTotIsIgnoredEntirely) {
   PsiCollector collector;
   const tsmux::EventInfo event = SampleEvent(1);
   FeedSections(collector, kPidEit, Eit(0x0400, 0, 0, &event));
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_FALSE(collector.sectionBuffers[kPidEit]);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_FALSE(collector.SectionBufferOf(kPidEit).allocated);
   OpenEitGate(collector);
   FeedSections(collector, kPidEit, Eit(0x0400, 0, 0, &event), 9);
   EXPECT_EQ(StoredCopy(collector, 0x0400, 0), Eit(0x0400, 0, 0, &event));
@@ -222,17 +221,17 @@ TEST(EitStorage, ShorterSectionReusesTheBlockLongerGetsExactSize) {
   const Bytes longSection = Eit(0x0400, 1, 0, &longEvent);
   const Bytes shortSection = Eit(0x0400, 1, 1, &shortEvent);
   FeedSections(collector, kPidEit, longSection);
-  const SectionCopy& copy = Service(collector, 0x0400)->eventSections[1];
-  const uint8_t* block = copy.data.get();
-  EXPECT_EQ(copy.capacity, longSection.size());
+  const void* block = collector.StoredSectionOf(0x0400, 1).block;
+  EXPECT_EQ(collector.StoredSectionOf(0x0400, 1).capacity, longSection.size());
   FeedSections(collector, kPidEit, shortSection, 1);
-  EXPECT_EQ(copy.data.get(), block);
+  StoredSectionState copy = collector.StoredSectionOf(0x0400, 1);
+  EXPECT_EQ(copy.block, block);
   EXPECT_EQ(copy.capacity, longSection.size());
   EXPECT_EQ(copy.length, shortSection.size());
   const tsmux::EventInfo longerEvent = SampleEvent(3, "An even longer programme title than before");
   const Bytes longerSection = Eit(0x0400, 1, 2, &longerEvent);
   FeedSections(collector, kPidEit, longerSection, 2);
-  EXPECT_EQ(copy.capacity, longerSection.size());
+  EXPECT_EQ(collector.StoredSectionOf(0x0400, 1).capacity, longerSection.size());
   EXPECT_EQ(StoredCopy(collector, 0x0400, 1), longerSection);
 }
 
@@ -248,7 +247,7 @@ TEST(EitStorage, OtherEventTablesChangeNothing) {
     tsmux::FinishSection(section);
     FeedSections(collector, kPidEit, section, counter++);
   }
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
 }
 
 TEST(EitStorage, FullTableDropsTheSection) {
@@ -258,7 +257,7 @@ TEST(EitStorage, FullTableDropsTheSection) {
   const tsmux::EventInfo event = SampleEvent(1);
   FeedSections(collector, kPidEit, Eit(0x0400, 0, 0, &event));
   EXPECT_EQ(Service(collector, 0x0400), nullptr);
-  EXPECT_EQ(collector.serviceCount, 50);
+  EXPECT_EQ(collector.ServiceCount(), 50);
 }
 
 TEST(Teardown, ShutdownClearsEverything) {
@@ -268,9 +267,9 @@ TEST(Teardown, ShutdownClearsEverything) {
   FeedSections(collector, kPidEit, Eit(0x0400, 0, 0, &event));
   FeedSections(collector, kPidSdt, SdtWith(0x0400, "P", "S"));
   collector.Shutdown();
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
   EXPECT_TRUE(ServiceIds(collector).empty());
-  for (int pid = 0; pid < kPidCount; ++pid) ASSERT_FALSE(collector.sectionBuffers[pid]);
+  for (int pid = 0; pid < kPidCount; ++pid) ASSERT_FALSE(collector.SectionBufferOf(pid).allocated);
   std::vector<uint8_t> copy;
   EXPECT_FALSE(collector.CopyPresentSection(0x0400, copy));
 }

@@ -14,6 +14,7 @@ extern "C" {
 #include <dvbpsi/demux.h>
 #include <dvbpsi/descriptor.h>
 #include <dvbpsi/dr_48.h>
+#include <dvbpsi/dr_4d.h>
 #include <dvbpsi/eit.h>
 #include <dvbpsi/psi.h>
 #include <dvbpsi/sdt.h>
@@ -21,6 +22,7 @@ extern "C" {
 }
 
 #include "PsiCollector.h"
+#include "SectionDecoders.h"
 
 namespace {
 
@@ -30,9 +32,11 @@ struct EventFacts {
   uint16_t eventId = 0;
   uint64_t start = 0;      // 40 bits: MJD and BCD time
   uint32_t duration = 0;   // 24 bits BCD
-  Bytes shortEvent;        // raw body of the first short event descriptor
+  // The first short event descriptor: language code, name and text.
+  Bytes language, name, text;
   bool operator==(const EventFacts& o) const {
-    return eventId == o.eventId && start == o.start && duration == o.duration && shortEvent == o.shortEvent;
+    return eventId == o.eventId && start == o.start && duration == o.duration && language == o.language &&
+           name == o.name && text == o.text;
   }
 };
 
@@ -74,10 +78,13 @@ void OnEit(void* data, dvbpsi_eit_t* eit) {
     facts.start = event->i_start_time;
     facts.duration = event->i_duration;
     for (dvbpsi_descriptor_t* d = event->p_first_descriptor; d; d = d->p_next) {
-      if (d->i_tag == 0x4D) {
-        facts.shortEvent.assign(d->p_data, d->p_data + d->i_length);
-        break;
+      if (d->i_tag != 0x4D) continue;
+      if (const dvbpsi_short_event_dr_t* decoded = dvbpsi_DecodeShortEventDr(d)) {
+        facts.language.assign(decoded->i_iso_639_code, decoded->i_iso_639_code + 3);
+        facts.name.assign(decoded->i_event_name, decoded->i_event_name + decoded->i_event_name_length);
+        facts.text.assign(decoded->i_text, decoded->i_text + decoded->i_text_length);
       }
+      break;
     }
     events.push_back(facts);
   }
@@ -134,22 +141,20 @@ OracleView RunOracle(const Bytes& stream) {
   return view;
 }
 
+Bytes BytesOf(const ByteField& field) { return Bytes(field.data, field.data + field.size); }
+
 EventFacts FactsOfCopy(const Bytes& section) {
   EventFacts facts;
-  if (section.size() < 30) return facts;
-  facts.eventId = static_cast<uint16_t>(section[14] << 8 | section[15]);
-  for (int i = 16; i < 21; ++i) facts.start = facts.start << 8 | section[i];
-  for (int i = 21; i < 24; ++i) facts.duration = facts.duration << 8 | section[i];
-  size_t at = 26;
-  const size_t end = std::min<size_t>(26 + ((section[24] << 8 | section[25]) & 0x0FFF), section.size() - 4);
-  while (at + 2 <= end) {
-    const size_t length = section[at + 1];
-    if (section[at] == 0x4D && at + 2 + length <= end) {
-      facts.shortEvent.assign(section.begin() + static_cast<std::ptrdiff_t>(at + 2),
-                              section.begin() + static_cast<std::ptrdiff_t>(at + 2 + length));
-      break;
-    }
-    at += 2 + length;
+  const EitFirstEvent event = DecodeFirstEvent(section.data(), section.size());
+  if (!event.present) return facts;
+  facts.eventId = event.eventId;
+  facts.start = event.startMjd;
+  for (uint8_t digits : event.startTime) facts.start = facts.start << 8 | digits;
+  for (uint8_t digits : event.duration) facts.duration = facts.duration << 8 | digits;
+  if (event.hasShortEvent && event.shortEvent.complete) {
+    facts.language.assign(event.shortEvent.language, event.shortEvent.language + 3);
+    facts.name = BytesOf(event.shortEvent.eventName);
+    facts.text = BytesOf(event.shortEvent.text);
   }
   return facts;
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "PsiCollector.h"
@@ -128,18 +129,18 @@ inline Bytes Eit(uint16_t serviceId, uint8_t sectionNumber, uint8_t version, con
 
 inline std::vector<uint16_t> ServiceIds(const PsiCollector& collector) {
   std::vector<uint16_t> ids;
-  for (int i = 0; i < kMaxServices && collector.services[i]; ++i) ids.push_back(collector.services[i]->serviceId);
+  for (const ServiceSnapshot& service : collector.Snapshot().services) ids.push_back(service.serviceId);
   return ids;
 }
 
-inline const ServiceEntry* Service(const PsiCollector& collector, uint16_t serviceId) {
-  for (int i = 0; i < kMaxServices && collector.services[i]; ++i) {
-    if (collector.services[i]->serviceId == serviceId) return collector.services[i].get();
+// A copy of the service's entry, or null.
+inline std::unique_ptr<ServiceSnapshot> Service(const PsiCollector& collector, uint16_t serviceId) {
+  for (ServiceSnapshot& service : collector.Snapshot().services) {
+    if (service.serviceId == serviceId) return std::make_unique<ServiceSnapshot>(std::move(service));
   }
   return nullptr;
 }
 
-inline Bytes Name(const uint8_t* field, uint16_t length) { return Bytes(field, field + length); }
 inline Bytes Text(const char* text) { return Bytes(text, text + std::char_traits<char>::length(text)); }
 
 }  // namespace psitest

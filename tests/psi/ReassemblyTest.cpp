@@ -50,11 +50,11 @@ TEST(Reassembly, SectionSpanningPacketsIsParsedWhenItsLastByteArrives) {
   ASSERT_GE(packets.size(), 3u);
   for (size_t i = 0; i + 1 < packets.size(); ++i) {
     Feed(collector, packets[i]);
-    EXPECT_EQ(collector.serviceCount, 0) << "after packet " << i;
+    EXPECT_EQ(collector.ServiceCount(), 0) << "after packet " << i;
   }
   Feed(collector, packets.back());
-  EXPECT_EQ(collector.serviceCount, 12);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 0u);
+  EXPECT_EQ(collector.ServiceCount(), 12);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 0u);
 }
 
 TEST(Reassembly, TwoSectionsInOnePacketAreBothParsed) {
@@ -75,7 +75,7 @@ TEST(Reassembly, StartPacketCompletesThePendingSectionBeforeTheNewOne) {
   const Bytes first = SdtOfSize(250, 0x0401);
   const Bytes second = SdtWith(0x0402, "B", "two");
   Feed(collector, StartPacket(kPidSdt, 0, Bytes(first.begin(), first.begin() + 183)));
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
   // pointer_field = the 67 bytes that end the first section, then the second.
   Bytes payload = {static_cast<uint8_t>(first.size() - 183)};
   payload.insert(payload.end(), first.begin() + 183, first.end());
@@ -96,7 +96,7 @@ TEST(Reassembly, StartPacketDropsAPendingSectionItsTailDoesNotComplete) {
 TEST(Reassembly, FirstPacketWithoutStartIndicatorIsIgnored) {
   PsiCollector collector;
   Feed(collector, ContinuationPacket(kPidSdt, 0, SdtWith(0x0401, "A", "one")));
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
 }
 
 TEST(Reassembly, SectionNotExaminedUntilItsLastThreeBytesArrive) {
@@ -109,10 +109,10 @@ TEST(Reassembly, SectionNotExaminedUntilItsLastThreeBytesArrive) {
     const std::vector<Bytes> packets = SplitIntoPackets(kPidSdt, sdt);
     ASSERT_EQ(packets.size(), 2u);
     Feed(collector, packets[0]);
-    EXPECT_EQ(collector.serviceCount, 0) << size;
-    EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 183u) << size;
+    EXPECT_EQ(collector.ServiceCount(), 0) << size;
+    EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 183u) << size;
     Feed(collector, packets[1]);
-    EXPECT_EQ(collector.serviceCount, 1) << size;
+    EXPECT_EQ(collector.ServiceCount(), 1) << size;
   }
 }
 
@@ -121,8 +121,8 @@ TEST(Reassembly, WrongCrcChangesNoTableAndEmptiesTheBuffer) {
   Bytes sdt = SdtWith(0x0401, "A", "one");
   sdt[sdt.size() - 1] ^= 0x01;
   Feed(collector, StartPacket(kPidSdt, 0, sdt));
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 0u);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 0u);
 }
 
 TEST(Reassembly, StartPacketWithAdaptationFieldFindsItsSection) {
@@ -140,26 +140,26 @@ TEST(Reassembly, ResetSectionFillsDropsPartialSectionsButKeepsCounters) {
   Feed(collector, packets[0]);
   collector.ResetSectionFills();
   for (size_t i = 1; i < packets.size(); ++i) Feed(collector, packets[i]);
-  EXPECT_EQ(collector.serviceCount, 0);
-  ASSERT_TRUE(collector.sectionBuffers[kPidSdt]);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  ASSERT_TRUE(collector.SectionBufferOf(kPidSdt).allocated);
   const uint8_t next = static_cast<uint8_t>((5 + packets.size()) & 0x0F);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->expectedCounter, next);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).expectedCounter, next);
   FeedSections(collector, kPidSdt, LongSdt(12), next);
-  EXPECT_EQ(collector.serviceCount, 12);
+  EXPECT_EQ(collector.ServiceCount(), 12);
 }
 
 TEST(Reassembly, OnlySectionPidsGetBuffers) {
   PsiCollector collector;
   Feed(collector, StartPacket(0x0100, 0, SdtWith(0x0401, "A", "one")));
   Feed(collector, StartPacket(0x0013, 0, SdtWith(0x0401, "A", "one")));
-  for (int pid = 0; pid < kPidCount; ++pid) EXPECT_FALSE(collector.sectionBuffers[pid]) << pid;
-  EXPECT_EQ(collector.serviceCount, 0);
+  for (int pid = 0; pid < kPidCount; ++pid) EXPECT_FALSE(collector.SectionBufferOf(pid).allocated) << pid;
+  EXPECT_EQ(collector.ServiceCount(), 0);
 }
 
 TEST(Continuity, CounterFifteenIsFollowedByZero) {
   PsiCollector collector;
   FeedSections(collector, kPidSdt, LongSdt(12), 14);  // 14, 15, 0, ...
-  EXPECT_EQ(collector.serviceCount, 12);
+  EXPECT_EQ(collector.ServiceCount(), 12);
 }
 
 TEST(Continuity, LostPacketDropsTheSectionAndTheNextStartBeginsAfresh) {
@@ -167,7 +167,7 @@ TEST(Continuity, LostPacketDropsTheSectionAndTheNextStartBeginsAfresh) {
   std::vector<Bytes> packets = SplitIntoPackets(kPidSdt, LongSdt(12));
   packets.erase(packets.begin() + 1);
   FeedAll(collector, packets);
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
   Feed(collector, StartPacket(kPidSdt, 9, SdtWith(0x0500, "A", "one")));
   EXPECT_EQ(ServiceIds(collector), (std::vector<uint16_t>{0x0500}));
 }
@@ -184,11 +184,11 @@ TEST(Continuity, LostPacketWithFollowingCountersFailsTheCrc) {
     renumbered[3] = static_cast<uint8_t>((renumbered[3] & 0xF0) | ((i - 1) & 0x0F));
     Feed(collector, renumbered);
   }
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
   // Once enough bytes are in, the CRC fails and the buffer empties.
   Feed(collector, ContinuationPacket(kPidSdt, static_cast<uint8_t>((packets.size() - 1) & 0x0F), Bytes(184, 0xFF)));
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 0u);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 0u);
 }
 
 TEST(Continuity, RepeatedPacketIsNotAppended) {
@@ -196,7 +196,7 @@ TEST(Continuity, RepeatedPacketIsNotAppended) {
   std::vector<Bytes> packets = SplitIntoPackets(kPidSdt, LongSdt(12));
   packets.insert(packets.begin() + 1, packets[1]);
   FeedAll(collector, packets);
-  EXPECT_EQ(collector.serviceCount, 12);
+  EXPECT_EQ(collector.ServiceCount(), 12);
 }
 
 TEST(Continuity, PacketsWithoutPayloadDoNotAdvanceTheCounter) {
@@ -210,7 +210,7 @@ TEST(Continuity, PacketsWithoutPayloadDoNotAdvanceTheCounter) {
   PacketLayout reserved{kPidSdt, false, 9, -1, false};
   Feed(collector, Packet(reserved, SdtWith(0x0999, "X", "bad")));
   for (size_t i = 1; i < packets.size(); ++i) Feed(collector, packets[i]);
-  EXPECT_EQ(collector.serviceCount, 12);
+  EXPECT_EQ(collector.ServiceCount(), 12);
 }
 
 TEST(Continuity, ContinuationPacketsAdaptationFieldIsSkipped) {
@@ -228,12 +228,12 @@ TEST(DamagedPackets, PointerFieldPastThePacketContributesNothing) {
   Bytes payload = {200};
   payload.insert(payload.end(), sdt.begin() + 183, sdt.end());
   Feed(collector, Packet({kPidSdt, true, 1}, payload));
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 183u);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->expectedCounter, 1);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 183u);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).expectedCounter, 1);
   // The intact continuation still completes the section.
   Feed(collector, ContinuationPacket(kPidSdt, 1, Bytes(sdt.begin() + 183, sdt.end())));
-  EXPECT_EQ(collector.serviceCount, 1);
+  EXPECT_EQ(collector.ServiceCount(), 1);
 }
 
 TEST(DamagedPackets, PointerFieldReachingTheLastByteIsAccepted) {
@@ -242,8 +242,8 @@ TEST(DamagedPackets, PointerFieldReachingTheLastByteIsAccepted) {
   Bytes payload(183, 0xFF);
   payload[0] = 182;
   Feed(collector, Packet({kPidSdt, true, 0}, payload));
-  ASSERT_TRUE(collector.sectionBuffers[kPidSdt]);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 1u);
+  ASSERT_TRUE(collector.SectionBufferOf(kPidSdt).allocated);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 1u);
 }
 
 TEST(DamagedPackets, AdaptationFieldPastThePacketContributesNothing) {
@@ -254,15 +254,15 @@ TEST(DamagedPackets, AdaptationFieldPastThePacketContributesNothing) {
   bad[3] = static_cast<uint8_t>(0x30 | 1);
   bad[4] = 190;
   Feed(collector, bad);
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 183u);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 183u);
   // A start packet whose adaptation field leaves no room for a pointer_field.
   Bytes full = StartPacket(kPidSdt, 1, SdtWith(0x0402, "B", "two"));
   full[3] = static_cast<uint8_t>(0x30 | 1);
   full[4] = 183;
   Feed(collector, full);
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_EQ(collector.sectionBuffers[kPidSdt]->fill, 183u);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 183u);
 }
 
 TEST(DamagedPackets, StopFlagMakesIntakeReturnAtOnce) {
@@ -271,7 +271,7 @@ TEST(DamagedPackets, StopFlagMakesIntakeReturnAtOnce) {
   EXPECT_TRUE(collector.Stopped());
   FeedSections(collector, kPidSdt, SdtWith(0x0401, "A", "one"));
   OpenEitGate(collector);
-  EXPECT_EQ(collector.serviceCount, 0);
-  EXPECT_EQ(collector.clockYear, 0);
-  EXPECT_FALSE(collector.sectionBuffers[kPidSdt]);
+  EXPECT_EQ(collector.ServiceCount(), 0);
+  EXPECT_EQ(collector.Snapshot().clockYear, 0);
+  EXPECT_FALSE(collector.SectionBufferOf(kPidSdt).allocated);
 }

@@ -74,14 +74,14 @@ TEST(ServiceTable, InsertsInAscendingOrderAndReturnsTheCurrentSlot) {
   EXPECT_EQ(collector.FindOrAddService(0x0400), 0);
   EXPECT_EQ(collector.FindOrAddService(0x0408), 1);
   EXPECT_EQ(ServiceIds(collector), (std::vector<uint16_t>{0x0400, 0x0408, 0x0410}));
-  EXPECT_EQ(collector.serviceCount, 3);
+  EXPECT_EQ(collector.ServiceCount(), 3);
 }
 
 TEST(ServiceTable, ExistingServiceReturnsItsSlotAndAddsNothing) {
   PsiCollector collector;
   AddServices(collector, {0x0400, 0x0408, 0x0410});
   EXPECT_EQ(collector.FindOrAddService(0x0408), 1);
-  EXPECT_EQ(collector.serviceCount, 3);
+  EXPECT_EQ(collector.ServiceCount(), 3);
 }
 
 TEST(ServiceTable, FiftyFirstServiceIsRefused) {
@@ -90,7 +90,7 @@ TEST(ServiceTable, FiftyFirstServiceIsRefused) {
   EXPECT_EQ(collector.FindOrAddService(0x0001), kMaxServices);  // would go first
   EXPECT_EQ(collector.FindOrAddService(0x1001), kMaxServices);  // would go in between
   EXPECT_EQ(collector.FindOrAddService(0xFFFF), kMaxServices);  // would go last
-  EXPECT_EQ(collector.serviceCount, 50);
+  EXPECT_EQ(collector.ServiceCount(), 50);
   EXPECT_EQ(ServiceIds(collector).front(), 0x1000);
   EXPECT_EQ(collector.FindOrAddService(0x1000 + 2 * 49), 49);
 }
@@ -103,22 +103,22 @@ TEST(ServiceTable, RecordServiceChangeStoresTheHostValueUnlessFull) {
   for (int i = 0; i < 49; ++i) collector.FindOrAddService(static_cast<uint16_t>(0x2000 + i));
   collector.RecordServiceChange(0x0300, 7);
   EXPECT_EQ(Service(collector, 0x0300), nullptr);
-  EXPECT_EQ(collector.serviceCount, 50);
+  EXPECT_EQ(collector.ServiceCount(), 50);
 }
 
 TEST(SdtRules, TelevisionServiceDescriptorSetsBothNames) {
   PsiCollector collector;
   FeedSections(collector, kPidSdt, SdtWith(0x0400, "Provider", "Service"));
-  const ServiceEntry* entry = Service(collector, 0x0400);
+  const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(Name(entry->providerName, entry->providerNameLength), Text("Provider"));
-  EXPECT_EQ(Name(entry->serviceName, entry->serviceNameLength), Text("Service"));
+  EXPECT_EQ(entry->providerName, Text("Provider"));
+  EXPECT_EQ(entry->serviceName, Text("Service"));
 }
 
 TEST(SdtRules, OtherServiceTypeGetsNoEntry) {
   PsiCollector collector;
   FeedSections(collector, kPidSdt, SdtWith(0x0580, "Provider", "OneSeg", 0xC0));
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
 }
 
 TEST(SdtRules, DescriptorOfOtherTypeIsPassedOverForALaterTelevisionOne) {
@@ -127,25 +127,25 @@ TEST(SdtRules, DescriptorOfOtherTypeIsPassedOverForALaterTelevisionOne) {
                                     ServiceDescriptor(0x01, Text("P2"), Text("right")),
                                     ServiceDescriptor(0x01, Text("P3"), Text("later"))});
   FeedSections(collector, kPidSdt, SdtWithDescriptors(0x0400, descriptors));
-  const ServiceEntry* entry = Service(collector, 0x0400);
+  const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(Name(entry->serviceName, entry->serviceNameLength), Text("right"));
+  EXPECT_EQ(entry->serviceName, Text("right"));
 }
 
 TEST(SdtRules, BothNamesEmptyAddsNothing) {
   PsiCollector collector;
   FeedSections(collector, kPidSdt, SdtWithDescriptors(0x0400, ServiceDescriptor(0x01, {}, {})));
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
 }
 
 TEST(SdtRules, OneEmptyNameIsStoredAsZeroLength) {
   PsiCollector collector;
   FeedSections(collector, kPidSdt, SdtWith(0x0400, "Old", "Name"));
   FeedSections(collector, kPidSdt, SdtWithDescriptors(0x0400, ServiceDescriptor(0x01, {}, Text("New"))), 1);
-  const ServiceEntry* entry = Service(collector, 0x0400);
+  const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->providerNameLength, 0);
-  EXPECT_EQ(Name(entry->serviceName, entry->serviceNameLength), Text("New"));
+  EXPECT_EQ(entry->providerName.size(), 0u);
+  EXPECT_EQ(entry->serviceName, Text("New"));
 }
 
 TEST(SdtRules, NamesLongerThanTheFieldAreTruncated) {
@@ -155,10 +155,10 @@ TEST(SdtRules, NamesLongerThanTheFieldAreTruncated) {
   longName[49] = 'X';
   longName[50] = 'Y';
   FeedSections(collector, kPidSdt, SdtWithDescriptors(0x0400, ServiceDescriptor(0x01, longProvider, longName)));
-  const ServiceEntry* entry = Service(collector, 0x0400);
+  const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->providerNameLength, kNameFieldSize);
-  EXPECT_EQ(entry->serviceNameLength, kNameFieldSize);
+  EXPECT_EQ(entry->providerName.size(), size_t{kNameFieldSize});
+  EXPECT_EQ(entry->serviceName.size(), size_t{kNameFieldSize});
   EXPECT_EQ(entry->serviceName[49], 'X');
 }
 
@@ -169,24 +169,24 @@ TEST(SdtRules, NameLengthPastTheSectionIsCutAtTheSection) {
   Bytes descriptor = {0x48, 0xF0, 0x01, 0x03, 'A', 'B', 'C', 0xC8, 'n', 'a', 'm'};
   Bytes section = SdtWithDescriptors(0x0400, descriptor);
   FeedSections(collector, kPidSdt, section);
-  const ServiceEntry* entry = Service(collector, 0x0400);
+  const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(Name(entry->providerName, entry->providerNameLength), Text("ABC"));
-  EXPECT_EQ(Name(entry->serviceName, entry->serviceNameLength), Text("nam"));
+  EXPECT_EQ(entry->providerName, Text("ABC"));
+  EXPECT_EQ(entry->serviceName, Text("nam"));
 }
 
 TEST(SdtRules, LaterSectionsOverwriteEarlierNames) {
   PsiCollector collector;
   FeedSections(collector, kPidSdt, Concat({SdtWith(0x0400, "P", "First"), SdtWith(0x0400, "P", "Second")}));
-  const ServiceEntry* entry = Service(collector, 0x0400);
+  const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(Name(entry->serviceName, entry->serviceNameLength), Text("Second"));
+  EXPECT_EQ(entry->serviceName, Text("Second"));
 }
 
 TEST(NitRules, ServiceNotInTheTableIsPassedOver) {
   PsiCollector collector;
   FeedSections(collector, kPidNit, Nit(TransportEntry(TsInformation(3, Text("TS"), {0x0400}))));
-  EXPECT_EQ(collector.serviceCount, 0);
+  EXPECT_EQ(collector.ServiceCount(), 0);
 }
 
 TEST(NitRules, TsInformationAfterOtherDescriptorsSetsKeyAndName) {
@@ -196,9 +196,9 @@ TEST(NitRules, TsInformationAfterOtherDescriptorsSetsKeyAndName) {
   FeedSections(collector, kPidNit,
                Nit(TransportEntry(Concat({other, TsInformation(5, Text("Tokyo"), {0x0400, 0x0402})}))));
   EXPECT_EQ(Service(collector, 0x0400)->remoteControlKeyId, 5);
-  EXPECT_EQ(Name(Service(collector, 0x0402)->tsName, Service(collector, 0x0402)->tsNameLength), Text("Tokyo"));
+  EXPECT_EQ(Service(collector, 0x0402)->tsName, Text("Tokyo"));
   EXPECT_EQ(Service(collector, 0x0401)->remoteControlKeyId, 0);
-  EXPECT_EQ(Service(collector, 0x0401)->tsNameLength, 0);
+  EXPECT_EQ(Service(collector, 0x0401)->tsName.size(), 0u);
 }
 
 TEST(NitRules, OnlyTheFirstTsInformationDescriptorIsRead) {
@@ -227,7 +227,7 @@ TEST(NitRules, LongTsNameIsTruncatedToTheField) {
   PsiCollector collector;
   AddServices(collector, {0x0400});
   FeedSections(collector, kPidNit, Nit(TransportEntry(TsInformation(1, Bytes(63, 't'), {0x0400}))));
-  EXPECT_EQ(Service(collector, 0x0400)->tsNameLength, kNameFieldSize);
+  EXPECT_EQ(Service(collector, 0x0400)->tsName.size(), size_t{kNameFieldSize});
 }
 
 TEST(NitRules, DescriptorLengthsPastTheSectionStayInside) {
@@ -239,7 +239,7 @@ TEST(NitRules, DescriptorLengthsPastTheSectionStayInside) {
   const Bytes entry = {0x7F, 0xE0, 0x7F, 0xE0, 0xFF, 0xFF};
   FeedSections(collector, kPidNit, Nit(Concat({entry, descriptor}), {0xFF, 0xFF}));
   EXPECT_EQ(Service(collector, 0x0400)->remoteControlKeyId, 6);
-  EXPECT_EQ(Name(Service(collector, 0x0400)->tsName, Service(collector, 0x0400)->tsNameLength), Text("TS"));
+  EXPECT_EQ(Service(collector, 0x0400)->tsName, Text("TS"));
 }
 
 TEST(NitRules, OtherNetworkTableIsIgnored) {
@@ -263,12 +263,10 @@ TEST(Parsers, SectionsTooShortForTheirFieldsAreHarmless) {
         section[1] = static_cast<uint8_t>(0xF0 | ((size - 3) >> 8));
         section[2] = static_cast<uint8_t>(size - 3);
       }
-      collector.ParseNit(section.data(), section.size());
-      collector.ParseSdt(section.data(), section.size());
-      collector.ParseEit(section.data(), section.size());
+      for (uint16_t pid : {kPidNit, kPidSdt, kPidEit}) collector.TakeSection(pid, section.data(), section.size());
     }
   }
   // Only the EIT framing can add a service (0xFFFF); the sanitizer builds
   // catch any stray read.
-  EXPECT_LE(collector.serviceCount, 1);
+  EXPECT_LE(collector.ServiceCount(), 1);
 }

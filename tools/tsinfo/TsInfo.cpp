@@ -13,14 +13,9 @@
 #include "AribString.h"
 #include "MjdToDate.h"
 #include "PsiCollector.h"
-#include "SectionReader.h"
+#include "SectionDecoders.h"
 
 namespace {
-
-constexpr uint8_t kTagShortEvent = 0x4D;
-constexpr size_t kEitEventIdOffset = 14;
-constexpr size_t kEitFirstDescriptorOffset = 26;
-constexpr size_t kCrcSize = 4;
 
 // ARIB-coded bytes to UTF-8: DecodeAribString into Shift_JIS, then iconv.
 std::string DecodeToUtf8(const uint8_t* bytes, size_t length) {
@@ -86,31 +81,20 @@ std::string TwoDigits(int value) {
 // The first event of a stored EIT section; false when the copy is empty or
 // too short to hold an event.
 bool ReadEvent(const std::vector<uint8_t>& section, EventFacts* facts) {
-  if (section.size() < kEitFirstDescriptorOffset + kCrcSize) return false;
-  SectionReader reader(section.data(), section.size() - kCrcSize);
-  reader.Skip(kEitEventIdOffset);
-  facts->eventId = reader.U16();
-  const uint16_t mjd = reader.U16();
+  const EitFirstEvent event = DecodeFirstEvent(section.data(), section.size());
+  if (!event.present) return false;
+  facts->eventId = event.eventId;
   int32_t year = 0, month = 0, day = 0;
-  MjdToDate(mjd, &year, &month, &day);
-  int bcd[6];
-  for (int& value : bcd) value = BcdToInt(reader.U8());
+  MjdToDate(event.startMjd, &year, &month, &day);
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, bcd[0], bcd[1], bcd[2]);
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day,
+                BcdToInt(event.startTime[0]), BcdToInt(event.startTime[1]), BcdToInt(event.startTime[2]));
   facts->start = buffer;
-  facts->duration = TwoDigits(bcd[3]) + ":" + TwoDigits(bcd[4]) + ":" + TwoDigits(bcd[5]);
-  SectionReader descriptors = reader.Sub(reader.Length12());
-  while (descriptors.Remaining() >= 2) {
-    const uint8_t tag = descriptors.U8();
-    SectionReader body = descriptors.Sub(descriptors.U8());
-    if (tag != kTagShortEvent) continue;
-    body.Skip(3);  // ISO 639 language code
-    size_t taken = 0;
-    const uint8_t* name = body.Bytes(body.U8(), &taken);
-    facts->name = DecodeToUtf8(name, taken);
-    const uint8_t* text = body.Bytes(body.U8(), &taken);
-    facts->text = DecodeToUtf8(text, taken);
-    break;
+  facts->duration = TwoDigits(BcdToInt(event.duration[0])) + ":" + TwoDigits(BcdToInt(event.duration[1])) + ":" +
+                    TwoDigits(BcdToInt(event.duration[2]));
+  if (event.hasShortEvent) {
+    facts->name = DecodeToUtf8(event.shortEvent.eventName.data, event.shortEvent.eventName.size);
+    facts->text = DecodeToUtf8(event.shortEvent.text.data, event.shortEvent.text.size);
   }
   return true;
 }
