@@ -78,23 +78,8 @@ constexpr std::array<uint8_t, 256> BuildByteClasses() {
 }
 constexpr std::array<uint8_t, 256> kByteClasses = BuildByteClasses();
 
-struct KanjiConversion {
-  uint8_t lead[128];
-  uint8_t trail[2][128];  // by parity of the first byte
-};
-
-constexpr KanjiConversion BuildKanjiConversion() {
-  KanjiConversion conversion{};
-  for (int c1 = 0x21; c1 <= 0x7E; ++c1) conversion.lead[c1] = arib::JisToSjis(uint8_t(c1), 0x21).lead;
-  for (int c2 = 0x21; c2 <= 0x7E; ++c2) {
-    conversion.trail[0][c2] = arib::JisToSjis(0x22, uint8_t(c2)).trail;
-    conversion.trail[1][c2] = arib::JisToSjis(0x21, uint8_t(c2)).trail;
-  }
-  return conversion;
-}
-constexpr KanjiConversion kKanjiConversion = BuildKanjiConversion();
-
-// Rows 0x7A-0x7E of the Kanji set hold the additional symbols.
+// Rows 0x7A-0x7E of the Kanji set hold the broadcaster's additional symbols,
+// replaced by texts. In the JIS-compatible plane 1 they are kanji.
 constexpr uint8_t kFirstAdditionalSymbolRow = 0x7A;
 constexpr SjisChar kGetaMark = {0x81, 0xAC};  // 〓
 
@@ -165,10 +150,14 @@ inline uint32_t DecodeCharacter(uint8_t set, const uint8_t* p, uint32_t availabl
         // Not a character of a 94x94 set: nothing.
       } else if (set == kJisKanjiPlane2) {
         out.Put(kGetaMark);  // plane 2 has no Shift_JIS counterpart
-      } else if (c1 >= kFirstAdditionalSymbolRow) {
+      } else if (set == kKanji && c1 >= kFirstAdditionalSymbolRow) {
         PutAdditionalSymbol(c1, c2, out);
       } else {
-        out.Put({kKanjiConversion.lead[c1], kKanjiConversion.trail[c1 & 1][c2]});
+        // Each cell's code page 932 character, or the geta mark where there
+        // is none (rows 85-86 hold the broadcaster's additional kanji).
+        const arib::KanjiCellTable& cells =
+            set == kKanji ? arib::kKanjiSetCells : arib::kJisPlane1Cells;
+        out.Put(cells[arib::CellIndex(c1, c2)]);
       }
       return 2;
     }

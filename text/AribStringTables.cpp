@@ -1,9 +1,12 @@
 #include "AribStringTables.h"
 
+#include "AribStringKanjiCells.h"
+
 namespace arib {
 namespace {
 
 constexpr uint16_t kFullWidthSpace = 0x8140;
+constexpr uint16_t kGetaMark = 0x81AC;  // 〓, for a character code page 932 cannot show
 
 constexpr SjisChar Sjis(uint16_t code) { return {uint8_t(code >> 8), uint8_t(code)}; }
 
@@ -57,6 +60,29 @@ constexpr OneByteSetTable BuildKanaTable(uint8_t row, uint8_t last, const uint16
   for (int i = 0; i < 8; ++i) table[0x77 + i] = Sjis(tail[i]);
   return table;
 }
+
+// JIS-to-Shift_JIS arithmetic for every cell, except in `ranges`: there the
+// code from `overrides`, else the geta mark.
+template <std::size_t RangeCount, std::size_t OverrideCount>
+constexpr KanjiCellTable BuildKanjiCells(const CellRange (&ranges)[RangeCount],
+                                         const CellOverride (&overrides)[OverrideCount]) {
+  auto index = [](uint16_t cell) { return CellIndex(uint8_t(cell >> 8), uint8_t(cell)); };
+  KanjiCellTable table{};
+  for (int c1 = 0x21; c1 <= 0x7E; ++c1)
+    for (int c2 = 0x21; c2 <= 0x7E; ++c2)
+      table[index(uint16_t(c1 << 8 | c2))] = JisToSjis(uint8_t(c1), uint8_t(c2));
+  for (const CellRange& range : ranges)
+    for (int i = index(range.first); i <= index(range.last); ++i) table[i] = Sjis(kGetaMark);
+  for (const CellOverride& entry : overrides) table[index(entry.cell)] = Sjis(entry.sjis);
+  return table;
+}
+
+// Built at compile time: constexpr fails the build where a runtime
+// initialisation would otherwise be chosen silently.
+constexpr KanjiCellTable kKanjiSetCellsBuilt =
+    BuildKanjiCells(kanji_cells::kKanjiSetRanges, kanji_cells::kKanjiSetOverrides);
+constexpr KanjiCellTable kJisPlane1CellsBuilt =
+    BuildKanjiCells(kanji_cells::kJisPlane1Ranges, kanji_cells::kJisPlane1Overrides);
 
 // Texts of each range in code order. Brackets, parentheses and angle brackets
 // are ASCII; the rest is Shift_JIS.
@@ -137,6 +163,9 @@ constexpr TextTable BuildAdditionalSymbolTexts() {
 }
 
 }  // namespace
+
+const KanjiCellTable kKanjiSetCells = kKanjiSetCellsBuilt;
+const KanjiCellTable kJisPlane1Cells = kJisPlane1CellsBuilt;
 
 const OneByteSetTable kAlphanumericTable = BuildAlphanumericTable();
 const OneByteSetTable kHiraganaTable = BuildKanaTable(0x24, 0x73, kHiraganaTail);

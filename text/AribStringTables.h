@@ -19,6 +19,28 @@ constexpr SjisChar JisToSjis(uint8_t c1, uint8_t c2) {
   return {lead, trail};
 }
 
+// Cells (row and cell bytes 0x21-0x7E) of the two-byte sets that are not
+// converted by the arithmetic alone, listed in AribStringKanjiCells.h.
+struct CellRange {
+  uint16_t first;  // c1 << 8 | c2, inclusive, in row-major cell order
+  uint16_t last;
+};
+struct CellOverride {
+  uint16_t cell;
+  uint16_t sjis;
+};
+
+// Shift_JIS for every cell of a 94x94 set, indexed by CellIndex.
+constexpr int kCellsPerRow = 94;
+using KanjiCellTable = std::array<SjisChar, kCellsPerRow * kCellsPerRow>;
+constexpr int CellIndex(uint8_t c1, uint8_t c2) { return (c1 - 0x21) * kCellsPerRow + (c2 - 0x21); }
+
+// The Kanji set (rows 0x7A-0x7E, the additional symbols, are looked up
+// before this table and hold the geta mark here) and the JIS-compatible
+// Kanji plane 1. Every entry is a character of code page 932.
+extern const KanjiCellTable kKanjiSetCells;
+extern const KanjiCellTable kJisPlane1Cells;
+
 // A one-byte graphic set: 128 entries indexed by the 7-bit character code.
 // Entries 0x00-0x20 and 0x7F hold the full-width space.
 using OneByteSetTable = std::array<SjisChar, 128>;

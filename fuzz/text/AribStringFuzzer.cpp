@@ -1,6 +1,8 @@
 // libFuzzer target for DecodeAribString. The first input byte picks the
 // destination size; the rest is the coded string, copied to a buffer of
 // exactly its length so that the sanitizers see any access past either end.
+#include <iconv.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,18 +12,24 @@
 
 namespace {
 
-bool IsLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
-// The output is printable ASCII (replacement texts) and Shift_JIS pairs.
-void CheckShiftJis(const char* text) {
-  for (const uint8_t* p = reinterpret_cast<const uint8_t*>(text); *p; ++p) {
-    if (IsLeadByte(*p)) {
-      ++p;
-      if (!IsTrailByte(*p)) std::abort();
-    } else if (*p < 0x20 || *p > 0x7E) {
+// The output is code page 932 text as glibc's iconv reads it, of characters
+// to show: iconv also accepts control bytes, 0x80, 0xA0 and the user-defined
+// area (to private use), which the decoder must not produce.
+void CheckCodePage932(const char* text) {
+  static const iconv_t toWide = iconv_open("WCHAR_T", "CP932");
+  if (toWide == reinterpret_cast<iconv_t>(-1)) std::abort();
+  wchar_t characters[256];
+  char* in = const_cast<char*>(text);
+  size_t inLeft = std::strlen(text);
+  char* out = reinterpret_cast<char*>(characters);
+  size_t outLeft = sizeof characters;
+  iconv(toWide, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(toWide, &in, &inLeft, &out, &outLeft) == size_t(-1)) std::abort();
+  const size_t count = (sizeof characters - outLeft) / sizeof characters[0];
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t c = uint32_t(characters[i]);
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || (c >= 0xE000 && c <= 0xF8FF))
       std::abort();
-    }
   }
 }
 
@@ -37,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   DecodeAribString(source.get(), sourceLength, destination.get(), destinationSize);
   if (!std::memchr(destination.get(), '\0', destinationSize)) std::abort();
-  CheckShiftJis(destination.get());
+  CheckCodePage932(destination.get());
 
   DecodeAribString(source.get(), sourceLength, nullptr, destinationSize);
   return 0;
