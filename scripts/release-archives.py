@@ -232,8 +232,8 @@ def main():
 
     os.makedirs(args.dist, exist_ok=True)
     sums = []
-    for spec in args.dll:
-        arch, path = spec.split("=", 1)
+    for pair in args.dll:
+        arch, path = pair.split("=", 1)
         with open(path, "rb") as f:
             dll = f.read()
         archive = zip_archive([("ZentuTaskTray.dll", dll), (README_NAME, readme), ("LICENSE", licence),
