@@ -1,6 +1,6 @@
 # GoogleTest for every build: the system package natively, and the sources of
 # Debian's googletest package compiled for the target when cross-compiling.
-if(ZENTU_FUZZ)
+if(ZENTU_FUZZ OR NOT ZENTU_TESTS)
   return()
 endif()
 

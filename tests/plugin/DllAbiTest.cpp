@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "PluginTestSupport.h"
 #include "StandInViewer.h"  // the host side of the slots: nothing of the plug-in is linked
+#include "ZentuVersion.h"
 
 using namespace plugintest;
 
@@ -218,7 +220,9 @@ TEST_F(LoadedDll, SdkVersionCheckedOnTheThirdByteOnly) {
   plugin.Destroy(1);
 }
 
-TEST_F(LoadedDll, VersionResourceIsJapanese120) {
+// The version resource carries the CMake project version, in Japanese with
+// code page 932.
+TEST_F(LoadedDll, VersionResourceIsTheProjectVersionInJapanese) {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(module_, path, sizeof path);
   DWORD handle = 0;
@@ -229,17 +233,27 @@ TEST_F(LoadedDll, VersionResourceIsJapanese120) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  const DWORD versionMs = (DWORD{ZENTU_VERSION_MAJOR} << 16) | ZENTU_VERSION_MINOR;
+  const DWORD versionLs = DWORD{ZENTU_VERSION_PATCH} << 16;
+  EXPECT_EQ(fixed->dwFileVersionMS, versionMs);
+  EXPECT_EQ(fixed->dwFileVersionLS, versionLs);
+  EXPECT_EQ(fixed->dwProductVersionMS, versionMs);
+  EXPECT_EQ(fixed->dwProductVersionLS, versionLs);
   WORD* translation = nullptr;
   ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
   ASSERT_GE(length, 4u);
   EXPECT_EQ(translation[0], 0x0411);
   EXPECT_EQ(translation[1], 932);
-  char* description = nullptr;
-  ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\041103a4\\FileDescription",
-                             reinterpret_cast<void**>(&description), &length));
-  EXPECT_STREQ(description, kMessageCaption);  // タスクトレイ管理 in Shift_JIS
+  const std::pair<std::string, std::string> strings[] = {
+      {"FileDescription", kMessageCaption},  // タスクトレイ管理 in Shift_JIS
+      {"FileVersion", ZENTU_FILE_VERSION_TEXT},
+      {"ProductVersion", ZENTU_FILE_VERSION_TEXT}};
+  for (const auto& [key, expected] : strings) {
+    char* value = nullptr;
+    const std::string query = "\\StringFileInfo\\041103a4\\" + key;
+    ASSERT_TRUE(VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) << key;
+    EXPECT_STREQ(value, expected.c_str()) << key;
+  }
 }
 
 }  // namespace

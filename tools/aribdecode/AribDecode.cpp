@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "AribString.h"
+#include "ZentuVersion.h"
 
 namespace {
 
@@ -56,19 +57,40 @@ bool ShiftJisToUtf8(const std::string& sjis, std::string& utf8) {
   return converted;
 }
 
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: zentu-aribdecode HEX...\n"
+               "       zentu-aribdecode --help | --version\n"
+               "Decodes one ARIB STD-B24 coded string, given in hex over one or more\n"
+               "arguments (white space ignored), and prints it as UTF-8.\n");
+}
+
+// A bad argument: what was wrong on standard error, then the usage; exit 2.
+int Refuse(const std::string& what) {
+  std::fprintf(stderr, "zentu-aribdecode: %s\n", what.c_str());
+  PrintUsage(stderr);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: zentu-aribdecode HEX...\n");
-    return 2;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("zentu-aribdecode %s\n", ZENTU_VERSION_TEXT);
+      return 0;
+    }
+    if (arg[0] == '-') return Refuse("unknown option '" + arg + "'");
   }
+  if (argc < 2) return Refuse("no HEX given");
   std::vector<uint8_t> coded;
   std::string error;
-  if (!ParseHexArguments(argc, argv, coded, error)) {
-    std::fprintf(stderr, "zentu-aribdecode: bad hex: %s\n", error.c_str());
-    return 2;
-  }
+  if (!ParseHexArguments(argc, argv, coded, error)) return Refuse("bad hex: " + error);
   // At most 6 output bytes per 2 coded bytes, plus the terminator.
   std::vector<char> sjis(coded.size() * 3 + 8);
   DecodeAribString(coded.data(), uint32_t(coded.size()), sjis.data(), uint32_t(sjis.size()));

@@ -7,6 +7,9 @@
 //   ZentuDemoControl overlay                   overlay visibility and rectangle
 //   ZentuDemoControl video                     video window rectangle
 //   ZentuDemoControl resize-video W H           resize the video window
+//   ZentuDemoControl tray-menu X Y             open the tray menu at (X, Y) and its
+//                                              "操作" submenu; one line per menu rectangle
+//   ZentuDemoControl close-menu                close the open pop-up menus
 //   ZentuDemoControl close-viewer              WM_CLOSE to the viewer
 #include <windows.h>
 
@@ -20,6 +23,11 @@ constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
 constexpr char kOverlayClass[] = "Zentu_TaskTrayStatus_Class";
 constexpr char kMainTitle[] = "Zentu HDTV Player";
 constexpr char kVideoTitle[] = "Video";
+constexpr char kMenuClass[] = "#32768";  // the system's pop-up menu windows
+// The plug-in's tray icon: its callback message (WM_APP + 100) and its id.
+constexpr UINT kTrayCallbackMessage = 0x8064;
+constexpr WPARAM kTrayIconId = 102;
+constexpr int kMaxMenus = 4;
 // "Zentu - 番組情報 -"
 constexpr char kProgrammeTitlePrefix[] = "Zentu - \x94\xD4\x91\x67\x8F\xEE\x95\xF1 -";
 
@@ -108,6 +116,78 @@ int ResizeVideo(int width, int height) {
   return 0;
 }
 
+struct MenuSearch {
+  HWND found[kMaxMenus];
+  int count;
+};
+
+BOOL CALLBACK CollectMenu(HWND window, LPARAM parameter) {
+  MenuSearch* search = reinterpret_cast<MenuSearch*>(parameter);
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (std::strcmp(name, kMenuClass) == 0 && IsWindowVisible(window) && search->count < kMaxMenus) {
+    search->found[search->count++] = window;
+  }
+  return TRUE;
+}
+
+// The visible pop-up menus, the most recently opened first.
+MenuSearch VisibleMenus() {
+  MenuSearch search = {};
+  EnumWindows(CollectMenu, reinterpret_cast<LPARAM>(&search));
+  return search;
+}
+
+MenuSearch WaitForMenus(int count) {
+  MenuSearch search = VisibleMenus();
+  for (int i = 0; i < 50 && search.count < count; ++i) {
+    Sleep(100);
+    search = VisibleMenus();
+  }
+  return search;
+}
+
+// A key to the menu loop of the viewer's thread, which reads its keyboard
+// messages from that thread's queue.
+void PressMenuKey(HWND menu, WPARAM key) {
+  PostMessageA(menu, WM_KEYDOWN, key, 0);
+  Sleep(300);
+}
+
+// Right button on the tray icon, as the shell reports it: the plug-in opens
+// its menu at the cursor. The first Down selects "ZentuViewの終了", the
+// second skips the separator to "操作", and Right opens that submenu.
+int TrayMenu(int x, int y) {
+  HWND controller = FindWindowA(kControllerClass, nullptr);
+  if (!controller) {
+    std::printf("no controller window\n");
+    return 1;
+  }
+  SetCursorPos(x, y);
+  PostMessageA(controller, kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
+  MenuSearch menus = WaitForMenus(1);
+  if (menus.count == 0) {
+    std::printf("no tray menu\n");
+    return 1;
+  }
+  const WPARAM keys[] = {VK_DOWN, VK_DOWN, VK_RIGHT};
+  for (WPARAM key : keys) PressMenuKey(menus.found[0], key);
+  menus = WaitForMenus(2);
+  for (int i = 0; i < menus.count; ++i) PrintRect("menu", menus.found[i]);
+  return menus.count == 2 ? 0 : 1;
+}
+
+int CloseMenus() {
+  for (int i = 0; i < kMaxMenus; ++i) {
+    MenuSearch menus = VisibleMenus();
+    if (menus.count == 0) break;
+    PressMenuKey(menus.found[0], VK_ESCAPE);
+  }
+  const int left = VisibleMenus().count;
+  std::printf(left == 0 ? "menus closed\n" : "%d menus still open\n", left);
+  return left == 0 ? 0 : 1;
+}
+
 int CloseViewer() {
   HWND main = FindWindowA(nullptr, kMainTitle);
   if (!main) {
@@ -128,8 +208,11 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "overlay") == 0) return Show(kOverlayClass, nullptr, "overlay");
   if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return Show(nullptr, kVideoTitle, "video");
   if (argc >= 4 && std::strcmp(argv[1], "resize-video") == 0) return ResizeVideo(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc >= 4 && std::strcmp(argv[1], "tray-menu") == 0) return TrayMenu(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc >= 2 && std::strcmp(argv[1], "close-menu") == 0) return CloseMenus();
   if (argc >= 2 && std::strcmp(argv[1], "close-viewer") == 0) return CloseViewer();
   std::printf("usage: ZentuDemoControl wait-controller SECONDS | retitle-programme TITLE | command ID |\n"
-              "                        overlay | video | resize-video W H | close-viewer\n");
+              "                        overlay | video | resize-video W H | tray-menu X Y | close-menu |\n"
+              "                        close-viewer\n");
   return 2;
 }

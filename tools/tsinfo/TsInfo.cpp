@@ -14,6 +14,7 @@
 #include "MjdToDate.h"
 #include "PsiCollector.h"
 #include "SectionDecoders.h"
+#include "ZentuVersion.h"
 
 namespace {
 
@@ -159,25 +160,47 @@ void PrintTable(uint64_t packets, const PsiSnapshot& snapshot) {
   }
 }
 
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: zentu-tsinfo [--json] FILE   (FILE - reads standard input)\n"
+               "       zentu-tsinfo --help | --version\n"
+               "Shows the services, their present and following programmes and the broadcast\n"
+               "clock that the plug-in reads from a transport stream; --json as one object.\n");
+}
+
+// A bad argument: what was wrong on standard error, then the usage; exit 2.
+int Refuse(const std::string& what) {
+  std::fprintf(stderr, "zentu-tsinfo: %s\n", what.c_str());
+  PrintUsage(stderr);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   bool json = false;
   const char* path = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--json") == 0 && !json) {
+    const std::string arg = argv[i];
+    if (arg == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("zentu-tsinfo %s\n", ZENTU_VERSION_TEXT);
+      return 0;
+    }
+    if (arg == "--json") {
       json = true;
-    } else if (!path) {
-      path = argv[i];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Refuse("unknown option '" + arg + "'");
+    } else if (path) {
+      return Refuse("one FILE only, got '" + std::string(path) + "' and '" + arg + "'");
     } else {
-      path = nullptr;
-      break;
+      path = argv[i];
     }
   }
-  if (!path) {
-    std::fprintf(stderr, "usage: zentu-tsinfo [--json] FILE  (FILE - reads stdin)\n");
-    return 2;
-  }
+  if (!path) return Refuse("no FILE given");
   const bool fromStdin = std::strcmp(path, "-") == 0;
   std::FILE* in = fromStdin ? stdin : std::fopen(path, "rb");
   if (!in) {
