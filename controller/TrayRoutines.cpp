@@ -105,7 +105,8 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
   for (int32_t i = 0; i < state.windowCount; ++i) {
     const char* title = state.windowTitles[i] ? state.windowTitles[i] : "";
     plan.windowItems.push_back(
-        {kFirstWindowCommand + static_cast<uint32_t>(i), state.windowVisible[i] == 1 ? kMenuChecked : 0u, true, title});
+        {static_cast<uint32_t>(kFirstWindowCommand + static_cast<uint64_t>(i)),
+         state.windowVisible[i] == 1 ? kMenuChecked : 0u, true, title});
   }
   std::vector<TrayMenuItem>& changes = plan.changes;
   if (state.mainWindowKnown && state.muted) changes.push_back({IDM_MUTE, kMenuChecked, false, ""});

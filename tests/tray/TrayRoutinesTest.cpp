@@ -88,4 +88,99 @@ TEST(TrayTexts, CloseQuestionNamesTheBusyWindow) {
             "\xa2\x82\xa2\x82\xc5\x82\xb7\x82\xa9?");
 }
 
+// What a mouse message does to the tip, by what is hidden and whether the
+// tip was composed before.
+TEST(TrayPlans, TipByWhatIsHidden) {
+  const struct {
+    const char* programme;
+    const char* status;
+    int32_t tipIsDefault;
+    TrayTipChange change;
+    const char* tip;
+  } rows[] = {
+      {"News", "25.3dB", 1, TrayTipChange::kComposed, "News\r\n25.3dB"},
+      {nullptr, "25.3dB", 0, TrayTipChange::kComposed, "Zentu HDTV Player\r\n25.3dB"},
+      {"News", nullptr, 0, TrayTipChange::kComposed, "News"},
+      {nullptr, nullptr, 0, TrayTipChange::kDefault, "Zentu HDTV Player"},  // once, after a composed tip
+      {nullptr, nullptr, 1, TrayTipChange::kNone, "untouched"},
+  };
+  for (const auto& row : rows) {
+    char tip[128] = "untouched";
+    EXPECT_EQ(PlanTrayTip(row.programme, row.status, row.tipIsDefault, tip, sizeof tip), row.change) << row.tip;
+    EXPECT_STREQ(tip, row.tip);
+  }
+  EXPECT_EQ(ProgrammeTipLimit(true), 75);
+  EXPECT_EQ(ProgrammeTipLimit(false), 120);
+}
+
+// The pop-up menu's items, one row per state of the host.
+TEST(TrayPlans, MenuByTheHostsState) {
+  const char* const titles[] = {"Zentu HDTV Player", "Video"};
+  const int32_t visible[] = {1, 0};
+  const char* const names[12] = {"ch1:A", "ch2:", "ch3:C", "ch4:", "ch5:", "ch6:",
+                                 "ch7:", "ch8:", "ch9:", "ch10:", "ch11:", "ch12:"};
+  auto find = [](const TrayMenuPlan& plan, uint32_t id) -> const TrayMenuItem* {
+    for (const TrayMenuItem& item : plan.changes) {
+      if (item.id == id) return &item;
+    }
+    return nullptr;
+  };
+  TrayMenuState state;
+  state.windowCount = 2;
+  state.windowTitles = titles;
+  state.windowVisible = visible;
+  state.mainWindowKnown = state.remoteWindowKnown = true;
+  state.channelNames = names;
+  state.currentChannel = 2;
+
+  struct Row {
+    const char* name;
+    void (*change)(TrayMenuState&);
+    uint32_t recordStart, recordStop, ch1, ch2, ch3, channelUp, mute;
+  };
+  const uint32_t none = ~0u;  // the item is left as the resource has it
+  const Row rows[] = {
+      {"idle", [](TrayMenuState&) {}, none, kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none, none},
+      {"muted", [](TrayMenuState& s) { s.muted = true; }, none, kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none,
+       kMenuChecked},
+      {"recording",
+       [](TrayMenuState& s) {
+         s.recording = s.busy = true;
+         s.recordingHours = 1, s.recordingMinutes = 5, s.recordingSeconds = 9;
+       },
+       kMenuChecked, none, kMenuGrayed, kMenuGrayed, kMenuGrayed | kMenuChecked, kMenuGrayed, none},
+      {"busy remote", [](TrayMenuState& s) { s.busy = true; }, none, kMenuGrayed, kMenuGrayed, kMenuGrayed,
+       kMenuGrayed | kMenuChecked, kMenuGrayed, none},
+      {"no remote", [](TrayMenuState& s) { s.remoteWindowKnown = false, s.currentChannel = -1; }, none,
+       kMenuGrayed, kMenuGrayed, kMenuGrayed, kMenuGrayed, kMenuGrayed, none},
+      {"no main window", [](TrayMenuState& s) { s.mainWindowKnown = false, s.muted = s.recording = true; }, none,
+       kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none, none},
+  };
+  for (const Row& row : rows) {
+    TrayMenuState rowState = state;
+    row.change(rowState);
+    const TrayMenuPlan plan = PlanTrayMenu(rowState);
+    auto stateOf = [&](uint32_t id) { return find(plan, id) ? find(plan, id)->state : none; };
+    EXPECT_EQ(stateOf(1017), row.recordStart) << row.name;
+    EXPECT_EQ(stateOf(1018), row.recordStop) << row.name;
+    EXPECT_EQ(stateOf(1019), row.ch1) << row.name;
+    EXPECT_EQ(stateOf(1020), row.ch2) << row.name;
+    EXPECT_EQ(stateOf(1021), row.ch3) << row.name;
+    EXPECT_EQ(stateOf(1033), row.channelUp) << row.name;
+    EXPECT_EQ(stateOf(1012), row.mute) << row.name;
+    // Channel texts only with a remote window; the recording time while recording.
+    EXPECT_EQ(find(plan, 1019)->setText, rowState.remoteWindowKnown) << row.name;
+    if (row.recordStart == kMenuChecked) EXPECT_EQ(find(plan, 1017)->text, "\x98\x5e\x89\xe6\x92\x86(01:05:09)");
+    ASSERT_EQ(plan.windowItems.size(), 2u);
+    EXPECT_EQ(plan.windowItems[0].id, 2000u);
+    EXPECT_EQ(plan.windowItems[0].state, kMenuChecked);
+    EXPECT_EQ(plan.windowItems[1].state, 0u);
+  }
+  state.overlayUp = true;
+  state.autoDispStatus = 2;
+  const TrayMenuPlan marks = PlanTrayMenu(state);
+  EXPECT_EQ(find(marks, 1032)->state, kMenuChecked);
+  EXPECT_EQ(find(marks, 1035)->state, kMenuChecked);
+}
+
 }  // namespace
