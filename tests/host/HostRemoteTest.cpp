@@ -35,45 +35,32 @@ TEST_F(HostRemote, DirectRequestPressesThatButtonOnce) {
   StartAndDiscover();
   std::vector<int> tuned;
   viewer->SetServiceChangeHandler([&](int32_t, int32_t serviceId) { tuned.push_back(serviceId); });
-  plugin->Host().SelectChannel(2);  // CH3 is button 1007
+  host->SelectChannel(2);  // CH3 is button 1007
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1007});
   EXPECT_EQ(viewer->CurrentChannel(), 2);
   EXPECT_EQ(tuned, std::vector<int>{0x0402});
-  plugin->Host().SelectChannel(1);  // CH2 is button 1008
+  host->SelectChannel(1);  // CH2 is button 1008
   EXPECT_EQ(RemoteCommands(), (std::vector<int>{1007, 1008}));
   EXPECT_TRUE(viewer->CommandsTo(Window::Main).empty());
-}
-
-TEST_F(HostRemote, OverlayFollowsTheAutoDisplaySetting) {
-  StartAndDiscover();
-  plugin->GetController().Settings().autoDispStatus = 0;
-  plugin->GetController().OnCommand(controller, 1019, 0);  // CH1
-  EXPECT_EQ(RemoteCommands(), std::vector<int>{1006});
-  EXPECT_EQ(plugin->Overlay().DisplayCountdown(), 0);
-  plugin->GetController().Settings().autoDispStatus = 1;
-  plugin->GetController().OnCommand(controller, 1022, 0);  // CH4
-  EXPECT_EQ(plugin->Overlay().DisplayCountdown(), 5);
-  EXPECT_EQ(plugin->Overlay().ContentFlags() & kOverlayChannel, kOverlayChannel);
-  plugin->GetController().ShowStatusOverlay(0, 0, 0, 0);
 }
 
 TEST_F(HostRemote, NextAndPreviousWrapOverUnnamedButtons) {
   StartAndDiscover();  // CH1..CH8 named, CH9..CH12 empty
   TuneTo(7);
-  plugin->Host().SelectChannel(-2);
+  host->SelectChannel(-2);
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1006});  // CH8 -> CH1
   viewer->ClearReceived();
-  plugin->Host().SelectChannel(-3);
+  host->SelectChannel(-3);
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1013});  // CH1 -> CH8
   viewer->ClearReceived();
-  plugin->Host().SelectChannel(-3);
+  host->SelectChannel(-3);
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1012});  // CH8 -> CH7
 }
 
 TEST_F(HostRemote, RequestForAnUnnamedButtonPressesNothing) {
   StartAndDiscover();
-  plugin->Host().SelectChannel(8);
-  plugin->Host().SelectChannel(11);
+  host->SelectChannel(8);
+  host->SelectChannel(11);
   EXPECT_EQ(RemoteCommands(), kNothing);
 }
 
@@ -82,16 +69,16 @@ TEST_F(HostRemote, RecordingBlocksEveryRequest) {
   TuneTo(0);
   for (const char* text : {"Recording", kRecordingJapanese}) {
     viewer->SetRecordingText(text);
-    EXPECT_EQ(plugin->Host().IsHostRecording(), 1) << text;
-    EXPECT_EQ(plugin->Host().IsHostBusy(), 1);
-    plugin->Host().SelectChannel(2);
-    plugin->Host().SelectChannel(-2);
-    plugin->Host().SelectChannel(-3);
+    EXPECT_EQ(host->IsHostRecording(), 1) << text;
+    EXPECT_EQ(host->IsHostBusy(), 1);
+    host->SelectChannel(2);
+    host->SelectChannel(-2);
+    host->SelectChannel(-3);
     EXPECT_EQ(RemoteCommands(), kNothing) << text;
   }
   viewer->SetRecordingText("Recording ");
-  EXPECT_EQ(plugin->Host().IsHostRecording(), 0);
-  plugin->Host().SelectChannel(2);
+  EXPECT_EQ(host->IsHostRecording(), 0);
+  host->SelectChannel(2);
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1007});
 }
 
@@ -99,27 +86,27 @@ TEST_F(HostRemote, DisabledBusyControlBlocksEveryRequest) {
   StartAndDiscover();
   TuneTo(0);
   viewer->SetBusy(true);
-  EXPECT_EQ(plugin->Host().IsHostRecording(), 0);
-  EXPECT_EQ(plugin->Host().IsHostBusy(), 1);
-  plugin->Host().SelectChannel(2);
-  plugin->Host().SelectChannel(-2);
+  EXPECT_EQ(host->IsHostRecording(), 0);
+  EXPECT_EQ(host->IsHostBusy(), 1);
+  host->SelectChannel(2);
+  host->SelectChannel(-2);
   EXPECT_EQ(RemoteCommands(), kNothing);
   viewer->SetBusy(false);
-  EXPECT_EQ(plugin->Host().IsHostBusy(), 0);
-  plugin->Host().SelectChannel(-2);
+  EXPECT_EQ(host->IsHostBusy(), 0);
+  host->SelectChannel(-2);
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1008});
 }
 
 TEST_F(HostRemote, UnknownCurrentChannelMakesNextAndPreviousDoNothing) {
   StartAndDiscover();
   viewer->SetCurrentChannelText("Toto");  // the start of two names: the first
-  EXPECT_EQ(plugin->Host().FindCurrentChannel(), 0);
+  EXPECT_EQ(host->FindCurrentChannel(), 0);
   viewer->SetCurrentChannelText("BS 101");
-  EXPECT_EQ(plugin->Host().FindCurrentChannel(), -1);
-  plugin->Host().SelectChannel(-2);
-  plugin->Host().SelectChannel(-3);
+  EXPECT_EQ(host->FindCurrentChannel(), -1);
+  host->SelectChannel(-2);
+  host->SelectChannel(-3);
   EXPECT_EQ(RemoteCommands(), kNothing);
-  plugin->Host().SelectChannel(4);  // direct requests do not need the current channel
+  host->SelectChannel(4);  // direct requests do not need the current channel
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1010});
 }
 
@@ -128,16 +115,16 @@ TEST_F(HostRemote, OverLongButtonTextsStayInsideTheirSlots) {
   for (int i = 0; i < standin::kChannelCount; ++i) options.channelNames[i] = std::string(99, 'A' + i);
   StartAndDiscover(options);
   for (int i = 0; i < host::kChannelCount; ++i) {
-    std::string slot = plugin->Host().ChannelName(i);
+    std::string slot = host->ChannelName(i);
     EXPECT_LE(slot.size(), static_cast<size_t>(hosttext::kChannelSlotSize - 1));
     EXPECT_EQ(slot.substr(0, 3), "ch" + std::to_string(i + 1).substr(0, 1));
     EXPECT_EQ(slot.back(), static_cast<char>('A' + i)) << "slot " << i << " overwritten";
   }
-  EXPECT_EQ(plugin->Host().FullScreenTopmost(), 0);  // the field after the table is untouched
+  EXPECT_EQ(host->FullScreenTopmost(), 0);  // the field after the table is untouched
   // The current channel text is the full button text; its start still finds the slot.
   TuneTo(5);
-  EXPECT_EQ(plugin->Host().FindCurrentChannel(), -1);  // 99 bytes do not fit behind "ch6:"
-  plugin->Host().SelectChannel(5);
+  EXPECT_EQ(host->FindCurrentChannel(), -1);  // 99 bytes do not fit behind "ch6:"
+  host->SelectChannel(5);
   EXPECT_EQ(RemoteCommands(), std::vector<int>{1011});
 }
 
@@ -145,36 +132,36 @@ TEST_F(HostRemote, NoRemoteWindowRefusesChannels) {
   standin::Options options;
   options.createRemote = false;
   StartAndDiscover(options);
-  EXPECT_EQ(plugin->Host().FindCurrentChannel(), -1);
-  plugin->Host().SelectChannel(0);
-  EXPECT_EQ(plugin->Host().IsHostBusy(), 0);
+  EXPECT_EQ(host->FindCurrentChannel(), -1);
+  host->SelectChannel(0);
+  EXPECT_EQ(host->IsHostBusy(), 0);
   viewer->SetRecording(true);
-  EXPECT_EQ(plugin->Host().IsHostBusy(), 1);
+  EXPECT_EQ(host->IsHostBusy(), 1);
 }
 
 TEST_F(HostRemote, RemoteWindowDestroyedAfterDiscovery) {
   StartAndDiscover();
   TuneTo(2);
   DestroyWindow(viewer->RemoteWindow());
-  EXPECT_EQ(plugin->Host().FindCurrentChannel(), -1);
-  plugin->Host().SelectChannel(-2);
-  plugin->Host().SelectChannel(1);
+  EXPECT_EQ(host->FindCurrentChannel(), -1);
+  host->SelectChannel(-2);
+  host->SelectChannel(1);
   EXPECT_EQ(viewer->Received().size(), 0u);
-  EXPECT_EQ(plugin->Host().IsHostBusy(), 0);
+  EXPECT_EQ(host->IsHostBusy(), 0);
 }
 
 // ---- Mute ----
 
 TEST_F(HostRemote, MuteSendsExactlyOneCommandOnAChange) {
   StartAndDiscover();
-  EXPECT_EQ(plugin->Host().IsHostMuted(), 0);
-  plugin->Host().SetHostMute(1);
+  EXPECT_EQ(host->IsHostMuted(), 0);
+  host->SetHostMute(1);
   EXPECT_EQ(viewer->CommandsTo(Window::Main), std::vector<int>{1034});
   EXPECT_TRUE(viewer->IsMuted());
-  EXPECT_EQ(plugin->Host().IsHostMuted(), 1);
-  plugin->Host().SetHostMute(1);
+  EXPECT_EQ(host->IsHostMuted(), 1);
+  host->SetHostMute(1);
   EXPECT_EQ(viewer->CommandsTo(Window::Main), std::vector<int>{1034});
-  plugin->Host().SetHostMute(0);
+  host->SetHostMute(0);
   EXPECT_EQ(viewer->CommandsTo(Window::Main), (std::vector<int>{1034, 1034}));
   EXPECT_FALSE(viewer->IsMuted());
   EXPECT_EQ(viewer->Received().size(), 2u);
@@ -184,13 +171,13 @@ TEST_F(HostRemote, NoMainWindowMeansNoStateAndNoCommands) {
   StartAndDiscover();
   viewer->SetMuted(true);
   viewer->SetRecording(true);
-  plugin->Host().SetHostMainWindow(nullptr);
-  EXPECT_EQ(plugin->Host().IsHostMuted(), 0);
-  EXPECT_EQ(plugin->Host().IsHostRecording(), 0);
-  plugin->Host().SetHostMute(1);
+  host->SetHostMainWindow(nullptr);
+  EXPECT_EQ(host->IsHostMuted(), 0);
+  EXPECT_EQ(host->IsHostRecording(), 0);
+  host->SetHostMute(1);
   EXPECT_EQ(viewer->Received().size(), 0u);
   int32_t untouched = 42;
-  EXPECT_EQ(plugin->Host().ReadStatusBarNumbers(&untouched, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(host->ReadStatusBarNumbers(&untouched, nullptr, nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(untouched, 42);
 }
 
@@ -199,17 +186,17 @@ TEST_F(HostRemote, NoMainWindowMeansNoStateAndNoCommands) {
 TEST_F(HostRemote, StatusBarNumbersAtTheirPositions) {
   StartAndDiscover();
   char text[256];
-  EXPECT_TRUE(plugin->Host().ReadStatusBarText(text, sizeof text));
+  EXPECT_TRUE(host->ReadStatusBarText(text, sizeof text));
   viewer->SetStatusText("25.3dB 1 2 3 10 20 x 30 40 50");
   int32_t n4 = -1, n5 = -1, n7 = -1, n8 = -1, n9 = -1;
-  EXPECT_EQ(plugin->Host().ReadStatusBarNumbers(&n4, &n5, &n7, &n8, &n9), 1);
+  EXPECT_EQ(host->ReadStatusBarNumbers(&n4, &n5, &n7, &n8, &n9), 1);
   EXPECT_EQ(n4, 10);
   EXPECT_EQ(n5, 20);
   EXPECT_EQ(n7, 40);
   EXPECT_EQ(n8, 50);
   EXPECT_EQ(n9, 0);
   viewer->SetStatusText("25.3dB 0 0 0 21:05 30 01:02:03");
-  EXPECT_EQ(plugin->Host().ReadStatusBarNumbers(nullptr, nullptr, &n7, &n8, &n9), 1);
+  EXPECT_EQ(host->ReadStatusBarNumbers(nullptr, nullptr, &n7, &n8, &n9), 1);
   EXPECT_EQ(n7, 1);
   EXPECT_EQ(n8, 2);
   EXPECT_EQ(n9, 3);
@@ -219,10 +206,10 @@ TEST_F(HostRemote, StatusBarWithoutNumbersGivesZeros) {
   StartAndDiscover();
   viewer->SetStatusText("no signal");
   int32_t n4 = -1, n5 = -1, n7 = -1, n8 = -1, n9 = -1;
-  EXPECT_EQ(plugin->Host().ReadStatusBarNumbers(&n4, &n5, &n7, &n8, &n9), 1);
+  EXPECT_EQ(host->ReadStatusBarNumbers(&n4, &n5, &n7, &n8, &n9), 1);
   EXPECT_EQ(n4 | n5 | n7 | n8 | n9, 0);
   viewer->SetStatusText(std::string(400, '9').c_str());  // one huge number, read cut to 255 bytes
-  EXPECT_EQ(plugin->Host().ReadStatusBarNumbers(&n4, nullptr, nullptr, nullptr, nullptr), 1);
+  EXPECT_EQ(host->ReadStatusBarNumbers(&n4, nullptr, nullptr, nullptr, nullptr), 1);
   EXPECT_EQ(n4, 0);
 }
 
@@ -231,8 +218,8 @@ TEST_F(HostRemote, MissingStatusBarLeavesOutputsAlone) {
   DestroyWindow(viewer->StatusBar());
   int32_t n4 = 7, n5 = 7;
   char text[256];
-  EXPECT_FALSE(plugin->Host().ReadStatusBarText(text, sizeof text));
-  EXPECT_EQ(plugin->Host().ReadStatusBarNumbers(&n4, &n5, nullptr, nullptr, nullptr), 0);
+  EXPECT_FALSE(host->ReadStatusBarText(text, sizeof text));
+  EXPECT_EQ(host->ReadStatusBarNumbers(&n4, &n5, nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(n4, 7);
   EXPECT_EQ(n5, 7);
 }

@@ -1,14 +1,14 @@
-// A stand-in viewer and a plug-in object wired together the way the host
-// and the controller wire them, for the host-window tests under Wine.
+// The stand-in viewer's windows and the host viewer as the plug-in knows
+// them, for the host-window tests under Wine.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "ModuleState.h"
-#include "SamplePlugin.h"
+#include "HostViewer.h"
 #include "StandInViewer.h"
+#include "WinTestSupport.h"
 
 // "番組情報", "リモコンっぽい物", "録画中"
 extern const char kProgrammeName[];
@@ -20,23 +20,23 @@ class HostFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Creates the viewer's windows and points the plug-in at its main window.
+  // Creates the viewer's windows and gives their main window to the host.
   void StartViewer(const standin::Options& options = standin::Options());
   // Discovery as the third tick runs it; true when it ran.
-  bool Discover() { return plugin->Host().DiscoverHostWindows(IniFile(iniFile.c_str())); }
-  void SaveVisibility() { plugin->Host().SaveHostWindowVisibility(IniFile(iniFile.c_str())); }
-  void PumpMessages();
+  bool Discover() { return host->DiscoverHostWindows(IniFile(iniPath.c_str())); }
+  void SaveVisibility() { host->SaveHostWindowVisibility(IniFile(iniPath.c_str())); }
 
   // An extra top-level window (hidden unless visible) owned by owner.
   HWND AddWindow(const char* title, HWND owner, bool visible = true);
 
-  std::string IniValue(const char* key);
-  void WriteIni(const char* key, const char* value);
+  std::string IniValue(const char* key) const { return ini.Read(key); }
+  void WriteIni(const char* key, const char* value) const { ini.Write(key, value); }
   int32_t IndexOf(HWND window) const;
   bool HasStyle(HWND window, LONG bit) const { return (GetWindowLongA(window, GWL_STYLE) & bit) != 0; }
 
+  testsupport::ProgramIni ini;
+  std::string iniPath = ini.Path();  // what discovery and teardown are given
   std::unique_ptr<standin::StandInViewer> viewer;
-  std::unique_ptr<CSamplePlugin> plugin;
+  std::unique_ptr<HostViewer> host = std::make_unique<HostViewer>();
   HWND controller = nullptr;  // hidden, owned by the main window, as the real one
-  std::string iniFile;
 };

@@ -16,19 +16,14 @@
 #include "RemotePanel.h"
 #include "StandInViewer.h"
 #include "StatusOverlay.h"
+#include "WinTestSupport.h"
 
 namespace {
 
 constexpr COLORREF kGrey = 0x808080;
 constexpr COLORREF kSentinel = 0xFF0000;  // blue: never drawn by the overlay
 
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
+using testsupport::PumpMessages;
 
 RECT WindowRect(HWND window) {
   RECT rect = {};

@@ -13,84 +13,49 @@
 #include <utility>
 #include <vector>
 
-#include "PluginTestSupport.h"
 #include "StandInViewer.h"  // the host side of the slots: nothing of the plug-in is linked
+#include "WinTestSupport.h"
 #include "ZentuVersion.h"
 
-using namespace plugintest;
+using namespace testsupport;
 
 namespace {
 
 using GetIfaceFunction = void*(__cdecl*)();
 using GetIface2Function = int32_t(__cdecl*)(int32_t reserved, void** plugin);
 
-using DestructorSlot = void*(STANDIN_THISCALL*)(void* self, unsigned int flags);
-using InitSlot = int32_t(STANDIN_THISCALL*)(void* self, void* hostInterface, uint32_t sdkVersion);
-using CreateSlot = int32_t(STANDIN_THISCALL*)(void* self, HWND hostMainWindow);
-using InputTsDataSlot = int32_t(STANDIN_THISCALL*)(void* self, const uint8_t* data, uint32_t count);
-using OnServiceChangeSlot = int32_t(STANDIN_THISCALL*)(void* self, int32_t hostValue, int32_t serviceId);
-using Reserved5Slot = int32_t(STANDIN_THISCALL*)(void* self, int32_t a, int32_t b);
-
-// The object seen only as a pointer to its vtable.
-class RawPlugin {
- public:
-  explicit RawPlugin(void* object) : object_(object) {}
-  void* Object() const { return object_; }
-  template <typename Slot>
-  Slot At(int index) const {
-    return reinterpret_cast<Slot>((*static_cast<void***>(object_))[index]);
-  }
-  void* Destroy(unsigned flags) { return At<DestructorSlot>(0)(object_, flags); }
-  int32_t Init(void* host, uint32_t version) { return At<InitSlot>(1)(object_, host, version); }
-  int32_t Create(HWND window) { return At<CreateSlot>(2)(object_, window); }
-  int32_t InputTsData(const uint8_t* data, uint32_t count) {
-    return At<InputTsDataSlot>(3)(object_, data, count);
-  }
-  int32_t OnServiceChange(int32_t value, int32_t id) { return At<OnServiceChangeSlot>(4)(object_, value, id); }
-  int32_t Reserved5(int32_t a, int32_t b) { return At<Reserved5Slot>(5)(object_, a, b); }
-
- private:
-  void* object_;
-};
-
 class LoadedDll : public ::testing::Test {
  protected:
   void SetUp() override {
-    DeleteIni();
     module_ = LoadLibraryA("ZentuTaskTray.dll");
     ASSERT_NE(module_, nullptr) << GetLastError();
-    getIface_ = reinterpret_cast<GetIfaceFunction>(GetProcAddress(module_, "GetIface"));
-    getIface2_ = reinterpret_cast<GetIface2Function>(GetProcAddress(module_, "GetIface2"));
+    getIface_ = reinterpret_cast<GetIfaceFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "GetIface")));
+    getIface2_ = reinterpret_cast<GetIface2Function>(reinterpret_cast<void*>(GetProcAddress(module_, "GetIface2")));
     ASSERT_NE(getIface_, nullptr);
     ASSERT_NE(getIface2_, nullptr);
   }
   void TearDown() override {
     if (module_ != nullptr) FreeLibrary(module_);
-    DeleteIni();
   }
-
-  HWND FindController(HWND owner) {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "Zentu_TaskTray_Class", nullptr); w != nullptr;
-         w = FindWindowExA(nullptr, w, "Zentu_TaskTray_Class", nullptr)) {
-      if (GetWindow(w, GW_OWNER) == owner) return w;
-    }
-    return nullptr;
-  }
+  // The viewer's main window, shown.
+  HWND StartViewer() { return viewer.Create() ? viewer.MainWindow() : nullptr; }
 
   HMODULE module_ = nullptr;
   GetIfaceFunction getIface_ = nullptr;
   GetIface2Function getIface2_ = nullptr;
+  ProgramIni ini;
+  standin::StandInViewer viewer;
 };
 
 TEST_F(LoadedDll, FullLifeThroughRawSlots) {
-  HostMainWindow host;
+  HWND host = StartViewer();
   RawPlugin plugin(getIface_());
   ASSERT_NE(plugin.Object(), nullptr);
 
   int hostObject = 0;
   EXPECT_EQ(plugin.Init(&hostObject, 0x00010400), 1);
-  EXPECT_EQ(plugin.Create(host.Window()), 1);
-  HWND controller = FindController(host.Window());
+  EXPECT_EQ(plugin.Create(host), 1);
+  HWND controller = FindControllerOf(host);
   ASSERT_NE(controller, nullptr);
   EXPECT_FALSE(IsWindowVisible(controller));
   char caption[64] = {};
@@ -107,38 +72,38 @@ TEST_F(LoadedDll, FullLifeThroughRawSlots) {
   EXPECT_EQ(plugin.Reserved5(-1, 12345), 1);
 
   SendMessageA(controller, WM_TIMER, 1000, 0);
-  host.Destroy();
+  viewer.Destroy();
   EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
-  EXPECT_NE(ReadIniKey("WindowX"), "<missing>");
+  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");
+  EXPECT_NE(ini.Read("WindowX"), "<missing>");
   EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);  // after teardown
 
   EXPECT_EQ(plugin.Destroy(1), plugin.Object());
 }
 
 TEST_F(LoadedDll, SlotZeroBeforeTheHostWindowGoesShutsTheControllerDown) {
-  HostMainWindow host;
+  HWND host = StartViewer();
   void* object = nullptr;
   EXPECT_EQ(getIface2_(0, &object), 1);
   ASSERT_NE(object, nullptr);
   RawPlugin plugin(object);
-  EXPECT_EQ(plugin.Create(host.Window()), 1);
-  HWND controller = FindController(host.Window());
+  EXPECT_EQ(plugin.Create(host), 1);
+  HWND controller = FindControllerOf(host);
   ASSERT_NE(controller, nullptr);
   EXPECT_EQ(plugin.Destroy(1), object);
   EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
-  host.Destroy();
+  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");
+  viewer.Destroy();
 }
 
 TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
-  HostMainWindow host;
+  HWND host = StartViewer();
   RawPlugin plugin(getIface_());
-  ASSERT_EQ(plugin.Create(host.Window()), 1);
+  ASSERT_EQ(plugin.Create(host), 1);
   WNDCLASSEXA info{};
   info.cbSize = sizeof info;
   ASSERT_TRUE(GetClassInfoExA(module_, "Zentu_TaskTray_Class", &info));
-  host.Destroy();
+  viewer.Destroy();
   plugin.Destroy(1);
   HMODULE unloaded = module_;
   FreeLibrary(module_);
@@ -153,14 +118,15 @@ TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
 // are torn down on their own thread and nothing runs on freed memory or
 // unmapped code.
 TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
-  HostMainWindow host;
-  FakeTray tray;
+  HWND host = StartViewer();
+  ShellTray tray;
+  ASSERT_TRUE(tray.Create());
   RawPlugin plugin(getIface_());
-  ASSERT_EQ(plugin.Create(host.Window()), 1);
-  HWND controller = FindController(host.Window());
+  ASSERT_EQ(plugin.Create(host), 1);
+  HWND controller = FindControllerOf(host);
   ASSERT_NE(controller, nullptr);
   for (int i = 0; i < 3; ++i) SendMessageA(controller, WM_TIMER, 1000, 0);
-  ASSERT_EQ(tray.CountOf(NIM_ADD), 1);
+  ASSERT_EQ(tray.CountOf(NIM_ADD), 1u);
 
   HMODULE library = module_;
   module_ = nullptr;
@@ -184,12 +150,12 @@ TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
     Sleep(5);
   }
   EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1);
+  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1u);
   for (const char* name : {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
     EXPECT_FALSE(GetClassInfoExA(library, name, &info)) << name;
   }
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
-  host.Destroy();
+  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");
+  viewer.Destroy();
   PumpMessages();
 }
 
@@ -203,14 +169,15 @@ TEST_F(LoadedDll, GetIface2AnswersOneEvenWithoutAPlace) {
 
 TEST_F(LoadedDll, SdkVersionCheckedOnTheThirdByteOnly) {
   RawPlugin plugin(getIface_());
-  MessageBoxWatcher watcher(kMessageCaption);
+  MessageBoxAnswerer watcher(kMessageCaption, IDOK);
   int refused = 0;
   for (uint32_t version : {0x00020000u, 0x00000100u}) {
     EXPECT_EQ(plugin.Init(nullptr, version), 0) << std::hex << version;
     EXPECT_EQ(watcher.Count(), ++refused);
-    EXPECT_EQ(watcher.LastText(), "Wrong SDK Version");
-    EXPECT_EQ(watcher.LastOwner(), nullptr);
-    EXPECT_TRUE(watcher.LastHadIcon());
+    const MessageBoxSeen box = watcher.Last();
+    EXPECT_EQ(box.text, "Wrong SDK Version");
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_TRUE(box.hasIcon);
   }
   for (uint32_t version : {0x00010400u, 0x00010000u, 0x0101FFFFu}) {
     EXPECT_EQ(plugin.Init(nullptr, version), 1) << std::hex << version;

@@ -8,32 +8,28 @@
 #include <new>
 #include <thread>
 
-#include "PluginTestSupport.h"
+#include "PluginHarness.h"
 #include "PsiCollector.h"
-#include "ModuleState.h"
-#include "SamplePlugin.h"
 
-using namespace plugintest;
+using testsupport::GuardedBuffer;
+using testsupport::PumpMessages;
+using testsupport::StartOfLongSection;
 
 namespace {
 
 class PluginObject : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Module().Reset(GetModuleHandleA(nullptr));
-    Module().current = nullptr;
-    Module().lastServiceId = 0;
-    DeleteIni();
-  }
-  void TearDown() override {
-    Module().current = nullptr;
-    DeleteIni();
-  }
+  void SetUp() override { testsupport::ResetModule(); }
+  // The viewer's windows, for the objects that create their controller.
+  HWND StartViewer() { return viewer.Create() ? viewer.MainWindow() : nullptr; }
 
   static bool HasBufferedData(CSamplePlugin& plugin, uint16_t pid) {
     const SectionBufferState buffer = plugin.Collector()->SectionBufferOf(pid);
     return buffer.allocated && buffer.fill > 0;
   }
+
+  testsupport::ProgramIni ini;
+  standin::StandInViewer viewer;
 };
 
 TEST_F(PluginObject, ConstructionSetsChannelButtonsCountdownAndZeroes) {
@@ -128,9 +124,8 @@ TEST_F(PluginObject, ServiceChangeWithFullTableStillRecordsTheId) {
 }
 
 TEST_F(PluginObject, DeletingTheObjectShutsItsControllerWindowDown) {
-  HostMainWindow host;
   auto* plugin = new CSamplePlugin();
-  ASSERT_EQ(plugin->Create(host.Window()), 1);
+  ASSERT_EQ(plugin->Create(StartViewer()), 1);
   HWND controller = plugin->GetController().Window();
   ASSERT_TRUE(IsWindow(controller));
   ASSERT_EQ(Module().current.load(), &plugin->GetController());
@@ -138,18 +133,17 @@ TEST_F(PluginObject, DeletingTheObjectShutsItsControllerWindowDown) {
   EXPECT_EQ(plugin->ScalarDeletingDestructor(1), plugin);
   EXPECT_FALSE(IsWindow(controller));
   EXPECT_EQ(Module().current.load(), nullptr);
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");  // the normal shutdown ran
+  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");  // the normal shutdown ran
   // The host's later teardown and stray messages find nothing to use.
-  host.Destroy();
+  viewer.Destroy();
   PumpMessages();
 }
 
 TEST_F(PluginObject, DeletingAnotherObjectKeepsTheCurrentOne) {
-  HostMainWindow host;
   CSamplePlugin first;
-  ASSERT_EQ(first.Create(host.Window()), 1);
+  ASSERT_EQ(first.Create(StartViewer()), 1);
   auto* second = new CSamplePlugin();
-  ASSERT_EQ(second->Create(host.Window()), 1);
+  ASSERT_EQ(second->Create(viewer.MainWindow()), 1);
   HWND secondController = second->GetController().Window();
   ASSERT_EQ(Module().current.load(), &second->GetController());
   Module().current = &first.GetController();  // as if the first object had been set up last
@@ -164,9 +158,8 @@ TEST_F(PluginObject, DeletingAnotherObjectKeepsTheCurrentOne) {
 // The windows' thread may itself be waiting for the thread that deletes: the
 // deletion returns without waiting for it, and the windows go once it pumps.
 TEST_F(PluginObject, DeletionOnAnotherThreadNeverWaitsForTheWindowsThread) {
-  HostMainWindow host;
   auto* plugin = new CSamplePlugin();
-  ASSERT_EQ(plugin->Create(host.Window()), 1);
+  ASSERT_EQ(plugin->Create(StartViewer()), 1);
   HWND controller = plugin->GetController().Window();
   std::thread deleting([plugin] { plugin->ScalarDeletingDestructor(1); });
   deleting.join();  // this thread does not pump meanwhile
@@ -177,7 +170,7 @@ TEST_F(PluginObject, DeletionOnAnotherThreadNeverWaitsForTheWindowsThread) {
   }
   EXPECT_FALSE(IsWindow(controller));
   EXPECT_EQ(Module().current.load(), nullptr);
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");  // the normal shutdown ran
+  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");  // the normal shutdown ran
 }
 
 }  // namespace

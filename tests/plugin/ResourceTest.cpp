@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "PluginTestSupport.h"
-#include "ModuleState.h"
-#include "SamplePlugin.h"
+#include "PluginHarness.h"
 
-using namespace plugintest;
+
 
 namespace {
 
@@ -33,7 +31,9 @@ void ExpectMenu(HMENU menu, const std::vector<MenuItem>& expected) {
       continue;
     }
     EXPECT_EQ(MenuText(menu, static_cast<UINT>(i), MF_BYPOSITION), item.text) << i;
-    if (item.id != 0) EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), item.id) << i;
+    if (item.id != 0) {
+      EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), item.id) << i;
+    }
   }
 }
 
@@ -80,13 +80,10 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
 }
 
 TEST(Resources, ControllerDialogTextsAndStyles) {
-  Module().Reset(GetModuleHandleA(nullptr));
-  Module().current = nullptr;
-  DeleteIni();
+  testsupport::PluginHarness harness;
+  ASSERT_TRUE(harness.Create(false));
   {
-    HostMainWindow host;
-    CSamplePlugin plugin;
-    plugin.Create(host.Window());
+    CSamplePlugin& plugin = harness.Plugin();
     HWND dialog = plugin.GetController().Window();
     ASSERT_NE(dialog, nullptr);
     const LONG style = GetWindowLongA(dialog, GWL_STYLE);
@@ -107,10 +104,7 @@ TEST(Resources, ControllerDialogTextsAndStyles) {
       if (std::string(text) == "\x90\xDD\x92\xE8:") labelFound = true;  // 設定:
     }
     EXPECT_TRUE(labelFound);
-    host.Destroy();
   }
-  Module().current = nullptr;
-  DeleteIni();
 }
 
 // Draws an icon on white and returns its pixels, top row first.

@@ -9,39 +9,30 @@
 #include <thread>
 #include <vector>
 
-#include "ControllerSettings.h"
-#include "PluginTestSupport.h"
+#include "PluginHarness.h"
 #include "PsiCollector.h"
-#include "ModuleState.h"
-#include "SamplePlugin.h"
 
-using namespace plugintest;
+using testsupport::ProgramIni;
+using testsupport::ShellTray;
+using testsupport::StartOfLongSection;
 
 namespace {
 
 class Controller : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Module().Reset(GetModuleHandleA(nullptr));
-    Module().current = nullptr;
-    Module().lastServiceId = 0;
-    DeleteIni();
-  }
-  void TearDown() override {
-    Stop();
-    Module().current = nullptr;
-    DeleteIni();
-  }
+  void SetUp() override { testsupport::ResetModule(); }
+  void TearDown() override { Stop(); }
 
   CSamplePlugin& Start() {
-    host_ = std::make_unique<HostMainWindow>();
+    host_ = std::make_unique<standin::StandInViewer>();
+    EXPECT_TRUE(host_->Create());
     plugin_ = std::make_unique<CSamplePlugin>();
-    EXPECT_EQ(plugin_->Create(host_->Window()), 1);
+    EXPECT_EQ(plugin_->Create(host_->MainWindow()), 1);
     return *plugin_;
   }
   // The host closes: its main window goes first, then the object.
   void Stop() {
-    if (host_) host_->Destroy();
+    if (host_) DestroyWindow(host_->MainWindow());
     plugin_.reset();
     host_.reset();
   }
@@ -60,11 +51,12 @@ class Controller : public ::testing::Test {
     Start();
     RECT rect = WindowRect();
     Stop();
-    DeleteIni();
+    ini_.Clear();
     return rect;
   }
 
-  std::unique_ptr<HostMainWindow> host_;
+  ProgramIni ini_;
+  std::unique_ptr<standin::StandInViewer> host_;
   std::unique_ptr<CSamplePlugin> plugin_;
 };
 
@@ -77,19 +69,19 @@ TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
   char className[64] = {};
   GetClassNameA(controller, className, sizeof className);
   EXPECT_STREQ(className, "Zentu_TaskTray_Class");
-  EXPECT_EQ(GetWindow(controller, GW_OWNER), host_->Window());
+  EXPECT_EQ(GetWindow(controller, GW_OWNER), host_->MainWindow());
   EXPECT_FALSE(IsWindowVisible(controller));
   char caption[64] = {};
   GetWindowTextA(controller, caption, sizeof caption);
-  EXPECT_STREQ(caption, kControllerCaption);
+  EXPECT_STREQ(caption, testsupport::kControllerCaption);
   EXPECT_EQ(Module().current.load(), &plugin.GetController());
-  EXPECT_EQ(plugin.Host().HostMainWindow(), host_->Window());
+  EXPECT_EQ(plugin.Host().HostMainWindow(), host_->MainWindow());
   EXPECT_EQ(plugin.GetController().Monitor().timerId, kMonitorTimerId);
   EXPECT_NE(plugin.GetController().Tray().NormalIcon(), nullptr);
   EXPECT_NE(plugin.GetController().Tray().RecordingIcon(), nullptr);
   EXPECT_NE(plugin.GetController().Tray().NormalIcon(), plugin.GetController().Tray().RecordingIcon());
   EXPECT_EQ(plugin.Host().WindowList().count, 0);  // no tray icon before discovery
-  EXPECT_STREQ(plugin.GetController().Settings().iniPath, IniPath().c_str());  // beside the executable
+  EXPECT_STREQ(plugin.GetController().Settings().iniPath, ini_.Path().c_str());  // beside the executable
 }
 
 TEST_F(Controller, DefaultsWithoutIniFile) {
@@ -118,15 +110,15 @@ TEST_F(Controller, CheckBoxesShowTheIniOptions) {
       {"5", "2", true, true},      {"abc", "x", false, false},
   };
   for (const CheckBoxCase& c : cases) {
-    DeleteIni();
-    if (c.noCard) WriteIniKey("NoCard", c.noCard);
-    if (c.noCardRec) WriteIniKey("NoCardRec", c.noCardRec);
+    ini_.Clear();
+    if (c.noCard) ini_.Write("NoCard", c.noCard);
+    if (c.noCardRec) ini_.Write("NoCardRec", c.noCardRec);
     Start();
     EXPECT_EQ(Checked(1015), c.noCardChecked) << (c.noCard ? c.noCard : "-");
     EXPECT_EQ(Checked(1016), c.noCardRecChecked) << (c.noCardRec ? c.noCardRec : "-");
     Stop();
     // The options are only read, never written back.
-    EXPECT_EQ(ReadIniKey("NoCard"), c.noCard ? c.noCard : "<missing>");
+    EXPECT_EQ(ini_.Read("NoCard"), c.noCard ? c.noCard : "<missing>");
   }
 }
 
@@ -135,28 +127,28 @@ TEST_F(Controller, CheckBoxesShowTheIniOptions) {
 TEST_F(Controller, ShutdownBeforeTheFirstTickWritesNoPosition) {
   Start();
   Stop();
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
-  EXPECT_EQ(ReadIniKey("WindowX"), "<missing>");
-  EXPECT_EQ(ReadIniKey("WindowY"), "<missing>");
-  EXPECT_EQ(ReadIniKey("WindowMin"), "<missing>");
+  EXPECT_EQ(ini_.Read("AutoDispStatus"), "1");
+  EXPECT_EQ(ini_.Read("WindowX"), "<missing>");
+  EXPECT_EQ(ini_.Read("WindowY"), "<missing>");
+  EXPECT_EQ(ini_.Read("WindowMin"), "<missing>");
 }
 
 TEST_F(Controller, AutoDispStatusIsWrittenBackAsHeld) {
-  WriteIniKey("AutoDispStatus", "0");
+  ini_.Write("AutoDispStatus", "0");
   EXPECT_EQ(Start().GetController().Settings().autoDispStatus, 0);
   Stop();
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "0");
+  EXPECT_EQ(ini_.Read("AutoDispStatus"), "0");
 
-  WriteIniKey("AutoDispStatus", "7");
+  ini_.Write("AutoDispStatus", "7");
   EXPECT_EQ(Start().GetController().Settings().autoDispStatus, 7);
   Stop();
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "7");
+  EXPECT_EQ(ini_.Read("AutoDispStatus"), "7");
 }
 
 TEST_F(Controller, TwoPositionKeysDoNotMoveTheWindowButATickRecordsAllThree) {
   const RECT reference = TemplateRect();
-  WriteIniKey("WindowX", "300");
-  WriteIniKey("WindowY", "310");
+  ini_.Write("WindowX", "300");
+  ini_.Write("WindowY", "310");
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(WindowRect().left, reference.left);
   EXPECT_EQ(WindowRect().top, reference.top);
@@ -164,9 +156,9 @@ TEST_F(Controller, TwoPositionKeysDoNotMoveTheWindowButATickRecordsAllThree) {
   Tick();
   const RECT now = WindowRect();
   Stop();
-  EXPECT_EQ(ReadIniKey("WindowX"), std::to_string(now.left));
-  EXPECT_EQ(ReadIniKey("WindowY"), std::to_string(now.top));
-  EXPECT_EQ(ReadIniKey("WindowMin"), "0");
+  EXPECT_EQ(ini_.Read("WindowX"), std::to_string(now.left));
+  EXPECT_EQ(ini_.Read("WindowY"), std::to_string(now.top));
+  EXPECT_EQ(ini_.Read("WindowMin"), "0");
 }
 
 TEST_F(Controller, PositionSurvivesARestart) {
@@ -174,9 +166,9 @@ TEST_F(Controller, PositionSurvivesARestart) {
   SetWindowPos(ControllerWindow(), nullptr, 210, 220, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   Tick();
   Stop();
-  EXPECT_EQ(ReadIniKey("WindowX"), "210");
-  EXPECT_EQ(ReadIniKey("WindowY"), "220");
-  EXPECT_EQ(ReadIniKey("WindowMin"), "0");
+  EXPECT_EQ(ini_.Read("WindowX"), "210");
+  EXPECT_EQ(ini_.Read("WindowY"), "220");
+  EXPECT_EQ(ini_.Read("WindowMin"), "0");
 
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(WindowRect().left, 210);
@@ -186,9 +178,9 @@ TEST_F(Controller, PositionSurvivesARestart) {
 }
 
 TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
-  WriteIniKey("WindowX", "150");
-  WriteIniKey("WindowY", "120");
-  WriteIniKey("WindowMin", "1");
+  ini_.Write("WindowX", "150");
+  ini_.Write("WindowY", "120");
+  ini_.Write("WindowMin", "1");
   CSamplePlugin& plugin = Start();
   EXPECT_TRUE(IsIconic(ControllerWindow()));
   EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
@@ -197,9 +189,9 @@ TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
   EXPECT_EQ(plugin.GetController().Settings().minimised, 1);
   EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, 150);
   Stop();
-  EXPECT_EQ(ReadIniKey("WindowX"), "150");
-  EXPECT_EQ(ReadIniKey("WindowY"), "120");
-  EXPECT_EQ(ReadIniKey("WindowMin"), "1");
+  EXPECT_EQ(ini_.Read("WindowX"), "150");
+  EXPECT_EQ(ini_.Read("WindowY"), "120");
+  EXPECT_EQ(ini_.Read("WindowMin"), "1");
 
   Start();
   EXPECT_TRUE(IsIconic(ControllerWindow()));
@@ -208,9 +200,9 @@ TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
 // ---- Bad ini values ----
 
 TEST_F(Controller, PositionTextsConvertLikeAtoi) {
-  WriteIniKey("WindowX", "letters");
-  WriteIniKey("WindowY", " -12abc");
-  WriteIniKey("WindowMin", "junk");
+  ini_.Write("WindowX", "letters");
+  ini_.Write("WindowY", " -12abc");
+  ini_.Write("WindowMin", "junk");
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(WindowRect().left, 0);
   EXPECT_EQ(WindowRect().top, -12);
@@ -219,9 +211,9 @@ TEST_F(Controller, PositionTextsConvertLikeAtoi) {
 }
 
 TEST_F(Controller, HugePositionValuesAreClamped) {
-  WriteIniKey("WindowX", "99999999999999999999");
-  WriteIniKey("WindowY", "-99999999999");
-  WriteIniKey("WindowMin", "4294967297");
+  ini_.Write("WindowX", "99999999999999999999");
+  ini_.Write("WindowY", "-99999999999");
+  ini_.Write("WindowMin", "4294967297");
   CSamplePlugin& plugin = Start();
   EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, INT32_MAX);
   EXPECT_EQ(plugin.GetController().Settings().rememberedRect.top, INT32_MIN);
@@ -231,9 +223,9 @@ TEST_F(Controller, HugePositionValuesAreClamped) {
 
 TEST_F(Controller, EmptyPositionValueCountsAsMissing) {
   const RECT reference = TemplateRect();
-  WriteIniKey("WindowX", "400");
-  WriteIniKey("WindowY", "");
-  WriteIniKey("WindowMin", "1");
+  ini_.Write("WindowX", "400");
+  ini_.Write("WindowY", "");
+  ini_.Write("WindowMin", "1");
   Start();
   EXPECT_EQ(WindowRect().left, reference.left);
   EXPECT_FALSE(IsIconic(ControllerWindow()));
@@ -249,24 +241,9 @@ TEST_F(Controller, TicksOfAnotherTimerAreIgnored) {
   EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 3);
 }
 
-TEST_F(Controller, DiscoveryRunsOnTheThirdTickOnly) {
-  CSamplePlugin& plugin = Start();
-  Tick(2);
-  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 1);
-  EXPECT_EQ(plugin.Host().WindowList().count, 0);
-  Tick();
-  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 0);
-  ASSERT_GE(plugin.Host().WindowList().count, 1);
-  EXPECT_EQ(plugin.Host().WindowList().window[0], host_->Window());
-  const int32_t listed = plugin.Host().WindowList().count;
-  Tick(3);
-  EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 0);
-  EXPECT_EQ(plugin.Host().WindowList().count, listed);
-}
-
 TEST_F(Controller, OverlayCountdownHidesAndClearsOnTheLastTick) {
   CSamplePlugin& plugin = Start();
-  plugin.Overlay().ShowStatusOverlay(1, 2, kOverlayAll, 1, host_->Window());
+  plugin.Overlay().ShowStatusOverlay(1, 2, kOverlayAll, 1, host_->MainWindow());
   plugin.Overlay().MarkRecordingStopped();
   Tick();
   EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 1);
@@ -275,40 +252,44 @@ TEST_F(Controller, OverlayCountdownHidesAndClearsOnTheLastTick) {
   EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 0);
   EXPECT_EQ(plugin.Overlay().ContentFlags(), 0);
   EXPECT_EQ(plugin.Overlay().RecordingStopped(), 0);
-  if (plugin.Overlay().Window() != nullptr) EXPECT_FALSE(IsWindowVisible(plugin.Overlay().Window()));
+  if (plugin.Overlay().Window() != nullptr) {
+    EXPECT_FALSE(IsWindowVisible(plugin.Overlay().Window()));
+  }
   Tick();
   EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 0);
 }
 
 TEST_F(Controller, TrayIconFollowsRecordingWithOneModifyPerChange) {
-  FakeTray tray;
+  ShellTray tray;
+  ASSERT_TRUE(tray.Create());
   CSamplePlugin& plugin = Start();
   Tick(3);
   ASSERT_GE(plugin.Host().WindowList().count, 1);
   EXPECT_EQ(plugin.GetController().Tray().Data().hIcon, plugin.GetController().Tray().NormalIcon());
   tray.Clear();
 
-  host_->SetRecordingText(kRecordingText);
+  host_->SetRecordingText(standin::kRecordingText);
   Tick();
   EXPECT_EQ(plugin.GetController().Tray().Data().hIcon, plugin.GetController().Tray().RecordingIcon());
-  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1u);
   Tick(2);
-  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);  // steady state: nothing sent
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1u);  // steady state: nothing sent
 
   host_->SetRecordingText("Recording");
   Tick();
-  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1);
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 1u);
 
   host_->SetRecordingText("");
   Tick();
   EXPECT_EQ(plugin.GetController().Tray().Data().hIcon, plugin.GetController().Tray().NormalIcon());
-  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 2);
+  EXPECT_EQ(tray.CountOf(NIM_MODIFY), 2u);
 }
 
 // ---- Shutdown ----
 
 TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
-  FakeTray tray;
+  ShellTray tray;
+  ASSERT_TRUE(tray.Create());
   CSamplePlugin& plugin = Start();
   Tick(3);
   ASSERT_GE(plugin.Host().WindowList().count, 1);
@@ -317,20 +298,24 @@ TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
   HWND controller = ControllerWindow();
   tray.Clear();
 
-  host_->Destroy();
+  DestroyWindow(host_->MainWindow());
   EXPECT_FALSE(IsWindow(controller));
-  if (overlay != nullptr) EXPECT_FALSE(IsWindow(overlay));
-  if (panel != nullptr) EXPECT_FALSE(IsWindow(panel));
+  if (overlay != nullptr) {
+    EXPECT_FALSE(IsWindow(overlay));
+  }
+  if (panel != nullptr) {
+    EXPECT_FALSE(IsWindow(panel));
+  }
   EXPECT_EQ(plugin.Overlay().Window(), nullptr);
   EXPECT_EQ(plugin.Panel().Window(), nullptr);
-  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1);
+  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1u);
   EXPECT_EQ(plugin.Host().WindowList().count, 0);
   EXPECT_EQ(plugin.GetController().Monitor().timerId, 0u);
   EXPECT_EQ(plugin.Collector(), nullptr);
   EXPECT_EQ(Module().current.load(), &plugin.GetController());  // kept after shutdown
-  EXPECT_EQ(ReadIniKey("Zentu HDTV Player_View"), "1");
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "1");
-  EXPECT_NE(ReadIniKey("WindowX"), "<missing>");
+  EXPECT_EQ(ini_.Read("Zentu HDTV Player_View"), "1");
+  EXPECT_EQ(ini_.Read("AutoDispStatus"), "1");
+  EXPECT_NE(ini_.Read("WindowX"), "<missing>");
 
   // The object goes on answering the host without stream information.
   const std::vector<uint8_t> packet = StartOfLongSection(0x0010);
@@ -351,7 +336,7 @@ TEST_F(Controller, MessagesBeforeInitDialogAreIgnored) {
   }
   EXPECT_EQ(ControllerDialogProc(window, WM_INITDIALOG, 0, 0), 0);
   EXPECT_EQ(Module().current.load(), nullptr);
-  EXPECT_EQ(GetFileAttributesA(IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA(ini_.Path().c_str()), INVALID_FILE_ATTRIBUTES);
   DestroyWindow(window);
 }
 
@@ -363,21 +348,18 @@ struct SendContext {
 TEST_F(Controller, CommandsFromAnotherThreadRunOnTheWindowsThread) {
   CSamplePlugin& plugin = Start();
   SendContext context{ControllerWindow(), {2, 1015, 1016, 0xFFFF, 1035}};
-  RunOnOtherThreadPumping(
-      [](void* c) {
-        auto* sender = static_cast<SendContext*>(c);
-        for (WPARAM id : sender->commands) SendMessageA(sender->target, WM_COMMAND, id, 0);
-        PostMessageA(sender->target, WM_CLOSE, 0, 0);
-      },
-      &context);
-  PumpMessages();
+  testsupport::RunOnOtherThreadPumping([&context] {
+    for (WPARAM id : context.commands) SendMessageA(context.target, WM_COMMAND, id, 0);
+    PostMessageA(context.target, WM_CLOSE, 0, 0);
+  });
+  testsupport::PumpMessages();
   // Only 1035 is a command: it turns the overlay option off.
   EXPECT_EQ(plugin.GetController().Settings().autoDispStatus, 0);
   EXPECT_TRUE(IsWindow(ControllerWindow()));  // closing never destroys it
   EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
   EXPECT_FALSE(Checked(1015));
   Stop();
-  EXPECT_EQ(ReadIniKey("AutoDispStatus"), "0");
+  EXPECT_EQ(ini_.Read("AutoDispStatus"), "0");
 }
 
 TEST_F(Controller, StreamingThreadSurvivesTheTeardown) {
@@ -399,7 +381,7 @@ TEST_F(Controller, StreamingThreadSurvivesTheTeardown) {
     }
   });
   while (rounds < 50) Sleep(1);
-  host_->Destroy();
+  DestroyWindow(host_->MainWindow());
   torn = true;
   streaming.join();
   EXPECT_EQ(plugin.Collector(), nullptr);

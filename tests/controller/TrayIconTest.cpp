@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "TrayTestSupport.h"
+#include "PluginHarness.h"
 
-using traytest::FakeShellTray;
-using traytest::PluginHarness;
-using traytest::TrayCall;
+using testsupport::ShellTray;
+using testsupport::PluginHarness;
+using testsupport::TrayCall;
 
 namespace {
 
@@ -44,7 +44,7 @@ class TrayIcon : public ::testing::Test {
     tray.Clear();
   }
 
-  FakeShellTray tray;
+  ShellTray tray;
   PluginHarness harness;
   HICON normal = nullptr;
   HICON recording = nullptr;
@@ -213,19 +213,6 @@ TEST_F(TrayTip, OnlyProgrammeHiddenGivesUpTo119Bytes) {
   plugin().GetController().RefreshTrayTip();
   EXPECT_EQ(PluginTip(), std::string(119, 'Q'));
   EXPECT_EQ(LastModifyTip(), std::string(119, 'Q'));
-}
-
-TEST_F(TrayTip, CutIsByteWiseAndMaySplitADoubleByteCharacter) {
-  AddIcon();
-  std::string status = "x";  // 19 + 1 bytes before the double-byte run
-  for (int i = 0; i < 60; ++i) status += "\x98\x5e";  // "録" 60 times
-  viewer().SetStatusText(status.c_str());
-  Hide(viewer().MainWindow());
-  plugin().GetController().RefreshTrayTip();
-  const std::string tip = PluginTip();
-  ASSERT_EQ(tip.size(), 127u);
-  EXPECT_EQ(tip.substr(0, 20), "Zentu HDTV Player\r\nx");
-  EXPECT_EQ(static_cast<uint8_t>(tip[126]), 0x98);  // a lone lead byte at the end
 }
 
 TEST_F(TrayTip, AllVisibleReturnsToTheDefaultOnceThenSendsNothing) {

@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "PsiCollector.h"
-#include "TrayTestSupport.h"
+#include "PluginHarness.h"
 #include "TsWriter.h"
 
-using traytest::PluginHarness;
+using testsupport::PluginHarness;
 
 namespace {
 

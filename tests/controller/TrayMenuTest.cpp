@@ -5,15 +5,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "TrayTestSupport.h"
+#include "PluginHarness.h"
 
-using traytest::MenuItem;
-using traytest::MenuSeen;
-using traytest::PluginHarness;
+using testsupport::MenuItem;
+using testsupport::MenuSeen;
+using testsupport::PluginHarness;
 
 namespace {
 
 // Shift_JIS menu texts.
+const char kProgrammeListTitle[] = "\x94\xd4\x91\x67\x8f\xee\x95\xf1";                  // 番組情報
 const char kCloseText[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";                        // ZentuViewの終了
 const char kOperations[] = "\x91\x80\x8d\xec";                                          // 操作
 const char kRecordStart[] = "\x98\x5e\x89\xe6\x8a\x4a\x8e\x6e";                         // 録画開始
@@ -40,7 +41,7 @@ class TrayMenu : public ::testing::Test {
   standin::StandInViewer& viewer() { return harness.Viewer(); }
   MenuSeen Show() {
     MenuSeen seen;
-    auto watcher = traytest::ReadAndCloseMenu(&seen);
+    auto watcher = testsupport::ReadAndCloseMenu(&seen);
     plugin().GetController().ShowTrayMenu(harness.ControllerWindow());
     watcher->Join();
     return seen;
@@ -97,7 +98,7 @@ TEST_F(TrayMenu, WindowDestroyedAfterDiscoveryKeepsItsUncheckedItem) {
   plugin().GetController().RefreshTrayTip();
   const MenuSeen seen = Show();
   ASSERT_NE(seen.Find(2000 + programme), nullptr);
-  EXPECT_EQ(seen.Find(2000 + programme)->text, traytest::kProgrammeListTitle);
+  EXPECT_EQ(seen.Find(2000 + programme)->text, kProgrammeListTitle);
   EXPECT_FALSE(seen.Find(2000 + programme)->checked);
 }
 
@@ -117,11 +118,11 @@ TEST_F(TrayMenu, TwoMenusInARowShowTheSameItems) {
 
 TEST_F(TrayMenu, RightButtonOpensItAndClosingWithoutChoicePostsNullOnly) {
   MenuSeen seen;
-  auto watcher = traytest::ReadAndCloseMenu(&seen);
+  auto watcher = testsupport::ReadAndCloseMenu(&seen);
   SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
   watcher->Join();
   EXPECT_TRUE(seen.shown);
-  PluginHarness::PumpMessages();
+  testsupport::PumpMessages();
   bool sawNull = false;
   for (const MSG& m : harness.ControllerMessages()) {
     EXPECT_NE(m.message, static_cast<UINT>(WM_COMMAND));

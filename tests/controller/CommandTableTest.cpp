@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
-#include <memory>
 
-#include "TrayTestSupport.h"
+#include "PluginHarness.h"
 
 using standin::Window;
-using traytest::PluginHarness;
+using testsupport::PluginHarness;
 
 namespace {
 
@@ -18,15 +16,19 @@ class CommandTable : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(harness.Create()); }
   CSamplePlugin& plugin() { return harness.Plugin(); }
   standin::StandInViewer& viewer() { return harness.Viewer(); }
-  void Command(WPARAM wParam, LPARAM lParam = 0) { plugin().GetController().OnCommand(harness.ControllerWindow(), wParam, lParam); }
-  bool Received(Window window, UINT message) {
-    for (const auto& r : viewer().Received()) {
-      if (r.window == window && r.message == message) return true;
-    }
-    return false;
-  }
+  void Command(WPARAM wParam, LPARAM lParam = 0) { harness.Control().OnCommand(harness.ControllerWindow(), wParam, lParam); }
   PluginHarness harness;
 };
+
+bool Received(const standin::StandInViewer& viewer, Window window, UINT message) {
+  for (const auto& r : viewer.Received()) {
+    if (r.window == window && r.message == message) return true;
+  }
+  return false;
+}
+
+// "ZentuViewの終了"
+constexpr char kCloseCaption[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";
 
 std::string CloseQuestion(const char* name) {
   char text[256];
@@ -90,73 +92,53 @@ TEST_F(RecordCommands, WithoutPermissionTheHostIsDrivenButNoOverlayShows) {
 
 // ---- Closing the viewer ----
 
-using CloseCommand = CommandTable;
-
-TEST_F(CloseCommand, IdleViewerClosesAtOnceByWmClose) {
-  traytest::MessageBoxSeen seen;
-  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
-  Command(1009);
-  watcher->StopAndJoin();
-  EXPECT_FALSE(seen.shown);
-  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
-}
-
-TEST_F(CloseCommand, WhileRecordingAskWithTheMainNameAndNoKeepsItRunning) {
-  viewer().SetRecording(true);
-  viewer().ClearReceived();
-  traytest::MessageBoxSeen seen;
-  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
-  Command(1009);
-  watcher->Join();
-  ASSERT_TRUE(seen.shown);
-  EXPECT_EQ(seen.text, CloseQuestion("Zentu HDTV Player"));
-  EXPECT_EQ(seen.owner, harness.ControllerWindow());
-  EXPECT_TRUE(viewer().Received().empty());
-  EXPECT_TRUE(IsWindow(viewer().MainWindow()));
-}
-
-TEST_F(CloseCommand, WhileRecordingYesCloses) {
-  viewer().SetRecordingText("Recording");
-  traytest::MessageBoxSeen seen;
-  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDYES, &seen);
-  Command(1009);
-  watcher->Join();
-  EXPECT_TRUE(seen.shown);
-  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
-}
-
-TEST_F(CloseCommand, BusyRemoteAsksWithTheRemoteName) {
-  viewer().SetBusy(true);
-  traytest::MessageBoxSeen seen;
-  auto watcher = traytest::AnswerMessageBox(traytest::kCloseCaption, IDNO, &seen);
-  Command(1009);
-  watcher->Join();
-  ASSERT_TRUE(seen.shown);
-  EXPECT_EQ(seen.text, CloseQuestion(standin::kRemoteTitle));
-  EXPECT_FALSE(Received(Window::Main, WM_CLOSE));
-}
-
-TEST_F(CloseCommand, SdkWithQuitSlotQuitsThroughTheHostInterfaceOnly) {
-  standin::HostInterface host;
-  plugin().Init(host.Object(), 0x10400);
-  Command(1009);
-  EXPECT_EQ(host.QuitCount(), 1);
-  EXPECT_EQ(host.OtherSlotCalls(), 0);
-  EXPECT_FALSE(Received(Window::Main, WM_CLOSE));
-}
-
-TEST_F(CloseCommand, OtherSdkVersionsCloseByWmClose) {
-  standin::HostInterface host;
-  plugin().Init(host.Object(), 0x10300);
-  Command(1009);
-  EXPECT_EQ(host.QuitCount(), 0);
-  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
-}
-
-TEST_F(CloseCommand, QuitVersionWithoutInterfaceFallsBackToWmClose) {
-  plugin().Init(nullptr, 0x10400);
-  Command(1009);
-  EXPECT_TRUE(Received(Window::Main, WM_CLOSE));
+// Whether the close command asks (and with which window's name), and how it
+// closes the viewer, by the host's state, the answer and the host's SDK.
+TEST(CloseCommand, AsksWhileBusyAndClosesOnlyOnYes) {
+  const char* const main = "Zentu HDTV Player";
+  const char* const remote = standin::kRemoteTitle;
+  struct Case {
+    const char* name;
+    void (*prepare)(standin::StandInViewer&);
+    int answer;
+    uint32_t sdk;
+    bool hostInterface;
+    const char* asked;  // the busy window's name in the question; null: no question
+    bool wmClose;       // closed by WM_CLOSE to the main window
+    int quits;          // closed through the host interface
+  };
+  const auto idle = [](standin::StandInViewer&) {};
+  const auto recording = [](standin::StandInViewer& v) { v.SetRecording(true); };
+  const Case cases[] = {
+      {"idle", idle, IDNO, 0x10300, true, nullptr, true, 0},
+      {"recording, No", recording, IDNO, 0x10300, true, main, false, 0},
+      {"recording in English, Yes", [](standin::StandInViewer& v) { v.SetRecordingText("Recording"); }, IDYES,
+       0x10300, true, main, true, 0},
+      {"busy remote, No", [](standin::StandInViewer& v) { v.SetBusy(true); }, IDNO, 0x10300, true, remote, false, 0},
+      {"recording, box dismissed", recording, IDCANCEL, 0x10400, true, main, false, 0},
+      {"recording, Yes, SDK with the quit slot", recording, IDYES, 0x10400, true, main, false, 1},
+      {"idle, SDK with the quit slot", idle, IDNO, 0x10400, true, nullptr, false, 1},
+      {"idle, quit SDK without an interface", idle, IDNO, 0x10400, false, nullptr, true, 0},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness;
+    ASSERT_TRUE(harness.Create());
+    standin::HostInterface host;
+    harness.Plugin().Init(c.hostInterface ? host.Object() : nullptr, c.sdk);
+    c.prepare(harness.Viewer());
+    harness.Viewer().ClearReceived();
+    testsupport::MessageBoxAnswerer answerer(kCloseCaption, c.answer);
+    harness.Control().OnCommand(harness.ControllerWindow(), 1009, 0);
+    answerer.Stop();
+    ASSERT_EQ(answerer.Count(), c.asked ? 1 : 0) << c.name;
+    if (c.asked) {
+      EXPECT_EQ(answerer.Last().text, CloseQuestion(c.asked)) << c.name;
+      EXPECT_EQ(answerer.Last().owner, harness.ControllerWindow()) << c.name;
+    }
+    EXPECT_EQ(Received(harness.Viewer(), Window::Main, WM_CLOSE), c.wmClose) << c.name;
+    EXPECT_EQ(host.QuitCount(), c.quits) << c.name;
+    EXPECT_EQ(host.OtherSlotCalls(), 0) << c.name;
+  }
 }
 
 CSamplePlugin* g_pluginToDelete = nullptr;
@@ -174,31 +156,23 @@ void CALLBACK DestroyWindowFromTheMessageLoop(HWND, UINT, UINT_PTR timer, DWORD)
   DestroyWindow(g_windowToDestroy);
 }
 
-// Only an explicit Yes closes a recording viewer; and the plug-in object is
-// not used after the question if the host deleted it meanwhile.
-TEST(CloseQuestion, AnythingButYesKeepsARecordingViewerRunning) {
+// A question that ends because its owner or the object went keeps the
+// viewer running, and the object is not used after the question.
+TEST(CloseCommand, QuestionEndedByTheHostKeepsTheViewerRunning) {
   struct Case {
     const char* name;
-    // Starts whatever ends the question other than Yes; returns its watcher.
-    std::function<std::unique_ptr<traytest::ModalWatcher>(PluginHarness&)> disturb;
+    void (*disturb)(PluginHarness&);
   };
   const Case cases[] = {
-      {"box dismissed",
-       [](PluginHarness&) {
-         static traytest::MessageBoxSeen seen;
-         return traytest::AnswerMessageBox(traytest::kCloseCaption, IDCANCEL, &seen);
-       }},
       {"its owner destroyed",
        [](PluginHarness& harness) {
          g_windowToDestroy = harness.ControllerWindow();
          SetTimer(nullptr, 0, 10, DestroyWindowFromTheMessageLoop);
-         return std::unique_ptr<traytest::ModalWatcher>();
        }},
       {"object deleted",
        [](PluginHarness& harness) {
          g_pluginToDelete = harness.ReleasePlugin();
          SetTimer(nullptr, 0, 10, DeletePluginFromTheMessageLoop);
-         return std::unique_ptr<traytest::ModalWatcher>();
        }},
   };
   for (const Case& c : cases) {
@@ -209,10 +183,9 @@ TEST(CloseQuestion, AnythingButYesKeepsARecordingViewerRunning) {
     harness.Viewer().SetRecording(true);
     harness.Viewer().ClearReceived();
     HWND controller = harness.ControllerWindow();
-    CSamplePlugin* plugin = &harness.Plugin();
-    auto watcher = c.disturb(harness);
-    plugin->GetController().OnCommand(controller, 1009, 0);
-    if (watcher) watcher->Join();
+    ::Controller* control = &harness.Control();
+    c.disturb(harness);
+    control->OnCommand(controller, 1009, 0);
     EXPECT_EQ(host.QuitCount(), 0) << c.name;
     EXPECT_TRUE(harness.Viewer().Received().empty()) << c.name;
     EXPECT_TRUE(IsWindow(harness.Viewer().MainWindow())) << c.name;
@@ -273,32 +246,6 @@ TEST(FullScreenWithoutVideo, NothingHappens) {
 
 using CommandDecoding = CommandTable;
 
-TEST_F(CommandDecoding, ChannelRangeComparesTheWholeParameter) {
-  Command(MAKEWPARAM(1020, BN_CLICKED + 1));
-  EXPECT_TRUE(viewer().Received().empty());
-  Command(1020);
-  EXPECT_EQ(viewer().CommandsTo(Window::Remote), std::vector<int>{standin::kChannelButtonIds[1]});
-}
-
-TEST_F(CommandDecoding, RestoreAllUsesTheLowWordOnly) {
-  plugin().Host().HideAllHostWindows();
-  ASSERT_FALSE(IsWindowVisible(viewer().MainWindow()));
-  Command(MAKEWPARAM(1007, 1));
-  EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
-  EXPECT_TRUE(IsWindowVisible(viewer().RemoteWindow()));
-}
-
-TEST_F(CommandDecoding, UnknownIdentifiersChangeNothing) {
-  for (WPARAM id : {WPARAM(0), WPARAM(2), WPARAM(1006), WPARAM(1015), WPARAM(1016), WPARAM(1036), WPARAM(1999),
-                    WPARAM(2000 + 4), WPARAM(2100), WPARAM(0xFFFF), WPARAM(MAKEWPARAM(2000, 1))}) {
-    Command(id, reinterpret_cast<LPARAM>(viewer().MainWindow()));
-  }
-  EXPECT_TRUE(viewer().Received().empty());
-  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 1);
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
-  for (int i = 0; i < plugin().Host().WindowList().count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().Host().WindowList().window[i]));
-}
-
 TEST_F(CommandDecoding, AutoDisplayToggleNormalisesOddValues) {
   Command(1035);
   EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 0);
@@ -330,6 +277,17 @@ TEST_F(CommandDecoding, OverlayToggleShowsEverythingEvenWithoutPermissionThenHid
   EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
   EXPECT_EQ(plugin().Overlay().ContentFlags(), 0);
   EXPECT_EQ(plugin().Overlay().RecordingStopped(), 0);
+}
+
+TEST_F(CommandDecoding, ChannelOverlayFollowsTheAutoDisplaySetting) {
+  plugin().GetController().Settings().autoDispStatus = 0;
+  Command(1019);  // CH1
+  EXPECT_EQ(viewer().CommandsTo(Window::Remote), std::vector<int>{1006});
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
+  plugin().GetController().Settings().autoDispStatus = 1;
+  Command(1022);  // CH4
+  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 5);
+  EXPECT_EQ(plugin().Overlay().ContentFlags() & kOverlayChannel, kOverlayChannel);
 }
 
 // ---- Per-window toggles and window handles in lParam ----

@@ -170,7 +170,9 @@ TEST(TrayPlans, MenuByTheHostsState) {
     EXPECT_EQ(stateOf(1012), row.mute) << row.name;
     // Channel texts only with a remote window; the recording time while recording.
     EXPECT_EQ(find(plan, 1019)->setText, rowState.remoteWindowKnown) << row.name;
-    if (row.recordStart == kMenuChecked) EXPECT_EQ(find(plan, 1017)->text, "\x98\x5e\x89\xe6\x92\x86(01:05:09)");
+    if (row.recordStart == kMenuChecked) {
+      EXPECT_EQ(find(plan, 1017)->text, "\x98\x5e\x89\xe6\x92\x86(01:05:09)");
+    }
     ASSERT_EQ(plan.windowItems.size(), 2u);
     EXPECT_EQ(plan.windowItems[0].id, 2000u);
     EXPECT_EQ(plan.windowItems[0].state, kMenuChecked);

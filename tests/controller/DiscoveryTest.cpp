@@ -1,0 +1,71 @@
+// Discovery as the viewer sees it: the controller window created through
+// Create, driven by its monitoring timer, and torn down with the main window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PluginHarness.h"
+
+namespace {
+
+// "番組情報", "リモコンっぽい物"
+const std::string kProgrammeName = "\x94\xd4\x91\x67\x8f\xee\x95\xf1";
+const std::string kRemoteName = "\x83\x8a\x83\x82\x83\x52\x83\x93\x82\xc1\x82\xdb\x82\xa2\x95\xa8";
+
+class DiscoveryTest : public ::testing::Test {
+ protected:
+  void Start() { ASSERT_TRUE(harness.Create(false)); }
+  HostViewer& Host() { return harness.Host(); }
+  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  bool Visible(HWND window) const { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+  testsupport::PluginHarness harness;
+};
+
+}  // namespace
+
+TEST_F(DiscoveryTest, ThirdTimerTickDiscoversTheViewer) {
+  Start();
+  harness.Tick(2);
+  EXPECT_EQ(Host().WindowList().count, 0);
+  EXPECT_EQ(Host().HostRemoteWindow(), nullptr);
+  harness.Tick();
+  ASSERT_EQ(Host().WindowList().count, 4);
+  EXPECT_EQ(Host().HostRemoteWindow(), viewer().RemoteWindow());
+  EXPECT_EQ(Host().HostVideoWindow(), viewer().VideoWindow());
+  // Owned by the main window but hidden, or owned by the controller: not listed.
+  EXPECT_EQ(harness.ListIndexOf(harness.ControllerWindow()), -1);
+  EXPECT_EQ(harness.ListIndexOf(harness.Plugin().Overlay().Window()), -1);
+  EXPECT_EQ(harness.ListIndexOf(harness.Plugin().Panel().Window()), -1);
+  // Discovery ends with the tray icon for the controller window.
+  const TrayIcon& tray = harness.Control().Tray();
+  EXPECT_EQ(tray.Data().hWnd, harness.ControllerWindow());
+  EXPECT_EQ(tray.Data().uID, kTrayIconId);
+  EXPECT_EQ(tray.TipIsDefault(), 1);
+  EXPECT_TRUE(tray.Added() || tray.Pending());
+  harness.Tick();
+  EXPECT_EQ(Host().WindowList().count, 4);  // discovery runs once
+}
+
+TEST_F(DiscoveryTest, ClosingTheViewerSavesEachWindowsVisibility) {
+  Start();
+  harness.Tick(3);
+  ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // closed by the user
+  harness.Tick();                                // the timer notices
+  DestroyWindow(viewer().MainWindow());
+  EXPECT_EQ(Host().WindowList().count, 0);
+  EXPECT_EQ(harness.Ini().Read("Zentu HDTV Player_View"), "1");
+  EXPECT_EQ(harness.Ini().Read((kRemoteName + "_View").c_str()), "0");
+  EXPECT_EQ(harness.Ini().Read((kProgrammeName + "_View").c_str()), "1");
+  EXPECT_EQ(harness.Ini().Read("Video_View"), "1");
+}
+
+TEST_F(DiscoveryTest, SavedHiddenMainWindowIsHiddenOnTheThirdTick) {
+  harness.Ini().Write("Zentu HDTV Player_View", "0");
+  Start();
+  harness.Tick(2);
+  EXPECT_TRUE(Visible(viewer().MainWindow()));
+  harness.Tick();
+  EXPECT_FALSE(Visible(viewer().MainWindow()));
+  EXPECT_TRUE(Visible(viewer().RemoteWindow()));
+  EXPECT_EQ(Host().QueryHostWindowByTitle("Zentu HDTV Player", nullptr), 0);
+}
