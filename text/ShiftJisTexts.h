@@ -4,6 +4,8 @@
 // a test. (The menu and dialog texts live in the resource script.)
 #pragma once
 
+// The table's columns are aligned by hand.
+// clang-format off
 //        name                       Shift_JIS bytes                                     spelling
 #define ZENTU_SHIFT_JIS_TEXTS(X)                                                                                     \
   X(kProgrammeInformation, "\x94\xd4\x91\x67\x8f\xee\x95\xf1", "番組情報")                                        \
@@ -21,6 +23,7 @@
   X(kPluginCaption, "\x83\x5e\x83\x58\x83\x4e\x83\x67\x83\x8c\x83\x43\x8a\xc7\x97\x9d", "タスクトレイ管理")        \
   X(kProgrammeFormat, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7a\r\n",                          \
     "%4d/%02d/%02d %2d:%02d ～ %2d:%02d\r\n【%s】\r\n")
+// clang-format on
 
 namespace sjis {
 #define ZENTU_DECLARE_SHIFT_JIS_TEXT(name, bytes, spelling) inline constexpr char name[] = bytes;
