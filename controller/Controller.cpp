@@ -227,30 +227,20 @@ INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, 
   if (controller == nullptr) return 0;
 
   switch (message) {
-    case WM_INITDIALOG:
-      controller->OnControllerInit(window);
-      return 1;
-    case WM_DESTROY:
-      controller->OnControllerDestroy(window);
-      return 0;
-    case WM_CLOSE:
-      controller->OnClose(window);
-      return 0;
-    case WM_COMMAND:
-      controller->OnCommand(window, wParam, lParam);
-      return 0;
+    case WM_INITDIALOG: controller->OnControllerInit(window); return 1;
+    case WM_DESTROY: controller->OnControllerDestroy(window); return 0;
+    case WM_CLOSE: controller->OnClose(window); return 0;
+    case WM_COMMAND: controller->OnCommand(window, wParam, lParam); return 0;
     case WM_TIMER:
       if (controller->Monitor().timerId != 0 && wParam == controller->Monitor().timerId) {
         controller->OnMonitorTick(window);
       }
       return 0;
-    case kTrayCallbackMessage:
-      controller->OnTrayNotify(window, lParam);
-      return 0;
-    default:
-      break;
+    case kTrayCallbackMessage: controller->OnTrayNotify(window, lParam); return 0;
+    default: break;
   }
-  if (controller->Tray().TaskbarCreatedMessage() != 0 && message == controller->Tray().TaskbarCreatedMessage()) {
+  if (controller->Tray().TaskbarCreatedMessage() != 0 &&
+      message == controller->Tray().TaskbarCreatedMessage()) {
     controller->Tray().OnTaskbarCreated();
   }
   return 0;

@@ -25,7 +25,7 @@ constexpr UINT kDestroyControllerMessage = WM_APP + 101;
 
 // The one-second heartbeat: the timer and the discovery countdown.
 struct MonitorState {
-  UINT_PTR timerId = 0;          // 0 while no timer runs
+  UINT_PTR timerId = 0;            // 0 while no timer runs
   int32_t discoveryCountdown = 3;  // discovery runs when it reaches 0
 };
 

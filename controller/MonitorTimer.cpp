@@ -28,7 +28,8 @@ void Controller::RecordPosition(HWND window) {
     return;
   }
   RECT rect;
-  if (GetWindowRect(window, &rect)) settings_.rememberedRect = ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+  if (GetWindowRect(window, &rect))
+    settings_.rememberedRect = ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
   settings_.minimised = 0;
 }
 

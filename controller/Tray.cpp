@@ -65,8 +65,8 @@ void Controller::RefreshTrayTip() {
   const bool haveStatus = mainHidden && host_.ReadStatusBarText(status, sizeof status);
 
   char tip[sizeof tray_.Data().szTip];
-  switch (PlanTrayTip(haveProgramme ? programme : nullptr, haveStatus ? status : nullptr, tray_.TipIsDefault(),
-                      tip, sizeof tip)) {
+  switch (PlanTrayTip(haveProgramme ? programme : nullptr, haveStatus ? status : nullptr,
+                      tray_.TipIsDefault(), tip, sizeof tip)) {
     case TrayTipChange::kComposed: tray_.SetComposedTip(tip); break;
     case TrayTipChange::kDefault: tray_.SetDefaultTip(); break;
     case TrayTipChange::kNone: break;

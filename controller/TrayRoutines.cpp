@@ -104,15 +104,15 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
   TrayMenuPlan plan;
   for (int32_t i = 0; i < state.windowCount; ++i) {
     const char* title = state.windowTitles[i] ? state.windowTitles[i] : "";
-    plan.windowItems.push_back(
-        {static_cast<uint32_t>(kFirstWindowCommand + static_cast<uint64_t>(i)),
-         state.windowVisible[i] == 1 ? kMenuChecked : 0u, true, title});
+    plan.windowItems.push_back({static_cast<uint32_t>(kFirstWindowCommand + static_cast<uint64_t>(i)),
+                                state.windowVisible[i] == 1 ? kMenuChecked : 0u, true, title});
   }
   std::vector<TrayMenuItem>& changes = plan.changes;
   if (state.mainWindowKnown && state.muted) changes.push_back({IDM_MUTE, kMenuChecked, false, ""});
   if (state.mainWindowKnown && state.recording) {
     char text[100];
-    FormatRecordingTime(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text, sizeof text);
+    FormatRecordingTime(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text,
+                        sizeof text);
     changes.push_back({IDM_RECORD_START, kMenuChecked, true, text});
   } else {
     changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});
@@ -124,7 +124,8 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
     // Without a remote window the items keep their texts "CH1" to "CH12".
     const bool named = state.remoteWindowKnown;
     if (named && IsChannelNameBlank(state.channelNames[i], i)) itemState |= kMenuGrayed;
-    changes.push_back({static_cast<uint32_t>(IDM_CH1 + i), itemState, named, named ? state.channelNames[i] : ""});
+    changes.push_back(
+        {static_cast<uint32_t>(IDM_CH1 + i), itemState, named, named ? state.channelNames[i] : ""});
   }
   if (channelsGrayed) {
     changes.push_back({IDM_CHANNEL_UP, kMenuGrayed, false, ""});

@@ -66,7 +66,7 @@ TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tip
 
 // The host's state as the pop-up menu shows it, taken when it opens.
 struct TrayMenuState {
-  int32_t windowCount = 0;                     // listed host windows
+  int32_t windowCount = 0;                    // listed host windows
   const char* const* windowTitles = nullptr;  // their titles
   const int32_t* windowVisible = nullptr;     // visible at this moment
   bool mainWindowKnown = false;

@@ -15,7 +15,7 @@ inline constexpr char kMainTitle[] = "Zentu HDTV Player";
 inline constexpr const char* kProgrammeWindowTitle = sjis::kProgrammeWindowTitle;  // a prefix
 inline constexpr const char* kProgrammeListTitle = sjis::kProgrammeInformation;    // also a prefix
 inline constexpr const char* kRemoteWindowTitle = sjis::kRemoteWindowTitle;        // a prefix
-inline constexpr char kVideoTitle[] = "Video";                                      // exactly
+inline constexpr char kVideoTitle[] = "Video";                                     // exactly
 // Without an owned video window: the utility window and its child "Video".
 inline constexpr char kUtilityClass[] = "ZentuUtil32";
 inline constexpr char kUtilityListTitle[] = "ZentuUtil";
@@ -23,11 +23,11 @@ inline constexpr char kUtilityListTitle[] = "ZentuUtil";
 inline constexpr char kStatusBarClass[] = "WTL_MultiPaneStatusBar";
 
 // ---- Main window ----
-inline constexpr int kRecordingTextControl = 1012;   // "Recording" or "録画中" while recording
-inline constexpr int kRecordMinutesControl = 1015;   // minutes of a recording about to start
-inline constexpr int kMuteCheckBox = 1034;           // also the command that applies it
-inline constexpr int kRecordToggleCommand = 1009;    // starts or stops a recording
-inline constexpr int kRecordRestartCommand = 1016;   // record start while recording
+inline constexpr int kRecordingTextControl = 1012;  // "Recording" or "録画中" while recording
+inline constexpr int kRecordMinutesControl = 1015;  // minutes of a recording about to start
+inline constexpr int kMuteCheckBox = 1034;          // also the command that applies it
+inline constexpr int kRecordToggleCommand = 1009;   // starts or stops a recording
+inline constexpr int kRecordRestartCommand = 1016;  // record start while recording
 inline constexpr char kRecordingEnglish[] = "Recording";
 inline constexpr const char* kRecordingJapanese = sjis::kRecording;
 inline constexpr char kRecordMinutes[] = "30";
@@ -42,15 +42,15 @@ inline constexpr int kBusyControl = 1018;            // disabled while the host 
 
 // ---- Programme-information window ----
 inline constexpr int kProgrammeTextControl = 1003;
-inline constexpr int kProgrammeToggleCommand = 1021;  // switches present / next programme
+inline constexpr int kProgrammeToggleCommand = 1021;                     // switches present / next programme
 inline constexpr const char* kNextProgrammeMark = sjis::kNextProgramme;  // in the title while next is shown
 
 // ---- Video window ----
 inline constexpr int kFullScreenCommand = 40001;
 
 // ---- SDK ----
-inline constexpr uint32_t kAcceptedSdkMajor = 1;               // bits 16 to 23 of the version
-inline constexpr uint32_t kSdkVersionWithQuit = 0x00010400;    // its host interface can quit
-inline constexpr int kHostQuitSlot = 6;                        // the host interface's seventh slot
+inline constexpr uint32_t kAcceptedSdkMajor = 1;             // bits 16 to 23 of the version
+inline constexpr uint32_t kSdkVersionWithQuit = 0x00010400;  // its host interface can quit
+inline constexpr int kHostQuitSlot = 6;                      // the host interface's seventh slot
 
 }  // namespace host

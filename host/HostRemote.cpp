@@ -73,8 +73,8 @@ void HostViewer::SetHostMute(int32_t on) {
   SendCommand(mainWindow_, host::kMuteCheckBox);
 }
 
-int32_t HostViewer::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, int32_t* number7, int32_t* number8,
-                                         int32_t* number9) const {
+int32_t HostViewer::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, int32_t* number7,
+                                         int32_t* number8, int32_t* number9) const {
   char text[256] = "";
   if (!ReadStatusBarText(text, sizeof text)) return 0;
   hosttext::StatusNumbers numbers = hosttext::ScanStatusNumbers(text);

@@ -97,8 +97,7 @@ void StepChannel(int32_t* index, int32_t request) {
   if (*index > kChannels - 1) *index = 0;
 }
 
-int32_t PlanChannelSelection(const char (*slots)[kChannelSlotSize], int32_t request,
-                             int32_t currentIndex) {
+int32_t PlanChannelSelection(const char (*slots)[kChannelSlotSize], int32_t request, int32_t currentIndex) {
   int32_t index;
   if (request >= 0) {
     if (request >= kChannels) return -1;

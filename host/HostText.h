@@ -45,8 +45,7 @@ void StepChannel(int32_t* index, int32_t request);
 // The channel to press for a request: 0..11 directly (if named), -2 next and
 // other negatives previous from the current index, skipping unnamed slots.
 // Returns -1 when nothing is to be pressed.
-int32_t PlanChannelSelection(const char (*slots)[kChannelSlotSize], int32_t request,
-                             int32_t currentIndex);
+int32_t PlanChannelSelection(const char (*slots)[kChannelSlotSize], int32_t request, int32_t currentIndex);
 
 // The numbers of a status text at positions 4, 5, 7, 8 and 9; a number is a
 // run of digits and points beginning with a digit, and its value is that of

@@ -88,7 +88,8 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
     HWND utility = FindWindowA(host::kUtilityClass, nullptr);
     if (utility != nullptr) {
       AppendEntry(list_, utility, NewTitle(host::kUtilityListTitle), kHideByMinimise);
-      for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr;
+           child = GetWindow(child, GW_HWNDNEXT)) {
         char text[kHostTitleSize] = "";
         GetWindowTextA(child, text, sizeof text);
         if (std::strcmp(text, host::kVideoTitle) == 0) {

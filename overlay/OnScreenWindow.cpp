@@ -11,8 +11,8 @@ HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC pro
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = instance;
-  windowClass.hCursor = static_cast<HCURSOR>(LoadImageA(
-      nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
+  windowClass.hCursor = static_cast<HCURSOR>(LoadImageA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */,
+                                                        IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
   windowClass.hbrBackground = background;
   windowClass.lpszClassName = className;
   RegisterClassExA(&windowClass);  // already registered: the old class serves

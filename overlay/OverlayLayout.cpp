@@ -66,14 +66,12 @@ OverlayItemLayout ClockItemLayout(int32_t clientHeight, int32_t clientRight) {
   return {{x, 0, clientRight, h / 5 + 2}, h / 5, x, 0, kOverlayWhite};
 }
 
-int32_t RecordingTimeLineY(int32_t clientHeight) {
-  return clientHeight / 4 + 3 + clientHeight / 5 + 3;
-}
+int32_t RecordingTimeLineY(int32_t clientHeight) { return clientHeight / 4 + 3 + clientHeight / 5 + 3; }
 
 bool StatusBarWidthDivisor(int32_t clientHeight, size_t textLength, int32_t* divisor) {
   if (textLength == 0) return false;
-  const int64_t quotient = ((54 * static_cast<int64_t>(clientHeight)) / 10) /
-                           static_cast<int64_t>(textLength);
+  const int64_t quotient =
+      ((54 * static_cast<int64_t>(clientHeight)) / 10) / static_cast<int64_t>(textLength);
   if (quotient <= 0) return false;
   int64_t d = 54 / quotient;
   if (d > 10) d = 10;
@@ -92,9 +90,8 @@ bool StatusBarItemLayout(int32_t clientHeight, size_t textLength, OverlayItemLay
   return true;
 }
 
-void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond,
-                     int32_t durationHours, int32_t durationMinutes, int32_t durationSeconds,
-                     int32_t* endHour, int32_t* endMinute) {
+void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond, int32_t durationHours,
+                     int32_t durationMinutes, int32_t durationSeconds, int32_t* endHour, int32_t* endMinute) {
   int32_t minute = startMinute + durationMinutes;
   if (startSecond + durationSeconds >= 60) minute += 1;
   int32_t hour = startHour + durationHours;
@@ -113,8 +110,7 @@ constexpr size_t kMaxNameLength = 255;
 
 }  // namespace
 
-bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text,
-                                 size_t textSize) {
+bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text, size_t textSize) {
   if (text == nullptr || textSize == 0) return false;
   text[0] = '\0';
   const EitFirstEvent event = DecodeFirstEvent(section, length);
@@ -137,8 +133,8 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
   std::snprintf(text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
                 static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
-                static_cast<int>(startHour), static_cast<int>(startMinute),
-                static_cast<int>(endHour), static_cast<int>(endMinute), name);
+                static_cast<int>(startHour), static_cast<int>(startMinute), static_cast<int>(endHour),
+                static_cast<int>(endMinute), name);
   return text[0] != '\0';
 }
 
@@ -152,7 +148,7 @@ void CutAfterSecondLine(char* text) {
 
 const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped) {
   if (recordingStopped) return "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E";  // 録画停止
-  if (hostBusy) return "\x98\x5E\x89\xE6\x92\x86";                    // 録画中
+  if (hostBusy) return "\x98\x5E\x89\xE6\x92\x86";                  // 録画中
   return "";
 }
 
@@ -167,8 +163,8 @@ void FormatOverlayClock(int32_t hour, int32_t minute, int32_t second, char* text
                 static_cast<int>(second));
 }
 
-void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8,
-                         char* text, size_t textSize) {
-  std::snprintf(text, textSize, "%02d:%02d/%02d:%02d", static_cast<int>(number4),
-                static_cast<int>(number5), static_cast<int>(number7), static_cast<int>(number8));
+void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
+                         size_t textSize) {
+  std::snprintf(text, textSize, "%02d:%02d/%02d:%02d", static_cast<int>(number4), static_cast<int>(number5),
+                static_cast<int>(number7), static_cast<int>(number8));
 }

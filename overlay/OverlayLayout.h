@@ -85,9 +85,8 @@ bool StatusBarItemLayout(int32_t clientHeight, size_t textLength, OverlayItemLay
 
 // End of an event from its start and duration: the seconds carry into the
 // minute, 60 minutes into the hour, and 24 hours wrap once (same date).
-void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond,
-                     int32_t durationHours, int32_t durationMinutes, int32_t durationSeconds,
-                     int32_t* endHour, int32_t* endMinute);
+void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond, int32_t durationHours,
+                     int32_t durationMinutes, int32_t durationSeconds, int32_t* endHour, int32_t* endMinute);
 
 // The programme text of the first event of a stored EIT section (table_id
 // through CRC_32): "yyyy/mm/dd hh:mm ～ hh:mm\r\n【name】\r\n" in Shift_JIS.
@@ -95,8 +94,7 @@ void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond
 // no short event descriptor, its descriptor loop runs past the section or its
 // event name past its descriptor, or the name decodes empty. Never reads
 // outside the section.
-bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text,
-                                 size_t textSize);
+bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text, size_t textSize);
 
 // Ends the text at its second "\r\n" (at most two lines, no final break).
 void CutAfterSecondLine(char* text);
@@ -108,5 +106,5 @@ uint32_t RecordingLabelColour(int32_t hostBusy, int32_t recordingStopped);
 
 // "%02d:%02d:%02d" and "%02d:%02d/%02d:%02d".
 void FormatOverlayClock(int32_t hour, int32_t minute, int32_t second, char* text, size_t textSize);
-void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8,
-                         char* text, size_t textSize);
+void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
+                         size_t textSize);

@@ -88,7 +88,8 @@ void PaintRecordingItem(const OverlayContent& content, int32_t recordingStopped,
     // The recording time line; left out when the status bar cannot be read.
     if (content.hostRecording && content.recordingTimeKnown) {
       char time[32];
-      FormatRecordingTime(content.number4, content.number5, content.number7, content.number8, time, sizeof time);
+      FormatRecordingTime(content.number4, content.number5, content.number7, content.number8, time,
+                          sizeof time);
       DrawOutlinedText(dc, 0, RecordingTimeLineY(height), time, kOverlayRed, nullptr);
     }
   });
@@ -155,13 +156,9 @@ void StatusOverlay::ShowStatusOverlay(int32_t show, int32_t seconds, int32_t con
                                       HWND videoWindow) {
   switch (DecideOverlayRequest(show, permitted, videoWindow != nullptr, ReadAnchorState(videoWindow),
                                displayCountdown_)) {
-    case OverlayRequest::kIgnore:
-      return;
-    case OverlayRequest::kHide:
-      HideStatusOverlay();
-      return;
-    case OverlayRequest::kShow:
-      break;
+    case OverlayRequest::kIgnore: return;
+    case OverlayRequest::kHide: HideStatusOverlay(); return;
+    case OverlayRequest::kShow: break;
   }
   anchorWindow_ = videoWindow;
   contentFlags_ |= contentFlags;
@@ -172,11 +169,8 @@ void StatusOverlay::ShowStatusOverlay(int32_t show, int32_t seconds, int32_t con
 
 void StatusOverlay::TickStatusOverlay() {
   switch (DecideOverlayTick(displayCountdown_, ReadAnchorState(anchorWindow_))) {
-    case OverlayTick::kNothing:
-      return;
-    case OverlayTick::kHide:
-      HideStatusOverlay();
-      return;
+    case OverlayTick::kNothing: return;
+    case OverlayTick::kHide: HideStatusOverlay(); return;
     case OverlayTick::kPlace:
       --displayCountdown_;
       PlaceOverAnchor(window_, anchorWindow_);

@@ -24,14 +24,12 @@ uint16_t SectionLengthField(const uint8_t* section) {
 // adaptation field runs past the end.
 int PayloadOffset(const uint8_t* packet, const TsHeader& header) {
   switch (header.adaptationFieldControl) {
-    case 1:
-      return 4;
+    case 1: return 4;
     case 3: {
       const int offset = 5 + packet[4];
       return offset <= static_cast<int>(kTsPacketSize) ? offset : -1;
     }
-    default:
-      return -1;
+    default: return -1;
   }
 }
 
@@ -105,7 +103,6 @@ bool PsiCollector::SectionBuffer::Append(const uint8_t* bytes, uint32_t n) {
   return true;
 }
 
-
 void PsiCollector::IntakeInformationPacket(const uint8_t* packet) {
   if (stopped_.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> lock(mutex_);
@@ -116,18 +113,13 @@ void PsiCollector::IntakeInformationPacket(const uint8_t* packet) {
 void PsiCollector::IntakeLocked(const uint8_t* packet, const TsHeader& header) {
   switch (header.pid) {
     case kPidNit:
-    case kPidSdt:
-      TakeSectionPacket(header, packet);
-      break;
+    case kPidSdt: TakeSectionPacket(header, packet); break;
     case kPidEit:
       // EIT is taken only once a TOT has set the clock.
       if (clockYear_ != 0) TakeSectionPacket(header, packet);
       break;
-    case kPidTot:
-      ReadTot(packet);
-      break;
-    default:
-      break;
+    case kPidTot: ReadTot(packet); break;
+    default: break;
   }
 }
 

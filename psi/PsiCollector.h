@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-constexpr int kMaxServices = 50;        // also the "no slot" index
+constexpr int kMaxServices = 50;  // also the "no slot" index
 constexpr int kPidCount = 8192;
 constexpr int kNameFieldSize = 50;
 

@@ -137,8 +137,8 @@ struct EitFirstEvent {
   bool present = false;  // the bytes reach past the event's fixed fields
   uint16_t eventId = 0;
   uint16_t startMjd = 0;
-  uint8_t startTime[3] = {};  // hour, minute, second
-  uint8_t duration[3] = {};   // hours, minutes, seconds
+  uint8_t startTime[3] = {};         // hour, minute, second
+  uint8_t duration[3] = {};          // hours, minutes, seconds
   bool descriptorsComplete = false;  // its descriptor loop ends before the CRC
   bool hasShortEvent = false;        // then shortEvent is the first one
   ShortEventDescriptor shortEvent;

@@ -83,8 +83,8 @@ constexpr std::array<uint8_t, 256> kByteClasses = BuildByteClasses();
 constexpr uint8_t kFirstAdditionalSymbolRow = 0x7A;
 constexpr SjisChar kGetaMark = {0x81, 0xAC};  // 〓
 
-const arib::OneByteSetTable* const kOneByteSetTables[3] = {
-    &arib::kAlphanumericTable, &arib::kHiraganaTable, &arib::kKatakanaTable};
+const arib::OneByteSetTable* const kOneByteSetTables[3] = {&arib::kAlphanumericTable, &arib::kHiraganaTable,
+                                                           &arib::kKatakanaTable};
 
 // Destination writer: a character is written only if it and the terminator
 // fit; with size 0 (no destination) nothing is ever written.
@@ -155,8 +155,7 @@ inline uint32_t DecodeCharacter(uint8_t set, const uint8_t* p, uint32_t availabl
       } else {
         // Each cell's code page 932 character, or the geta mark where there
         // is none (rows 85-86 hold the broadcaster's additional kanji).
-        const arib::KanjiCellTable& cells =
-            set == kKanji ? arib::kKanjiSetCells : arib::kJisPlane1Cells;
+        const arib::KanjiCellTable& cells = set == kKanji ? arib::kKanjiSetCells : arib::kJisPlane1Cells;
         out.Put(cells[arib::CellIndex(c1, c2)]);
       }
       return 2;
@@ -183,7 +182,10 @@ uint32_t DecodeEscape(const uint8_t* p, uint32_t available, Registers& registers
     case 0x7E: registers.gr = 1; return 2;  // LS1R
     case 0x7D: registers.gr = 2; return 2;  // LS2R
     case 0x7C: registers.gr = 3; return 2;  // LS3R
-    case 0x28: case 0x29: case 0x2A: case 0x2B: {  // one-byte form: G0-G3
+    case 0x28:
+    case 0x29:
+    case 0x2A:
+    case 0x2B: {  // one-byte form: G0-G3
       const int b2 = byteAt(2);
       if (b2 < 0) return 0;
       if (b2 != 0x20) {
@@ -214,8 +216,7 @@ uint32_t DecodeEscape(const uint8_t* p, uint32_t available, Registers& registers
       Designate(registers, b2 - 0x28, uint8_t(b3));
       return 4;
     }
-    default:
-      return 2;
+    default: return 2;
   }
 }
 
@@ -233,15 +234,9 @@ void DecodeAribString(const uint8_t* source, uint32_t sourceLength, char* destin
     const uint32_t available = sourceLength - position;
     uint32_t used;
     switch (kByteClasses[p[0]]) {
-      case kGlCharacter:
-        used = DecodeCharacter(registers.g[registers.gl], p, available, 0, out);
-        break;
-      case kGrCharacter:
-        used = DecodeCharacter(registers.g[registers.gr], p, available, 0x80, out);
-        break;
-      case kSkip:
-        used = 1;
-        break;
+      case kGlCharacter: used = DecodeCharacter(registers.g[registers.gl], p, available, 0, out); break;
+      case kGrCharacter: used = DecodeCharacter(registers.g[registers.gr], p, available, 0x80, out); break;
+      case kSkip: used = 1; break;
       case kLockingShift0:
         registers.gl = 0;
         used = 1;
@@ -260,9 +255,7 @@ void DecodeAribString(const uint8_t* source, uint32_t sourceLength, char* destin
         }
         break;
       }
-      case kEscape:
-        used = DecodeEscape(p, available, registers);
-        break;
+      case kEscape: used = DecodeEscape(p, available, registers); break;
       default:  // 0x00
         used = 0;
         break;

@@ -19,32 +19,28 @@ constexpr OneByteSetTable FullWidthSpaces() {
 // Full-width forms of the JIS X 0201 Roman set, codes 0x21-0x7E.
 constexpr uint16_t kAlphanumericCodes[94] = {
     // ! " # $ % & ' ( ) * + , - . /
-    0x8149, 0x8168, 0x8194, 0x8190, 0x8193, 0x8195, 0x8166, 0x8169, 0x816A, 0x8196, 0x817B,
-    0x8143, 0x817C, 0x8144, 0x815E,
+    0x8149, 0x8168, 0x8194, 0x8190, 0x8193, 0x8195, 0x8166, 0x8169, 0x816A, 0x8196, 0x817B, 0x8143, 0x817C,
+    0x8144, 0x815E,
     // 0-9
     0x824F, 0x8250, 0x8251, 0x8252, 0x8253, 0x8254, 0x8255, 0x8256, 0x8257, 0x8258,
     // : ; < = > ? @
     0x8146, 0x8147, 0x8183, 0x8181, 0x8184, 0x8148, 0x8197,
     // A-Z
-    0x8260, 0x8261, 0x8262, 0x8263, 0x8264, 0x8265, 0x8266, 0x8267, 0x8268, 0x8269, 0x826A,
-    0x826B, 0x826C, 0x826D, 0x826E, 0x826F, 0x8270, 0x8271, 0x8272, 0x8273, 0x8274, 0x8275,
-    0x8276, 0x8277, 0x8278, 0x8279,
+    0x8260, 0x8261, 0x8262, 0x8263, 0x8264, 0x8265, 0x8266, 0x8267, 0x8268, 0x8269, 0x826A, 0x826B, 0x826C,
+    0x826D, 0x826E, 0x826F, 0x8270, 0x8271, 0x8272, 0x8273, 0x8274, 0x8275, 0x8276, 0x8277, 0x8278, 0x8279,
     // [ yen ] ^ _
     0x816D, 0x818F, 0x816E, 0x814F, 0x8151,
     // 0x60 is a full-width space, not a grave accent
     0x8140,
     // a-z
-    0x8281, 0x8282, 0x8283, 0x8284, 0x8285, 0x8286, 0x8287, 0x8288, 0x8289, 0x828A, 0x828B,
-    0x828C, 0x828D, 0x828E, 0x828F, 0x8290, 0x8291, 0x8292, 0x8293, 0x8294, 0x8295, 0x8296,
-    0x8297, 0x8298, 0x8299, 0x829A,
+    0x8281, 0x8282, 0x8283, 0x8284, 0x8285, 0x8286, 0x8287, 0x8288, 0x8289, 0x828A, 0x828B, 0x828C, 0x828D,
+    0x828E, 0x828F, 0x8290, 0x8291, 0x8292, 0x8293, 0x8294, 0x8295, 0x8296, 0x8297, 0x8298, 0x8299, 0x829A,
     // { | } overline
     0x816F, 0x8162, 0x8170, 0x8150};
 
 // Codes 0x77-0x7E of the kana sets: iteration marks, then ー 。 「 」 、 ・.
-constexpr uint16_t kHiraganaTail[8] = {0x8154, 0x8155, 0x815B, 0x8142,
-                                       0x8175, 0x8176, 0x8141, 0x8145};
-constexpr uint16_t kKatakanaTail[8] = {0x8152, 0x8153, 0x815B, 0x8142,
-                                       0x8175, 0x8176, 0x8141, 0x8145};
+constexpr uint16_t kHiraganaTail[8] = {0x8154, 0x8155, 0x815B, 0x8142, 0x8175, 0x8176, 0x8141, 0x8145};
+constexpr uint16_t kKatakanaTail[8] = {0x8152, 0x8153, 0x815B, 0x8142, 0x8175, 0x8176, 0x8141, 0x8145};
 
 constexpr OneByteSetTable BuildAlphanumericTable() {
   OneByteSetTable table = FullWidthSpaces();
@@ -87,7 +83,11 @@ constexpr KanjiCellTable kJisPlane1CellsBuilt =
 // Texts of each range in code order. Brackets, parentheses and angle brackets
 // are ASCII; the rest is Shift_JIS.
 constexpr const char* kRange7A50[] = {
-    "[HV]", "[SD]", "[P]", "[W]", "[MV]",
+    "[HV]",
+    "[SD]",
+    "[P]",
+    "[W]",
+    "[MV]",
     "[\x8E\xE8]",  // [手]
     "[\x8E\x9A]",  // [字]
     "[\x91\x6F]",  // [双]
@@ -96,7 +96,9 @@ constexpr const char* kRange7A50[] = {
     "[\x93\xF1]",  // [二]
     "[\x91\xBD]",  // [多]
     "[\x89\xF0]",  // [解]
-    "[SS]", "[B]", "[N]",
+    "[SS]",
+    "[B]",
+    "[N]",
     "\x81\xA1",    // ■
     "\x81\x9C",    // ●
     "[\x93\x56]",  // [天]
@@ -124,27 +126,23 @@ constexpr const char* kRange7D6E[] = {"!!", "!?"};
 
 constexpr const char* kRange7E21[] = {
     // Roman numerals I to X, then XI and XII as two characters
-    "\x87\x54", "\x87\x55", "\x87\x56", "\x87\x57", "\x87\x58", "\x87\x59", "\x87\x5A",
-    "\x87\x5B", "\x87\x5C", "\x87\x5D", "\x87\x5D\x87\x54", "\x87\x5D\x87\x55",
-    "(17)", "(18)", "(19)", "(20)",
-    "(1)", "(2)", "(3)", "(4)", "(5)", "(6)", "(7)", "(8)", "(9)", "(10)", "(11)", "(12)",
-    "(21)", "(22)", "(23)", "(24)",
-    "(A)", "(B)", "(C)", "(D)", "(E)", "(F)", "(G)", "(H)", "(I)", "(J)", "(K)", "(L)", "(M)",
-    "(N)", "(O)", "(P)", "(Q)", "(R)", "(S)", "(T)", "(U)", "(V)", "(W)", "(X)", "(Y)", "(Z)",
-    "(25)", "(26)", "(27)", "(28)", "(29)", "(30)",
+    "\x87\x54", "\x87\x55", "\x87\x56", "\x87\x57", "\x87\x58", "\x87\x59", "\x87\x5A", "\x87\x5B",
+    "\x87\x5C", "\x87\x5D", "\x87\x5D\x87\x54", "\x87\x5D\x87\x55", "(17)", "(18)", "(19)", "(20)", "(1)",
+    "(2)", "(3)", "(4)", "(5)", "(6)", "(7)", "(8)", "(9)", "(10)", "(11)", "(12)", "(21)", "(22)", "(23)",
+    "(24)", "(A)", "(B)", "(C)", "(D)", "(E)", "(F)", "(G)", "(H)", "(I)", "(J)", "(K)", "(L)", "(M)", "(N)",
+    "(O)", "(P)", "(Q)", "(R)", "(S)", "(T)", "(U)", "(V)", "(W)", "(X)", "(Y)", "(Z)", "(25)", "(26)",
+    "(27)", "(28)", "(29)", "(30)",
     // circled 1 to 16
-    "\x87\x40", "\x87\x41", "\x87\x42", "\x87\x43", "\x87\x44", "\x87\x45", "\x87\x46",
-    "\x87\x47", "\x87\x48", "\x87\x49", "\x87\x4A", "\x87\x4B", "\x87\x4C", "\x87\x4D",
-    "\x87\x4E", "\x87\x4F",
-    "<1>", "<2>", "<3>", "<4>", "<5>", "<6>", "<7>", "<8>", "<9>", "<10>", "<11>", "<12>",
-    "(31)"};
+    "\x87\x40", "\x87\x41", "\x87\x42", "\x87\x43", "\x87\x44", "\x87\x45", "\x87\x46", "\x87\x47",
+    "\x87\x48", "\x87\x49", "\x87\x4A", "\x87\x4B", "\x87\x4C", "\x87\x4D", "\x87\x4E", "\x87\x4F", "<1>",
+    "<2>", "<3>", "<4>", "<5>", "<6>", "<7>", "<8>", "<9>", "<10>", "<11>", "<12>", "(31)"};
 
 static_assert(sizeof(kRange7A50) / sizeof(kRange7A50[0]) == 0x7A74 - 0x7A50 + 1);
 static_assert(sizeof(kRange7D6E) / sizeof(kRange7D6E[0]) == 0x7D6F - 0x7D6E + 1);
 static_assert(sizeof(kRange7E21) / sizeof(kRange7E21[0]) == 0x7E7D - 0x7E21 + 1);
 
-using TextTable = std::array<AdditionalSymbolText,
-                             kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>;
+using TextTable =
+    std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>;
 
 template <std::size_t N>
 constexpr void FillRange(TextTable& table, int range, const char* const (&texts)[N]) {
@@ -171,10 +169,9 @@ const OneByteSetTable kAlphanumericTable = BuildAlphanumericTable();
 const OneByteSetTable kHiraganaTable = BuildKanaTable(0x24, 0x73, kHiraganaTail);
 const OneByteSetTable kKatakanaTable = BuildKanaTable(0x25, 0x76, kKatakanaTail);
 
-const uint32_t kAdditionalSymbolRanges[4][2] = {
-    {0x7A50, 0x7A74}, {0x7D6E, 0x7D6F}, {0x7E21, 0x7E7D}, {0, 0}};
+const uint32_t kAdditionalSymbolRanges[4][2] = {{0x7A50, 0x7A74}, {0x7D6E, 0x7D6F}, {0x7E21, 0x7E7D}, {0, 0}};
 
-const std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>
+const std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount* kAdditionalSymbolSlotsPerRange>
     kAdditionalSymbolTexts = BuildAdditionalSymbolTexts();
 
 const char* FindAdditionalSymbolText(uint32_t code) {

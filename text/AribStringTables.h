@@ -59,8 +59,7 @@ constexpr int kAdditionalSymbolSlotsPerRange = 100;
 constexpr int kAdditionalSymbolRangeCount = 3;
 constexpr int kAdditionalSymbolTextSize = 7;
 using AdditionalSymbolText = std::array<char, kAdditionalSymbolTextSize>;
-extern const std::array<AdditionalSymbolText,
-                        kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>
+extern const std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>
     kAdditionalSymbolTexts;
 
 // The replacement text of an additional-symbol code, or null if no range

@@ -31,7 +31,8 @@ const std::vector<uint8_t>& Sample() {
     if (!file) return bytes;
     std::vector<uint8_t> chunk(1 << 20);
     size_t got;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
+      bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
     std::fclose(file);
     bytes.resize(bytes.size() / kTsPacketSize * kTsPacketSize);
     return bytes;
@@ -41,7 +42,8 @@ const std::vector<uint8_t>& Sample() {
 
 void Account(benchmark::State& state, const std::vector<uint8_t>& sample) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sample.size()));
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sample.size() / kTsPacketSize));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(sample.size() / kTsPacketSize));
 }
 
 void BM_CollectorIntake(benchmark::State& state) {
@@ -60,10 +62,22 @@ void BM_CollectorIntake(benchmark::State& state) {
 BENCHMARK(BM_CollectorIntake)->Unit(benchmark::kMillisecond);
 
 void IgnoreMessages(dvbpsi_t*, const dvbpsi_msg_level_t, const char*) {}
-void DropSdt(void* data, dvbpsi_sdt_t* table) { ++*static_cast<int*>(data); dvbpsi_sdt_delete(table); }
-void DropEit(void* data, dvbpsi_eit_t* table) { ++*static_cast<int*>(data); dvbpsi_eit_delete(table); }
-void DropNit(void* data, dvbpsi_nit_t* table) { ++*static_cast<int*>(data); dvbpsi_nit_delete(table); }
-void DropTot(void* data, dvbpsi_tot_t* table) { ++*static_cast<int*>(data); dvbpsi_tot_delete(table); }
+void DropSdt(void* data, dvbpsi_sdt_t* table) {
+  ++*static_cast<int*>(data);
+  dvbpsi_sdt_delete(table);
+}
+void DropEit(void* data, dvbpsi_eit_t* table) {
+  ++*static_cast<int*>(data);
+  dvbpsi_eit_delete(table);
+}
+void DropNit(void* data, dvbpsi_nit_t* table) {
+  ++*static_cast<int*>(data);
+  dvbpsi_nit_delete(table);
+}
+void DropTot(void* data, dvbpsi_tot_t* table) {
+  ++*static_cast<int*>(data);
+  dvbpsi_tot_delete(table);
+}
 
 void OnNewSubtable(dvbpsi_t* handle, uint8_t tableId, uint16_t extension, void* data) {
   if (tableId == 0x40) dvbpsi_nit_attach(handle, tableId, extension, DropNit, data);
@@ -126,7 +140,8 @@ void BM_CollectorInformationOnly(benchmark::State& state) {
   const std::vector<uint8_t> packets = InformationPackets();
   for (auto _ : state) {
     auto collector = std::make_unique<PsiCollector>();
-    for (size_t at = 0; at < packets.size(); at += kTsPacketSize) collector->IntakePacket(packets.data() + at);
+    for (size_t at = 0; at < packets.size(); at += kTsPacketSize)
+      collector->IntakePacket(packets.data() + at);
     benchmark::DoNotOptimize(collector->ServiceCount());
   }
   Account(state, packets);

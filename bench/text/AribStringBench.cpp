@@ -28,12 +28,18 @@ class CorpusGenerator {
     Bytes text;
     while (int(text.size()) < minimumLength) {
       const int choice = Uniform(0, 99);
-      if (choice < 35) Kanji(text, Uniform(1, 4));
-      else if (choice < 65) Hiragana(text, Uniform(1, 6));
-      else if (choice < 78) Katakana(text, Uniform(2, 7));
-      else if (choice < 88) Alphanumerics(text, Uniform(1, 6));
-      else if (choice < 94) AdditionalSymbol(text);
-      else text.insert(text.end(), {0x21, 0x21});  // full-width space
+      if (choice < 35)
+        Kanji(text, Uniform(1, 4));
+      else if (choice < 65)
+        Hiragana(text, Uniform(1, 6));
+      else if (choice < 78)
+        Katakana(text, Uniform(2, 7));
+      else if (choice < 88)
+        Alphanumerics(text, Uniform(1, 6));
+      else if (choice < 94)
+        AdditionalSymbol(text);
+      else
+        text.insert(text.end(), {0x21, 0x21});  // full-width space
     }
     return text;
   }

@@ -28,8 +28,7 @@ void CheckCodePage932(const char* text) {
   const size_t count = (sizeof characters - outLeft) / sizeof characters[0];
   for (size_t i = 0; i < count; ++i) {
     const uint32_t c = uint32_t(characters[i]);
-    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || (c >= 0xE000 && c <= 0xF8FF))
-      std::abort();
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || (c >= 0xE000 && c <= 0xF8FF)) std::abort();
   }
 }
 

@@ -16,7 +16,9 @@ class CommandTable : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(harness.Create()); }
   CSamplePlugin& plugin() { return harness.Plugin(); }
   standin::StandInViewer& viewer() { return harness.Viewer(); }
-  void Command(WPARAM wParam, LPARAM lParam = 0) { harness.Control().OnCommand(harness.ControllerWindow(), wParam, lParam); }
+  void Command(WPARAM wParam, LPARAM lParam = 0) {
+    harness.Control().OnCommand(harness.ControllerWindow(), wParam, lParam);
+  }
   PluginHarness harness;
 };
 
@@ -33,11 +35,12 @@ constexpr char kCloseCaption[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";
 std::string CloseQuestion(const char* name) {
   char text[256];
   // "「%s」が録画を実行しています。\r\nZentuViewを終了してもいいですか?"
-  std::snprintf(text, sizeof text,
-                "\x81\x75%s\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4\x82\xa2"
-                "\x82\xdc\x82\xb7\x81\x42\r\nZentuView\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xa2"
-                "\x82\xa2\x82\xc5\x82\xb7\x82\xa9?",
-                name);
+  std::snprintf(
+      text, sizeof text,
+      "\x81\x75%s\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4\x82\xa2"
+      "\x82\xdc\x82\xb7\x81\x42\r\nZentuView\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xa2"
+      "\x82\xa2\x82\xc5\x82\xb7\x82\xa9?",
+      name);
   return text;
 }
 
@@ -114,7 +117,8 @@ TEST(CloseCommand, AsksWhileBusyAndClosesOnlyOnYes) {
       {"recording, No", recording, IDNO, 0x10300, true, main, false, 0},
       {"recording in English, Yes", [](standin::StandInViewer& v) { v.SetRecordingText("Recording"); }, IDYES,
        0x10300, true, main, true, 0},
-      {"busy remote, No", [](standin::StandInViewer& v) { v.SetBusy(true); }, IDNO, 0x10300, true, remote, false, 0},
+      {"busy remote, No", [](standin::StandInViewer& v) { v.SetBusy(true); }, IDNO, 0x10300, true, remote,
+       false, 0},
       {"recording, box dismissed", recording, IDCANCEL, 0x10400, true, main, false, 0},
       {"recording, Yes, SDK with the quit slot", recording, IDYES, 0x10400, true, main, false, 1},
       {"idle, SDK with the quit slot", idle, IDNO, 0x10400, true, nullptr, false, 1},

@@ -106,8 +106,8 @@ struct CheckBoxCase {
 
 TEST_F(Controller, CheckBoxesShowTheIniOptions) {
   const CheckBoxCase cases[] = {
-      {"1", nullptr, true, true},  {"0", "0", false, false}, {nullptr, "0", false, false},
-      {"5", "2", true, true},      {"abc", "x", false, false},
+      {"1", nullptr, true, true}, {"0", "0", false, false},   {nullptr, "0", false, false},
+      {"5", "2", true, true},     {"abc", "x", false, false},
   };
   for (const CheckBoxCase& c : cases) {
     ini_.Clear();
@@ -330,9 +330,9 @@ TEST_F(Controller, MessagesBeforeInitDialogAreIgnored) {
   HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   const UINT messages[] = {WM_DESTROY, WM_TIMER, WM_COMMAND, WM_CLOSE, kTrayCallbackMessage};
   for (UINT message : messages) {
-    EXPECT_EQ(ControllerDialogProc(window, message, message == WM_TIMER ? kMonitorTimerId : 1035,
-                                   WM_RBUTTONDOWN),
-              0);
+    EXPECT_EQ(
+        ControllerDialogProc(window, message, message == WM_TIMER ? kMonitorTimerId : 1035, WM_RBUTTONDOWN),
+        0);
   }
   EXPECT_EQ(ControllerDialogProc(window, WM_INITDIALOG, 0, 0), 0);
   EXPECT_EQ(Module().current.load(), nullptr);

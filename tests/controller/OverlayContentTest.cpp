@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "PsiCollector.h"
 #include "PluginHarness.h"
+#include "PsiCollector.h"
 #include "TsWriter.h"
 
 using testsupport::PluginHarness;
@@ -30,7 +30,8 @@ class OverlayContentTest : public ::testing::Test {
   void StreamProgramme(uint16_t serviceId, const std::string& name, int hour, int minute) {
     tsmux::Packetizer packetizer;
     tsmux::Bytes packets;
-    packetizer.PutSections(0x0014, {tsmux::BuildTot(tsmux::DateToMjd(2026, 12, 8), hour, minute, 0)}, packets);
+    packetizer.PutSections(0x0014, {tsmux::BuildTot(tsmux::DateToMjd(2026, 12, 8), hour, minute, 0)},
+                           packets);
     tsmux::EventInfo event{};
     event.eventId = 1;
     event.startMjd = tsmux::DateToMjd(2026, 12, 8);
@@ -40,8 +41,8 @@ class OverlayContentTest : public ::testing::Test {
     event.name = tsmux::EncodeAribText(name);
     // Twice, so that every section is followed by a packet of its PID.
     for (int round = 0; round < 2; ++round) {
-      packetizer.PutSections(0x0012, {tsmux::BuildEitPresentFollowing(serviceId, 1, 0, 0x7FE0, 0x7FE0, &event)},
-                             packets);
+      packetizer.PutSections(
+          0x0012, {tsmux::BuildEitPresentFollowing(serviceId, 1, 0, 0x7FE0, 0x7FE0, &event)}, packets);
     }
     harness.Plugin().InputTsData(packets.data(), static_cast<uint32_t>(packets.size()));
   }
@@ -146,7 +147,8 @@ TEST_F(BroadcastProgrammeTest, ReadWhileAnotherThreadStreamsAndChangesServices) 
     }
   });
   int read = 0;
-  for (int i = 0; i < 300 || (read == 0 && i < 1000000); ++i) read += Read(kOverlayProgramme).programme[0] != '\0';
+  for (int i = 0; i < 300 || (read == 0 && i < 1000000); ++i)
+    read += Read(kOverlayProgramme).programme[0] != '\0';
   stop = true;
   streamer.join();
   EXPECT_GT(read, 0);

@@ -2,14 +2,14 @@
 // the shell restarts or refused, removing, mouse messages and the tip.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "PluginHarness.h"
 
-using testsupport::ShellTray;
 using testsupport::PluginHarness;
+using testsupport::ShellTray;
 using testsupport::TrayCall;
 
 namespace {
@@ -87,7 +87,8 @@ TEST_F(TrayIcon, ModifyAndDeleteUseTheSameData) {
 
 TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainWithItsCurrentLook) {
   AddIcon();
-  EXPECT_EQ(plugin().GetController().Tray().TaskbarCreatedMessage(), RegisterWindowMessageA("TaskbarCreated"));
+  EXPECT_EQ(plugin().GetController().Tray().TaskbarCreatedMessage(),
+            RegisterWindowMessageA("TaskbarCreated"));
   // The icon switched to recording and the tip was composed before the restart.
   plugin().GetController().Tray().ShowImage(true);
   plugin().GetController().Tray().SetComposedTip("composed");
@@ -164,13 +165,15 @@ TEST_F(TrayIcon, RemovingStopsTheRetries) {
 TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
   AddIcon();
   plugin().Host().HideAllHostWindows();
-  for (LPARAM mouse : {LPARAM(WM_LBUTTONDOWN), LPARAM(WM_LBUTTONUP), LPARAM(WM_MOUSEMOVE), LPARAM(WM_RBUTTONUP)}) {
+  for (LPARAM mouse :
+       {LPARAM(WM_LBUTTONDOWN), LPARAM(WM_LBUTTONUP), LPARAM(WM_MOUSEMOVE), LPARAM(WM_RBUTTONUP)}) {
     SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, mouse);
   }
   EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
   EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 4u);  // a composed tip is rewritten every time
   SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
-  for (int i = 0; i < plugin().Host().WindowList().count; ++i) EXPECT_TRUE(IsWindowVisible(plugin().Host().WindowList().window[i]));
+  for (int i = 0; i < plugin().Host().WindowList().count; ++i)
+    EXPECT_TRUE(IsWindowVisible(plugin().Host().WindowList().window[i]));
 }
 
 // ---- The tip ----

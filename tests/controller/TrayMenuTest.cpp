@@ -14,16 +14,18 @@ using testsupport::PluginHarness;
 namespace {
 
 // Shift_JIS menu texts.
-const char kProgrammeListTitle[] = "\x94\xd4\x91\x67\x8f\xee\x95\xf1";                  // 番組情報
-const char kCloseText[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";                        // ZentuViewの終了
-const char kOperations[] = "\x91\x80\x8d\xec";                                          // 操作
-const char kRecordStart[] = "\x98\x5e\x89\xe6\x8a\x4a\x8e\x6e";                         // 録画開始
-const char kRecordingTime[] = "\x98\x5e\x89\xe6\x92\x86(01:05:09)";                     // 録画中(01:05:09)
-const char kHideAll[] = "\x91\x53\x82\xc4\x82\xcc\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xf0\x89\x42\x82\xb7";
+const char kProgrammeListTitle[] = "\x94\xd4\x91\x67\x8f\xee\x95\xf1";  // 番組情報
+const char kCloseText[] = "ZentuView\x82\xcc\x8f\x49\x97\xb9";          // ZentuViewの終了
+const char kOperations[] = "\x91\x80\x8d\xec";                          // 操作
+const char kRecordStart[] = "\x98\x5e\x89\xe6\x8a\x4a\x8e\x6e";         // 録画開始
+const char kRecordingTime[] = "\x98\x5e\x89\xe6\x92\x86(01:05:09)";     // 録画中(01:05:09)
+const char kHideAll[] =
+    "\x91\x53\x82\xc4\x82\xcc\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xf0\x89\x42\x82\xb7";
 
 standin::Options NamedChannels() {
   standin::Options options;
-  for (int i = 0; i < standin::kChannelCount; ++i) options.channelNames[i] = "Station" + std::to_string(i + 1);
+  for (int i = 0; i < standin::kChannelCount; ++i)
+    options.channelNames[i] = "Station" + std::to_string(i + 1);
   options.channelNames[2].clear();  // CH3 has no channel
   return options;
 }

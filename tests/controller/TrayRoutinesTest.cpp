@@ -7,7 +7,9 @@
 
 namespace {
 
-DecodedCommand Decode(uint64_t wParam, int32_t windows = 4) { return DecodeControllerCommand(wParam, windows); }
+DecodedCommand Decode(uint64_t wParam, int32_t windows = 4) {
+  return DecodeControllerCommand(wParam, windows);
+}
 
 TEST(CommandIdentifiers, LowWordSelectsTheSingleCommands) {
   EXPECT_EQ(Decode(1007).kind, CommandKind::kRestoreAll);
@@ -82,10 +84,11 @@ TEST(TrayTexts, RecordingTimeAndBlankChannels) {
 TEST(TrayTexts, CloseQuestionNamesTheBusyWindow) {
   char text[256];
   FormatCloseQuestion("Zentu HDTV Player", text, sizeof text);
-  EXPECT_EQ(std::string(text),
-            "\x81\x75Zentu HDTV Player\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4"
-            "\x82\xa2\x82\xdc\x82\xb7\x81\x42\r\nZentuView\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82"
-            "\xa2\x82\xa2\x82\xc5\x82\xb7\x82\xa9?");
+  EXPECT_EQ(
+      std::string(text),
+      "\x81\x75Zentu HDTV Player\x81\x76\x82\xaa\x98\x5e\x89\xe6\x82\xf0\x8e\xc0\x8d\x73\x82\xb5\x82\xc4"
+      "\x82\xa2\x82\xdc\x82\xb7\x81\x42\r\nZentuView\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82"
+      "\xa2\x82\xa2\x82\xc5\x82\xb7\x82\xa9?");
 }
 
 // What a mouse message does to the tip, by what is hidden and whether the
@@ -106,7 +109,8 @@ TEST(TrayPlans, TipByWhatIsHidden) {
   };
   for (const auto& row : rows) {
     char tip[128] = "untouched";
-    EXPECT_EQ(PlanTrayTip(row.programme, row.status, row.tipIsDefault, tip, sizeof tip), row.change) << row.tip;
+    EXPECT_EQ(PlanTrayTip(row.programme, row.status, row.tipIsDefault, tip, sizeof tip), row.change)
+        << row.tip;
     EXPECT_STREQ(tip, row.tip);
   }
   EXPECT_EQ(ProgrammeTipLimit(true), 75);
@@ -117,8 +121,8 @@ TEST(TrayPlans, TipByWhatIsHidden) {
 TEST(TrayPlans, MenuByTheHostsState) {
   const char* const titles[] = {"Zentu HDTV Player", "Video"};
   const int32_t visible[] = {1, 0};
-  const char* const names[12] = {"ch1:A", "ch2:", "ch3:C", "ch4:", "ch5:", "ch6:",
-                                 "ch7:", "ch8:", "ch9:", "ch10:", "ch11:", "ch12:"};
+  const char* const names[12] = {
+      "ch1:A", "ch2:", "ch3:C", "ch4:", "ch5:", "ch6:", "ch7:", "ch8:", "ch9:", "ch10:", "ch11:", "ch12:"};
   auto find = [](const TrayMenuPlan& plan, uint32_t id) -> const TrayMenuItem* {
     for (const TrayMenuItem& item : plan.changes) {
       if (item.id == id) return &item;
@@ -141,8 +145,8 @@ TEST(TrayPlans, MenuByTheHostsState) {
   const uint32_t none = ~0u;  // the item is left as the resource has it
   const Row rows[] = {
       {"idle", [](TrayMenuState&) {}, none, kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none, none},
-      {"muted", [](TrayMenuState& s) { s.muted = true; }, none, kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none,
-       kMenuChecked},
+      {"muted", [](TrayMenuState& s) { s.muted = true; }, none, kMenuGrayed, 0, kMenuGrayed, kMenuChecked,
+       none, kMenuChecked},
       {"recording",
        [](TrayMenuState& s) {
          s.recording = s.busy = true;
@@ -153,8 +157,8 @@ TEST(TrayPlans, MenuByTheHostsState) {
        kMenuGrayed | kMenuChecked, kMenuGrayed, none},
       {"no remote", [](TrayMenuState& s) { s.remoteWindowKnown = false, s.currentChannel = -1; }, none,
        kMenuGrayed, kMenuGrayed, kMenuGrayed, kMenuGrayed, kMenuGrayed, none},
-      {"no main window", [](TrayMenuState& s) { s.mainWindowKnown = false, s.muted = s.recording = true; }, none,
-       kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none, none},
+      {"no main window", [](TrayMenuState& s) { s.mainWindowKnown = false, s.muted = s.recording = true; },
+       none, kMenuGrayed, 0, kMenuGrayed, kMenuChecked, none, none},
   };
   for (const Row& row : rows) {
     TrayMenuState rowState = state;

@@ -223,4 +223,3 @@ TEST_F(HostRemote, MissingStatusBarLeavesOutputsAlone) {
   EXPECT_EQ(n4, 7);
   EXPECT_EQ(n5, 7);
 }
-

@@ -47,8 +47,8 @@ void HostFixture::StartViewer(const standin::Options& options) {
 
 HWND HostFixture::AddWindow(const char* title, HWND owner, bool visible) {
   RegisterExtraClass();
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kExtraClass, title, WS_POPUP | WS_CAPTION, 10, 10, 100, 60, owner,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kExtraClass, title, WS_POPUP | WS_CAPTION, 10, 10, 100, 60,
+                                owner, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (window && visible) ShowWindow(window, SW_SHOWNOACTIVATE);
   g_extraWindows.push_back(window);
   return window;

@@ -30,7 +30,8 @@ struct Slots {
   }
 };
 
-const char* const kEightNamed[kChannels] = {"Toto", "E", "ZT1", "ZT2", "ZT3", "ZT4", "ZT5", "ZT6", "", "", "", ""};
+const char* const kEightNamed[kChannels] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", "ZT4",
+                                            "ZT5",  "ZT6", "",    "",    "",    ""};
 
 }  // namespace
 
@@ -106,10 +107,10 @@ TEST(HostCurrentChannel, FoundByColonAndSubstring) {
   const char* const names[kChannels] = {"Toto G", "Toto E", "TV", "TVK", "", "", "", "", "", "", "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto E"), 1);
-  EXPECT_EQ(FindChannelSlot(slots.slot, "Toto"), 0);   // beginning of two names: the lower index
+  EXPECT_EQ(FindChannelSlot(slots.slot, "Toto"), 0);  // beginning of two names: the lower index
   EXPECT_EQ(FindChannelSlot(slots.slot, "TV"), 2);
-  EXPECT_EQ(FindChannelSlot(slots.slot, "HK"), -1);   // not at the start of a name
-  EXPECT_EQ(FindChannelSlot(slots.slot, ""), 0);      // ":" is in every slot
+  EXPECT_EQ(FindChannelSlot(slots.slot, "HK"), -1);  // not at the start of a name
+  EXPECT_EQ(FindChannelSlot(slots.slot, ""), 0);     // ":" is in every slot
   EXPECT_EQ(FindChannelSlot(slots.slot, "BS1"), -1);
 }
 
@@ -130,8 +131,8 @@ TEST(HostCurrentChannel, OverLongCurrentTextIsCutTo98Bytes) {
 
 TEST(HostChannelPlan, NextAndPreviousSkipUnnamedButtonsAndWrap) {
   Slots slots(kEightNamed);
-  EXPECT_EQ(PlanChannelSelection(slots.slot, -2, 7), 0);   // next from CH8 is CH1
-  EXPECT_EQ(PlanChannelSelection(slots.slot, -3, 0), 7);   // previous from CH1 is CH8
+  EXPECT_EQ(PlanChannelSelection(slots.slot, -2, 7), 0);  // next from CH8 is CH1
+  EXPECT_EQ(PlanChannelSelection(slots.slot, -3, 0), 7);  // previous from CH1 is CH8
   EXPECT_EQ(PlanChannelSelection(slots.slot, -2, 2), 3);
   EXPECT_EQ(PlanChannelSelection(slots.slot, -3, 2), 1);
   EXPECT_EQ(PlanChannelSelection(slots.slot, -2, -1), -1);  // current channel unknown
@@ -195,4 +196,3 @@ TEST(HostStatusNumbers, HugeNumbersSaturate) {
   EXPECT_EQ(numbers.number4, 2147483647);
   EXPECT_EQ(numbers.number5, 2147483647);
 }
-

@@ -49,7 +49,7 @@ TEST_F(HostDiscovery, ReadsChannelNamesOffTheRemoteButtons) {
   StartViewer(options);
   Discover();
   EXPECT_STREQ(host->ChannelName(0), "ch1:Toto G");
-  EXPECT_STREQ(host->ChannelName(1), "ch2:Toto E");  // button id 1008
+  EXPECT_STREQ(host->ChannelName(1), "ch2:Toto E");                    // button id 1008
   EXPECT_STREQ(host->ChannelName(2), "ch3:\x93\x8c\x93\x73\x82\x52");  // button id 1007
   EXPECT_STREQ(host->ChannelName(8), "ch9:");
   EXPECT_STREQ(host->ChannelName(11), "ch12:");
@@ -161,7 +161,8 @@ TEST_F(HostDiscovery, WindowsSavedAsHiddenAreHiddenAgain) {
 TEST_F(HostDiscovery, WithoutKeysNothingIsHidden) {
   StartViewer();
   Discover();
-  for (HWND window : {viewer->MainWindow(), viewer->RemoteWindow(), viewer->ProgrammeWindow(), viewer->VideoWindow()}) {
+  for (HWND window :
+       {viewer->MainWindow(), viewer->RemoteWindow(), viewer->ProgrammeWindow(), viewer->VideoWindow()}) {
     EXPECT_TRUE(HasStyle(window, WS_VISIBLE));
   }
 }

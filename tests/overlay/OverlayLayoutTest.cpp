@@ -13,16 +13,15 @@
 namespace {
 
 // Shift_JIS pieces of the programme text.
-const std::string kWaveDash = "\x81\x60";     // ～
-const std::string kOpenBracket = "\x81\x79";  // 【
-const std::string kCloseBracket = "\x81\x7A"; // 】
+const std::string kWaveDash = "\x81\x60";      // ～
+const std::string kOpenBracket = "\x81\x79";   // 【
+const std::string kCloseBracket = "\x81\x7A";  // 】
 // Latin letters decode to their full-width forms: "News" and "Drama".
 const std::string kWideNews = "\x82\x6D\x82\x85\x82\x97\x82\x93";
 const std::string kWideDrama = "\x82\x63\x82\x92\x82\x81\x82\x8D\x82\x81";
 const std::string kWideA = "\x82\x60";
 
-tsmux::EventInfo MakeEvent(int hour, int minute, int second, int durationSeconds,
-                           const std::string& name) {
+tsmux::EventInfo MakeEvent(int hour, int minute, int second, int durationSeconds, const std::string& name) {
   tsmux::EventInfo event{};
   event.eventId = 0x1234;
   event.startMjd = tsmux::DateToMjd(2026, 12, 8);
@@ -111,9 +110,9 @@ TEST(OverlayRules, TicksAndRequestsFollowTheVideoWindowOnTheScreen) {
     int32_t countdown;
     OverlayRequest request;
   } requests[] = {
-      {0, 1, true, onScreen, 3, OverlayRequest::kHide},    {1, 0, true, onScreen, 3, OverlayRequest::kIgnore},
-      {1, 1, false, gone, 3, OverlayRequest::kHide},       {1, 1, false, gone, 0, OverlayRequest::kIgnore},
-      {1, 1, true, hidden, 3, OverlayRequest::kIgnore},    {1, 1, true, minimised, 0, OverlayRequest::kIgnore},
+      {0, 1, true, onScreen, 3, OverlayRequest::kHide}, {1, 0, true, onScreen, 3, OverlayRequest::kIgnore},
+      {1, 1, false, gone, 3, OverlayRequest::kHide},    {1, 1, false, gone, 0, OverlayRequest::kIgnore},
+      {1, 1, true, hidden, 3, OverlayRequest::kIgnore}, {1, 1, true, minimised, 0, OverlayRequest::kIgnore},
       {1, 1, true, onScreen, 0, OverlayRequest::kShow},
   };
   for (const auto& row : requests) {
@@ -226,9 +225,9 @@ TEST(OverlayProgramme, LateEventEndsAfterMidnightWithLeadingSpace) {
   bool ok = false;
   const std::string text = Compose(PresentSection(MakeEvent(23, 30, 0, 3600, "News")), &ok);
   EXPECT_TRUE(ok);
-  EXPECT_EQ("2026/12/08 23:30 " + kWaveDash + "  0:30\r\n" + kOpenBracket + kWideNews +
-                kCloseBracket + "\r\n",
-            text);
+  EXPECT_EQ(
+      "2026/12/08 23:30 " + kWaveDash + "  0:30\r\n" + kOpenBracket + kWideNews + kCloseBracket + "\r\n",
+      text);
 }
 
 TEST(OverlayProgramme, ShortEventCarriesSeconds) {
@@ -238,7 +237,8 @@ TEST(OverlayProgramme, ShortEventCarriesSeconds) {
 
 TEST(OverlayProgramme, KanjiNameDecodesToShiftJis) {
   // ニュース
-  const std::string text = Compose(PresentSection(MakeEvent(9, 0, 0, 600, "\xE3\x83\x8B\xE3\x83\xA5\xE3\x83\xBC\xE3\x82\xB9")));
+  const std::string text =
+      Compose(PresentSection(MakeEvent(9, 0, 0, 600, "\xE3\x83\x8B\xE3\x83\xA5\xE3\x83\xBC\xE3\x82\xB9")));
   EXPECT_NE(std::string::npos, text.find(kOpenBracket + "\x83\x6A\x83\x85\x81\x5B\x83\x58" + kCloseBracket))
       << text;
 }
@@ -358,4 +358,3 @@ TEST(OverlayTexts, StoppedMarkerWinsOverBusyInGreen) {
   EXPECT_STREQ("", RecordingLabel(0, 0));
   EXPECT_EQ(kOverlayBlack, RecordingLabelColour(0, 0));
 }
-

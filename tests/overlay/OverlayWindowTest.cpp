@@ -44,8 +44,7 @@ class Canvas {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                               nullptr, 0);
+    bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     ReleaseDC(nullptr, screen);
     previous_ = SelectObject(dc_, bitmap_);
   }
@@ -80,9 +79,7 @@ class Canvas {
   int Height() const { return height_; }
 
  private:
-  static uint32_t ToPixel(COLORREF c) {
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-  }
+  static uint32_t ToPixel(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
   int width_, height_;
   HDC dc_;
   HBITMAP bitmap_;
@@ -101,9 +98,7 @@ COLORREF ColourKeyOf(HWND window) {
   return key;
 }
 
-bool Inside(const RECT& r, int x, int y) {
-  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
+bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
 // Items as a host would give them: set by each test.
 class FixedContent : public OverlayContentSource {
@@ -121,8 +116,8 @@ class OverlayTest : public ::testing::Test {
     viewer_ = new standin::StandInViewer();
     ASSERT_TRUE(viewer_->Create());
     video_ = viewer_->VideoWindow();
-    controller_ = CreateWindowExA(0, "STATIC", "controller", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                  nullptr);
+    controller_ = CreateWindowExA(0, "STATIC", "controller", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
     CreateWindows();
     ASSERT_NE(nullptr, Overlay());
     ASSERT_NE(nullptr, Panel());
@@ -210,7 +205,10 @@ TEST_F(OverlayShowTest, TheViewerKeepsActivationAndFocusThroughShowTicksAndHide)
       {"show", [&] { Show(1, 3, kOverlayAll, 1); }},
       {"tick", [&] { overlay_.TickStatusOverlay(); }},
       {"show again", [&] { Show(1, 3, kOverlayChannel, 1); }},
-      {"ticks to the end", [&] { for (int i = 0; i < 3; ++i) overlay_.TickStatusOverlay(); }},
+      {"ticks to the end",
+       [&] {
+         for (int i = 0; i < 3; ++i) overlay_.TickStatusOverlay();
+       }},
       {"show all", [&] { Show(1, 8, kOverlayAll, 1); }},
       {"hide", [&] { overlay_.HideStatusOverlay(); }},
   };
@@ -234,10 +232,12 @@ TEST_F(OverlayShowTest, AnAnchorOffTheScreenTakesTheOverlayDown) {
   };
   const Case cases[] = {
       {"video hidden", false, [](standin::StandInViewer& v) { ShowWindow(v.VideoWindow(), SW_HIDE); }},
-      {"video minimised", false, [](standin::StandInViewer& v) { ShowWindow(v.VideoWindow(), SW_SHOWMINNOACTIVE); }},
+      {"video minimised", false,
+       [](standin::StandInViewer& v) { ShowWindow(v.VideoWindow(), SW_SHOWMINNOACTIVE); }},
       {"utility window minimised", true,
        [](standin::StandInViewer& v) { ShowWindow(v.UtilityWindow(), SW_SHOWMINNOACTIVE); }},
-      {"utility window hidden", true, [](standin::StandInViewer& v) { ShowWindow(v.UtilityWindow(), SW_HIDE); }},
+      {"utility window hidden", true,
+       [](standin::StandInViewer& v) { ShowWindow(v.UtilityWindow(), SW_HIDE); }},
   };
   for (const Case& c : cases) {
     standin::Options options;
@@ -282,7 +282,8 @@ TEST_F(OverlayShowTest, PaintRequestsAreAnsweredWithoutAnObject) {
 TEST_F(OverlayShowTest, NoBrushIsLeftWhenTheOverlayCannotBeCreated) {
   testsupport::GdiObjectCounter gdi;
   ASSERT_TRUE(gdi.Installed());
-  HWND gone = CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND gone =
+      CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   DestroyWindow(gone);
   StatusOverlay other;
   other.CreateStatusOverlay(instance_, gone, &content_);  // an owner that no longer exists
@@ -415,7 +416,8 @@ TEST_F(OverlayShowTest, ASecondControllerPaintsWithItsOwnBrush) {
   overlay_.DestroyStatusOverlay();
   CreateWindows();
   ASSERT_NE(nullptr, overlay_.GreyBrush());
-  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()), GetClassLongPtrA(Overlay(), GCLP_HBRBACKGROUND));
+  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()),
+            GetClassLongPtrA(Overlay(), GCLP_HBRBACKGROUND));
   EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()), GetClassLongPtrA(Panel(), GCLP_HBRBACKGROUND));
 }
 
@@ -516,8 +518,11 @@ TEST_F(OverlayPaintTest, ItemsAreDrawnChannelStatusProgrammeRecordingClock) {
   Canvas alone(client_.right, client_.bottom), all(client_.right, client_.bottom);
   const int32_t order[] = {kOverlayChannel, kOverlayStatusBar, kOverlayProgramme, kOverlayRecording,
                            kOverlayClock};
-  std::vector<RECT> rects = {ToRect(ChannelItemLayout(144).erase), {}, ToRect(ProgrammeItemLayout(144, 1244).erase),
-                             ToRect(RecordingItemLayout(144, 0).erase), ToRect(ClockItemLayout(144, 1244).erase)};
+  std::vector<RECT> rects = {ToRect(ChannelItemLayout(144).erase),
+                             {},
+                             ToRect(ProgrammeItemLayout(144, 1244).erase),
+                             ToRect(RecordingItemLayout(144, 0).erase),
+                             ToRect(ClockItemLayout(144, 1244).erase)};
   OverlayItemLayout bar{};
   ASSERT_TRUE(StatusBarItemLayout(144, barText.size(), &bar));
   rects[1] = ToRect(bar.erase);
@@ -612,8 +617,8 @@ TEST_F(OverlayPaintTest, AmpersandsInTheProgrammeAreDrawnAsThemselves) {
     for (int x = item.left; x < item.right; ++x)
       if (canvas.At(x, y) == RGB(255, 255, 255)) right = std::max(right, x);
   // As mnemonic prefixes the twelve would draw as six.
-  HFONT font = CreateFontA(144 / 5, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
+  HFONT font = CreateFontA(144 / 5, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
   HGDIOBJ previous = SelectObject(canvas.Dc(), font);
   SIZE all = {}, half = {};
   GetTextExtentPoint32A(canvas.Dc(), text.c_str(), 12, &all);
@@ -635,7 +640,6 @@ TEST_F(OverlayPaintTest, PaintsLeaveNoGdiObjectsBehind) {
   // The DC gets its stock font back.
   EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(canvas.Dc(), OBJ_FONT));
 }
-
 
 // ---- Remote panel ----
 
@@ -695,8 +699,8 @@ TEST_F(RemotePanelTest, PaintsTwelveSquaresAndNumbersAndRestoresThePen) {
     }
     return count;
   };
-  EXPECT_EQ(5, runs(true, 76, 100));   // frame + four column edges
-  EXPECT_EQ(6, runs(false, 7, 100));   // frame + five row edges, frame bottom
+  EXPECT_EQ(5, runs(true, 76, 100));  // frame + four column edges
+  EXPECT_EQ(6, runs(false, 7, 100));  // frame + five row edges, frame bottom
   // Every square holds its number; two-digit numbers are wider.
   int widths[13] = {};
   int k = 1;

@@ -29,8 +29,10 @@ class LoadedDll : public ::testing::Test {
   void SetUp() override {
     module_ = LoadLibraryA("ZentuTaskTray.dll");
     ASSERT_NE(module_, nullptr) << GetLastError();
-    getIface_ = reinterpret_cast<GetIfaceFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "GetIface")));
-    getIface2_ = reinterpret_cast<GetIface2Function>(reinterpret_cast<void*>(GetProcAddress(module_, "GetIface2")));
+    getIface_ =
+        reinterpret_cast<GetIfaceFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "GetIface")));
+    getIface2_ =
+        reinterpret_cast<GetIface2Function>(reinterpret_cast<void*>(GetProcAddress(module_, "GetIface2")));
     ASSERT_NE(getIface_, nullptr);
     ASSERT_NE(getIface2_, nullptr);
   }
@@ -108,7 +110,8 @@ TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
   HMODULE unloaded = module_;
   FreeLibrary(module_);
   module_ = nullptr;
-  for (const char* name : {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
+  for (const char* name :
+       {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
     EXPECT_FALSE(GetClassInfoExA(unloaded, name, &info)) << name;
   }
 }
@@ -151,7 +154,8 @@ TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
   }
   EXPECT_FALSE(IsWindow(controller));
   EXPECT_EQ(tray.CountOf(NIM_DELETE), 1u);
-  for (const char* name : {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
+  for (const char* name :
+       {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
     EXPECT_FALSE(GetClassInfoExA(library, name, &info)) << name;
   }
   EXPECT_EQ(ini.Read("AutoDispStatus"), "1");
@@ -207,7 +211,8 @@ TEST_F(LoadedDll, VersionResourceIsTheProjectVersionInJapanese) {
   EXPECT_EQ(fixed->dwProductVersionMS, versionMs);
   EXPECT_EQ(fixed->dwProductVersionLS, versionLs);
   WORD* translation = nullptr;
-  ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
   ASSERT_GE(length, 4u);
   EXPECT_EQ(translation[0], 0x0411);
   EXPECT_EQ(translation[1], 932);

@@ -47,8 +47,8 @@ __declspec(dllimport) HWND __stdcall CreateWindowExA(DWORD exStyle, const char* 
                                                      HWND parent, void* menu, HMODULE instance, void* param);
 __declspec(dllimport) int __stdcall DestroyWindow(HWND window);
 __declspec(dllimport) int __stdcall IsWindow(HWND window);
-__declspec(dllimport) HWND __stdcall FindWindowExA(HWND parent, HWND after, const char* className,
-                                                   const char* title);
+__declspec(dllimport) HWND
+    __stdcall FindWindowExA(HWND parent, HWND after, const char* className, const char* title);
 __declspec(dllimport) HWND __stdcall GetWindow(HWND window, UINT relation);
 __declspec(dllimport) LPARAM __stdcall SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 __declspec(dllimport) int __stdcall PeekMessageA(Message* message, HWND window, UINT first, UINT last,
@@ -146,8 +146,10 @@ void RunLifetime(HMODULE library, int lifetime) {
   if (controller == nullptr) Fail(lifetime, "no controller window owned by the main window");
   if (plugin->InputTsData(g_packets, sizeof g_packets) != 1) Fail(lifetime, "InputTsData did not answer 1");
   if (plugin->InputTsData(g_packets, 100) != 1) Fail(lifetime, "InputTsData of a fragment did not answer 1");
-  if (plugin->OnServiceChange(0x10001, 0x0400 + lifetime) != 1) Fail(lifetime, "OnServiceChange did not answer 1");
-  if (plugin->OnServiceChange(0x10001, 0x0400 + lifetime) != 1) Fail(lifetime, "OnServiceChange did not answer 1");
+  if (plugin->OnServiceChange(0x10001, 0x0400 + lifetime) != 1)
+    Fail(lifetime, "OnServiceChange did not answer 1");
+  if (plugin->OnServiceChange(0x10001, 0x0400 + lifetime) != 1)
+    Fail(lifetime, "OnServiceChange did not answer 1");
   if (plugin->Reserved5(-1, 12345) != 1) Fail(lifetime, "Reserved5 did not answer 1");
   for (int tick = 0; tick < 3; ++tick) SendMessageA(controller, kTimerMessage, 1000, 0);
   Pump();

@@ -7,8 +7,6 @@
 
 #include "PluginHarness.h"
 
-
-
 namespace {
 
 std::string MenuText(HMENU menu, UINT item, UINT flags) {
@@ -49,13 +47,18 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
                        {0, "\x91\x80\x8D\xEC"},  // 操作
                        {0, nullptr},
                        {0, nullptr},
-                       {1008, "\x91\x53\x82\xC4\x82\xCC\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x89\x42\x82\xB7"},  // 全てのウィンドウを隠す
-                       {1007, "\x91\x53\x82\xC4\x82\xCC\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x95\x9C\x8C\xB3"},  // 全てのウィンドウを復元
+                       {1008,
+                        "\x91\x53\x82\xC4\x82\xCC\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x89\x42\x82"
+                        "\xB7"},  // 全てのウィンドウを隠す
+                       {1007,
+                        "\x91\x53\x82\xC4\x82\xCC\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x95\x9C\x8C"
+                        "\xB3"},  // 全てのウィンドウを復元
                    });
   HMENU operations = GetSubMenu(tray, 2);
   ASSERT_NE(operations, nullptr);
-  std::vector<MenuItem> expected = {{1031, "\x83\x74\x83\x8B\x83\x58\x83\x4E\x83\x8A\x81\x5B\x83\x93"},  // フルスクリーン
-                                    {0, nullptr}};
+  std::vector<MenuItem> expected = {
+      {1031, "\x83\x74\x83\x8B\x83\x58\x83\x4E\x83\x8A\x81\x5B\x83\x93"},  // フルスクリーン
+      {0, nullptr}};
   for (int channel = 12; channel >= 1; --channel) {
     static std::string names[13];
     names[channel] = "CH" + std::to_string(channel);
@@ -72,7 +75,9 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
       {0, nullptr},
       {1032, "\x95\x5C\x8E\xA6"},  // 表示
       // 上記操作を行ったら表示を行う
-      {1035, "\x8F\xE3\x8B\x4C\x91\x80\x8D\xEC\x82\xF0\x8D\x73\x82\xC1\x82\xBD\x82\xE7\x95\x5C\x8E\xA6\x82\xF0\x8D\x73\x82\xA4"},
+      {1035,
+       "\x8F\xE3\x8B\x4C\x91\x80\x8D\xEC\x82\xF0\x8D\x73\x82\xC1\x82\xBD\x82\xE7\x95\x5C\x8E\xA6\x82\xF0\x8D"
+       "\x73\x82\xA4"},
   };
   expected.insert(expected.end(), rest.begin(), rest.end());
   ExpectMenu(operations, expected);
@@ -93,7 +98,9 @@ TEST(Resources, ControllerDialogTextsAndStyles) {
     GetDlgItemTextA(dialog, 1015, text, sizeof text);
     EXPECT_STREQ(text, "NoCard\x91\xCE\x8D\xF4");  // NoCard対策
     GetDlgItemTextA(dialog, 1016, text, sizeof text);
-    EXPECT_STREQ(text, "\x98\x5E\x89\xE6\x8E\x9E\x82\xCD\x91\xCE\x8D\xF4\x82\xB5\x82\xC8\x82\xA2");  // 録画時は対策しない
+    EXPECT_STREQ(
+        text,
+        "\x98\x5E\x89\xE6\x8E\x9E\x82\xCD\x91\xCE\x8D\xF4\x82\xB5\x82\xC8\x82\xA2");  // 録画時は対策しない
     EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, 1016), GWL_STYLE) & 0x0F, BS_AUTOCHECKBOX);
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, 1015), GWL_STYLE) & WS_TABSTOP);
 
@@ -134,8 +141,8 @@ int CountColour(const std::vector<COLORREF>& pixels, COLORREF colour) {
 
 TEST(Resources, IconsOfEverySizeAndOnlyTheRecordingOneIsRed) {
   for (int size : {16, 20, 24, 32}) {
-    HICON normal = static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "IDR_MAINFRAME", IMAGE_ICON, size, size, 0));
+    HICON normal =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "IDR_MAINFRAME", IMAGE_ICON, size, size, 0));
     HICON recording = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), "IDR_MAINFRAME2", IMAGE_ICON, size, size, 0));
     ASSERT_NE(normal, nullptr) << size;
@@ -153,7 +160,7 @@ TEST(Resources, IconsOfEverySizeAndOnlyTheRecordingOneIsRed) {
     EXPECT_EQ(CountColour(normalPixels, RGB(255, 0, 0)), 0) << size;
     EXPECT_GT(CountColour(recordingPixels, RGB(255, 0, 0)), size / 2) << size;
     EXPECT_GT(CountColour(normalPixels, RGB(0, 0, 255)), size * size / 8) << size;  // the screen
-    EXPECT_GT(CountColour(normalPixels, RGB(255, 255, 255)), 0) << size;           // transparent corners
+    EXPECT_GT(CountColour(normalPixels, RGB(255, 255, 255)), 0) << size;            // transparent corners
     DestroyIcon(normal);
     DestroyIcon(recording);
   }

@@ -66,7 +66,8 @@ TEST(Concurrency, IntakeReadersAndShutdownOnTwoThreads) {
       ASSERT_EQ(present[0], 0x4E);
     }
     if (i % 100 == 0) collector.ResetSectionFills();
-    if (i % 250 == 0) collector.RecordServiceChange(static_cast<uint16_t>(0x0400 + i % 7), static_cast<uint16_t>(i));
+    if (i % 250 == 0)
+      collector.RecordServiceChange(static_cast<uint16_t>(0x0400 + i % 7), static_cast<uint16_t>(i));
     const std::vector<ServiceSnapshot> services = collector.Snapshot().services;
     for (size_t slot = 0; slot + 1 < services.size(); ++slot) {
       ASSERT_LT(services[slot].serviceId, services[slot + 1].serviceId);
@@ -95,7 +96,8 @@ TEST(Concurrency, ServiceChangesOnTheStreamingThreadWhileTheProgrammeIsRead) {
       for (size_t at = 0; at + kTsPacketSize <= stream.size(); at += kTsPacketSize) {
         collector.IntakePacket(stream.data() + at);
         if (at % (kTsPacketSize * 64) == 0) {
-          ApplyServiceChange(&collector, lastServiceId, currentServiceId, round, 0x0400 + (round + static_cast<int>(at)) % 6);
+          ApplyServiceChange(&collector, lastServiceId, currentServiceId, round,
+                             0x0400 + (round + static_cast<int>(at)) % 6);
         }
       }
     }

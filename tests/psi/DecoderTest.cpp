@@ -28,9 +28,32 @@ SectionReader Over(const Bytes& bytes) { return SectionReader(bytes.data(), byte
 // descriptor loop is `descriptors`; `loopLength` -1 states its true length.
 Bytes EitWith(const Bytes& descriptors, int loopLength = -1) {
   const size_t length = loopLength < 0 ? descriptors.size() : static_cast<size_t>(loopLength);
-  Bytes s = {0x4E, 0xF0, 0, 0x04, 0x00, 0xC1, 0, 1, 0x7F, 0xE0, 0x7F, 0xE0, 1, 0x4E,
-             0x12, 0x34, 0xD4, 0xCE, 0x21, 0x30, 0x45, 0x01, 0x00, 0x00,
-             static_cast<uint8_t>(0x80 | length >> 8), static_cast<uint8_t>(length)};
+  Bytes s = {0x4E,
+             0xF0,
+             0,
+             0x04,
+             0x00,
+             0xC1,
+             0,
+             1,
+             0x7F,
+             0xE0,
+             0x7F,
+             0xE0,
+             1,
+             0x4E,
+             0x12,
+             0x34,
+             0xD4,
+             0xCE,
+             0x21,
+             0x30,
+             0x45,
+             0x01,
+             0x00,
+             0x00,
+             static_cast<uint8_t>(0x80 | length >> 8),
+             static_cast<uint8_t>(length)};
   s.insert(s.end(), descriptors.begin(), descriptors.end());
   tsmux::FinishSection(s);
   return s;
@@ -133,8 +156,10 @@ TEST(Decoders, FirstEventOfAnEitSection) {
       {whole, true, true, true, "Nw", false},
       {EitWith(Concat({other, shortEvent}), 0xFFF), true, false, true, "Nw", false},  // loop cut at the CRC
       {EitWith({0x4E, 3, 0, 0x4D, 0}), true, true, false, "", false},  // its tag inside another descriptor
-      {EitWith({0x4D, 5, 'j', 'p', 'n', 4, 'N', 'w', 'x', 'y'}), true, true, true, "N", true},  // name past its descriptor
-      {Bytes(whole.begin(), whole.begin() + 33), true, false, false, "", false},  // cut inside the first descriptor
+      {EitWith({0x4D, 5, 'j', 'p', 'n', 4, 'N', 'w', 'x', 'y'}), true, true, true, "N",
+       true},  // name past its descriptor
+      {Bytes(whole.begin(), whole.begin() + 33), true, false, false, "",
+       false},  // cut inside the first descriptor
       {Bytes(whole.begin(), whole.begin() + 29), false, false, false, "", false},
       {Eit(0x0400, 0, 0, nullptr), false, false, false, "", false},
   };

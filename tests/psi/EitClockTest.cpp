@@ -29,7 +29,8 @@ Bytes StoredCopy(const PsiCollector& collector, uint16_t serviceId, int index) {
 // A TOT section ready to place into a packet by hand.
 Bytes TotSection() { return tsmux::BuildTot(0xD4CE, 21, 30, 45); }
 
-void ExpectClock(const PsiCollector& collector, int year, int month, int day, int hour, int minute, int second) {
+void ExpectClock(const PsiCollector& collector, int year, int month, int day, int hour, int minute,
+                 int second) {
   const PsiSnapshot c = collector.Snapshot();
   EXPECT_EQ(c.clockYear, year);
   EXPECT_EQ(c.clockMonth, month);
@@ -53,9 +54,11 @@ TEST(Dates, MjdToDateIsTheDayAfterItsPredecessorForEveryValue) {
   Date previous = ToDate(0);
   for (uint32_t mjd = 1; mjd <= 0xFFFF; ++mjd) {
     const Date date = ToDate(static_cast<uint16_t>(mjd));
-    const bool nextDay = date.year == previous.year && date.month == previous.month && date.day == previous.day + 1;
+    const bool nextDay =
+        date.year == previous.year && date.month == previous.month && date.day == previous.day + 1;
     const bool nextMonth = date.year == previous.year && date.month == previous.month + 1 && date.day == 1;
-    const bool nextYear = date.year == previous.year + 1 && date.month == 1 && date.day == 1 && previous.month == 12;
+    const bool nextYear =
+        date.year == previous.year + 1 && date.month == 1 && date.day == 1 && previous.month == 12;
     ASSERT_TRUE(nextDay || nextMonth || nextYear) << mjd;
     ASSERT_EQ(tsmux::DateToMjd(date.year, date.month, date.day), mjd);
     previous = date;

@@ -30,8 +30,8 @@ using Bytes = std::vector<uint8_t>;
 
 struct EventFacts {
   uint16_t eventId = 0;
-  uint64_t start = 0;      // 40 bits: MJD and BCD time
-  uint32_t duration = 0;   // 24 bits BCD
+  uint64_t start = 0;     // 40 bits: MJD and BCD time
+  uint32_t duration = 0;  // 24 bits BCD
   // The first short event descriptor: language code, name and text.
   Bytes language, name, text;
   bool operator==(const EventFacts& o) const {

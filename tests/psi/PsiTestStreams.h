@@ -47,7 +47,8 @@ inline Bytes Packet(const PacketLayout& layout, const Bytes& payload) {
   size_t at = 4;
   if (layout.adaptationLength >= 0) {
     packet[4] = static_cast<uint8_t>(layout.adaptationLength);
-    for (int i = 0; i < layout.adaptationLength && 5 + i < static_cast<int>(kTsPacketSize); ++i) packet[5 + i] = 0x00;
+    for (int i = 0; i < layout.adaptationLength && 5 + i < static_cast<int>(kTsPacketSize); ++i)
+      packet[5 + i] = 0x00;
     if (layout.adaptationLength > 0) packet[5] = 0x00;  // no flags
     at = 5 + static_cast<size_t>(layout.adaptationLength);
   }
@@ -93,14 +94,16 @@ inline void FeedAll(PsiCollector& collector, const std::vector<Bytes>& packets) 
 }
 
 // Sends whole sections on a PID through intake.
-inline void FeedSections(PsiCollector& collector, uint16_t pid, const Bytes& sections, uint8_t firstCounter = 0) {
+inline void FeedSections(PsiCollector& collector, uint16_t pid, const Bytes& sections,
+                         uint8_t firstCounter = 0) {
   FeedAll(collector, SplitIntoPackets(pid, sections, firstCounter));
 }
 
 inline Bytes SdtWith(uint16_t serviceId, const char* provider, const char* name, uint8_t serviceType = 0x01) {
-  return tsmux::BuildSdt(0x7FE0, 0, 0x7FE0,
-                         {{serviceId, serviceType, Bytes(provider, provider + std::char_traits<char>::length(provider)),
-                           Bytes(name, name + std::char_traits<char>::length(name))}});
+  return tsmux::BuildSdt(
+      0x7FE0, 0, 0x7FE0,
+      {{serviceId, serviceType, Bytes(provider, provider + std::char_traits<char>::length(provider)),
+        Bytes(name, name + std::char_traits<char>::length(name))}});
 }
 
 // The well-formed TOT packet: pointer_field 0, no adaptation field.

@@ -59,14 +59,16 @@ TEST(Reassembly, SectionSpanningPacketsIsParsedWhenItsLastByteArrives) {
 
 TEST(Reassembly, TwoSectionsInOnePacketAreBothParsed) {
   PsiCollector collector;
-  Feed(collector, StartPacket(kPidSdt, 0, Concat({SdtWith(0x0401, "A", "one"), SdtWith(0x0402, "B", "two")})));
+  Feed(collector,
+       StartPacket(kPidSdt, 0, Concat({SdtWith(0x0401, "A", "one"), SdtWith(0x0402, "B", "two")})));
   EXPECT_EQ(ServiceIds(collector), (std::vector<uint16_t>{0x0401, 0x0402}));
 }
 
 TEST(Reassembly, StuffingAfterASectionEndsThePacket) {
   PsiCollector collector;
   const Bytes stuffing = {0xFF};
-  Feed(collector, StartPacket(kPidSdt, 0, Concat({SdtWith(0x0401, "A", "one"), stuffing, SdtWith(0x0402, "B", "two")})));
+  Feed(collector,
+       StartPacket(kPidSdt, 0, Concat({SdtWith(0x0401, "A", "one"), stuffing, SdtWith(0x0402, "B", "two")})));
   EXPECT_EQ(ServiceIds(collector), (std::vector<uint16_t>{0x0401}));
 }
 
@@ -186,7 +188,8 @@ TEST(Continuity, LostPacketWithFollowingCountersFailsTheCrc) {
   }
   EXPECT_EQ(collector.ServiceCount(), 0);
   // Once enough bytes are in, the CRC fails and the buffer empties.
-  Feed(collector, ContinuationPacket(kPidSdt, static_cast<uint8_t>((packets.size() - 1) & 0x0F), Bytes(184, 0xFF)));
+  Feed(collector,
+       ContinuationPacket(kPidSdt, static_cast<uint8_t>((packets.size() - 1) & 0x0F), Bytes(184, 0xFF)));
   EXPECT_EQ(collector.ServiceCount(), 0);
   EXPECT_EQ(collector.SectionBufferOf(kPidSdt).fill, 0u);
 }

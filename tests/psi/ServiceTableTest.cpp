@@ -22,7 +22,11 @@ Bytes TsInformation(uint8_t keyId, const Bytes& name, const std::vector<uint16_t
 }
 
 Bytes TransportEntry(const Bytes& descriptors) {
-  Bytes e = {0x7F, 0xE0, 0x7F, 0xE0, static_cast<uint8_t>(0xF0 | (descriptors.size() >> 8)),
+  Bytes e = {0x7F,
+             0xE0,
+             0x7F,
+             0xE0,
+             static_cast<uint8_t>(0xF0 | (descriptors.size() >> 8)),
              static_cast<uint8_t>(descriptors.size())};
   e.insert(e.end(), descriptors.begin(), descriptors.end());
   return e;
@@ -45,9 +49,22 @@ Bytes Nit(const Bytes& loop, const Bytes& loopLengthBytes = {}) {
 
 // SDT with one service whose descriptor loop is given as is.
 Bytes SdtWithDescriptors(uint16_t serviceId, const Bytes& descriptors) {
-  Bytes s = {0x42, 0xF0, 0x00, 0x7F, 0xE0, 0xC1, 0x00, 0x00, 0x7F, 0xE0, 0xFF,
-             static_cast<uint8_t>(serviceId >> 8), static_cast<uint8_t>(serviceId), 0xFF,
-             static_cast<uint8_t>(0x80 | (descriptors.size() >> 8)), static_cast<uint8_t>(descriptors.size())};
+  Bytes s = {0x42,
+             0xF0,
+             0x00,
+             0x7F,
+             0xE0,
+             0xC1,
+             0x00,
+             0x00,
+             0x7F,
+             0xE0,
+             0xFF,
+             static_cast<uint8_t>(serviceId >> 8),
+             static_cast<uint8_t>(serviceId),
+             0xFF,
+             static_cast<uint8_t>(0x80 | (descriptors.size() >> 8)),
+             static_cast<uint8_t>(descriptors.size())};
   s.insert(s.end(), descriptors.begin(), descriptors.end());
   tsmux::FinishSection(s);
   return s;
@@ -86,7 +103,8 @@ TEST(ServiceTable, ExistingServiceReturnsItsSlotAndAddsNothing) {
 
 TEST(ServiceTable, FiftyFirstServiceIsRefused) {
   PsiCollector collector;
-  for (int i = 0; i < 50; ++i) ASSERT_LT(collector.FindOrAddService(static_cast<uint16_t>(0x1000 + 2 * i)), 50);
+  for (int i = 0; i < 50; ++i)
+    ASSERT_LT(collector.FindOrAddService(static_cast<uint16_t>(0x1000 + 2 * i)), 50);
   EXPECT_EQ(collector.FindOrAddService(0x0001), kMaxServices);  // would go first
   EXPECT_EQ(collector.FindOrAddService(0x1001), kMaxServices);  // would go in between
   EXPECT_EQ(collector.FindOrAddService(0xFFFF), kMaxServices);  // would go last
@@ -154,7 +172,8 @@ TEST(SdtRules, NamesLongerThanTheFieldAreTruncated) {
   Bytes longName(150, 'n');
   longName[49] = 'X';
   longName[50] = 'Y';
-  FeedSections(collector, kPidSdt, SdtWithDescriptors(0x0400, ServiceDescriptor(0x01, longProvider, longName)));
+  FeedSections(collector, kPidSdt,
+               SdtWithDescriptors(0x0400, ServiceDescriptor(0x01, longProvider, longName)));
   const auto entry = Service(collector, 0x0400);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->providerName.size(), size_t{kNameFieldSize});
@@ -205,8 +224,8 @@ TEST(NitRules, OnlyTheFirstTsInformationDescriptorIsRead) {
   PsiCollector collector;
   AddServices(collector, {0x0400});
   FeedSections(collector, kPidNit,
-               Nit(TransportEntry(Concat({TsInformation(5, Text("A"), {0x0400}),
-                                          TsInformation(9, Text("B"), {0x0400})}))));
+               Nit(TransportEntry(
+                   Concat({TsInformation(5, Text("A"), {0x0400}), TsInformation(9, Text("B"), {0x0400})}))));
   EXPECT_EQ(Service(collector, 0x0400)->remoteControlKeyId, 5);
 }
 
@@ -215,7 +234,8 @@ TEST(NitRules, LoopLengthIsMaskedTo12Bits) {
   // entry after it lies outside the loop and is not.
   PsiCollector collector;
   AddServices(collector, {0x0400, 0x0401});
-  const Bytes first = TransportEntry(Concat({TsInformation(4, Text("First"), {0x0400}), Bytes{0x80, 0x05, 1, 2, 3, 4, 5}}));
+  const Bytes first =
+      TransportEntry(Concat({TsInformation(4, Text("First"), {0x0400}), Bytes{0x80, 0x05, 1, 2, 3, 4, 5}}));
   ASSERT_EQ(first.size(), 26u);
   const Bytes second = TransportEntry(TsInformation(7, Text("Second"), {0x0401}));
   FeedSections(collector, kPidNit, Nit(Concat({first, second}), {0xF0, 0x1A}));
@@ -263,7 +283,8 @@ TEST(Parsers, SectionsTooShortForTheirFieldsAreHarmless) {
         section[1] = static_cast<uint8_t>(0xF0 | ((size - 3) >> 8));
         section[2] = static_cast<uint8_t>(size - 3);
       }
-      for (uint16_t pid : {kPidNit, kPidSdt, kPidEit}) collector.TakeSection(pid, section.data(), section.size());
+      for (uint16_t pid : {kPidNit, kPidSdt, kPidEit})
+        collector.TakeSection(pid, section.data(), section.size());
     }
   }
   // Only the EIT framing can add a service (0xFFFF); the sanitizer builds

@@ -26,9 +26,9 @@ HFONT WINAPI CountedCreateFontA(int height, int width, int escapement, int orien
                                 DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                                 DWORD precision, DWORD clipPrecision, DWORD quality, DWORD pitch,
                                 LPCSTR face) {
-  return static_cast<HFONT>(Track(g_createFont(height, width, escapement, orientation, weight, italic,
-                                               underline, strikeOut, charSet, precision, clipPrecision,
-                                               quality, pitch, face)));
+  return static_cast<HFONT>(
+      Track(g_createFont(height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                         charSet, precision, clipPrecision, quality, pitch, face)));
 }
 
 HBRUSH WINAPI CountedCreateSolidBrush(COLORREF colour) {
@@ -48,8 +48,10 @@ BOOL WINAPI CountedDeleteObject(HGDIOBJ object) {
 }
 
 template <typename Function>
-std::unique_ptr<ImportRedirect> Count(HMODULE module, const char* name, Function standIn, Function* original) {
-  auto redirect = std::make_unique<ImportRedirect>(module, "gdi32.dll", name, reinterpret_cast<void*>(standIn));
+std::unique_ptr<ImportRedirect> Count(HMODULE module, const char* name, Function standIn,
+                                      Function* original) {
+  auto redirect =
+      std::make_unique<ImportRedirect>(module, "gdi32.dll", name, reinterpret_cast<void*>(standIn));
   if (redirect->Installed()) *original = reinterpret_cast<Function>(redirect->Original());
   return redirect;
 }

@@ -14,9 +14,8 @@
 namespace {
 
 LONG CALLBACK SettleDebugPrint(EXCEPTION_POINTERS* exception) {
-  return exception->ExceptionRecord->ExceptionCode == DBG_PRINTEXCEPTION_C
-             ? EXCEPTION_CONTINUE_EXECUTION
-             : EXCEPTION_CONTINUE_SEARCH;
+  return exception->ExceptionRecord->ExceptionCode == DBG_PRINTEXCEPTION_C ? EXCEPTION_CONTINUE_EXECUTION
+                                                                           : EXCEPTION_CONTINUE_SEARCH;
 }
 
 }  // namespace

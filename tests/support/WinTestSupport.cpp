@@ -141,8 +141,8 @@ bool ShellTray::Create() {
   windowClass.lpszClassName = kShellTrayClass;
   RegisterClassA(&windowClass);  // stays registered across tests
   g_tray = this;
-  window_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kShellTrayClass, "", WS_POPUP, 0, 0, 1, 1, nullptr,
-                            nullptr, windowClass.hInstance, nullptr);
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kShellTrayClass, "", WS_POPUP, 0, 0, 1, 1,
+                            nullptr, nullptr, windowClass.hInstance, nullptr);
   return window_ != nullptr && FindWindowA(kShellTrayClass, nullptr) == window_;
 }
 
@@ -215,15 +215,16 @@ bool ShellTray::Answer(const TrayCall& call) {
     case NIM_DELETE:
       if (held) held_.erase(at);
       return held;
-    default:
-      return held;
+    default: return held;
   }
 }
 
 // ---- Modal windows ----
 
 ModalWatcher::ModalWatcher(const char* windowClass, const char* caption, std::function<void(HWND)> action)
-    : class_(windowClass), caption_(caption ? caption : ""), hasCaption_(caption != nullptr),
+    : class_(windowClass),
+      caption_(caption ? caption : ""),
+      hasCaption_(caption != nullptr),
       action_(std::move(action)) {
   thread_ = CreateThread(nullptr, 0, &ModalWatcher::ThreadStart, this, 0, nullptr);
 }
@@ -306,7 +307,8 @@ void MessageBoxAnswerer::Run() {
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       char className[32] = {};
       GetClassNameA(child, className, sizeof className);
-      if (lstrcmpiA(className, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      if (lstrcmpiA(className, "Static") == 0 &&
+          (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         seen.hasIcon = true;
       }
     }
@@ -348,11 +350,13 @@ int32_t RawPlugin::Create(HWND window) {
 }
 
 int32_t RawPlugin::InputTsData(const uint8_t* data, uint32_t count) {
-  return standin::PluginSlot<standin::PluginInputTsDataFn>(object_, standin::kSlotInput)(object_, data, count);
+  return standin::PluginSlot<standin::PluginInputTsDataFn>(object_, standin::kSlotInput)(object_, data,
+                                                                                         count);
 }
 
 int32_t RawPlugin::OnServiceChange(int32_t value, int32_t id) {
-  return standin::PluginSlot<standin::PluginOnServiceChangeFn>(object_, standin::kSlotService)(object_, value, id);
+  return standin::PluginSlot<standin::PluginOnServiceChangeFn>(object_, standin::kSlotService)(object_, value,
+                                                                                               id);
 }
 
 int32_t RawPlugin::Reserved5(int32_t a, int32_t b) {
@@ -388,7 +392,8 @@ GuardedBuffer::GuardedBuffer(size_t size) {
   GetSystemInfo(&info);
   const size_t page = info.dwPageSize;
   const size_t dataPages = (size + page - 1) / page;
-  base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, (dataPages + 1) * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  base_ = static_cast<uint8_t*>(
+      VirtualAlloc(nullptr, (dataPages + 1) * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
   DWORD old = 0;
   VirtualProtect(base_ + dataPages * page, page, PAGE_NOACCESS, &old);
   data_ = base_ + dataPages * page - size;

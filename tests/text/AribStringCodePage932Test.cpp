@@ -72,8 +72,8 @@ TEST(AribStringCodePage932, EveryTwoByteCodeGivesNothingOrCodePage932Text) {
       for (int c2 = 0x21; c2 <= 0x7E; ++c2) {
         const std::string text = Decode({0x1B, 0x24, finalByte, uint8_t(c1), uint8_t(c2)});
         if (text.empty() || IsCodePage932Text(text)) continue;
-        ADD_FAILURE() << "set " << std::hex << int(finalByte) << " code " << (c1 << 8 | c2)
-                      << " gives " << Hex(text);
+        ADD_FAILURE() << "set " << std::hex << int(finalByte) << " code " << (c1 << 8 | c2) << " gives "
+                      << Hex(text);
         if (++failures == 10) return;
       }
     }
@@ -88,18 +88,14 @@ TEST(AribStringCodePage932, RowsBeyondJisX0208) {
     uint16_t code;
     const char* character;
   } cases[] = {
-      {kKanjiSet, 0x7540, "﨑"},  // additional kanji, in the IBM extensions
-      {kKanjiSet, 0x7647, "髙"},
-      {kKanjiSet, 0x754B, "曙"},  // additional kanji that JIS X 0208 has too
-      {kKanjiSet, 0x7521, "〓"},  // 㐂, not in code page 932
-      {kKanjiSet, 0x764C, "〓"},  // after the last additional kanji
-      {kKanjiSet, 0x7921, "〓"},
-      {kKanjiSet, 0x7427, "〓"},  // after JIS X 0208's last kanji
-      {kKanjiSet, 0x2239, "〓"},
-      {kKanjiSet, 0x2D21, "①"},  // code page 932 has NEC's row 13
-      {kJisPlane1, 0x7A50, "〓"},  // 腠 of JIS X 0213, not in code page 932
-      {kJisPlane1, 0x7E72, "黑"},
-      {kJisPlane1, 0x2D70, "〓"},  // NEC's ≒ there, unassigned in JIS X 0213
+      {kKanjiSet, 0x7540, "﨑"},                               // additional kanji, in the IBM extensions
+      {kKanjiSet, 0x7647, "髙"},  {kKanjiSet, 0x754B, "曙"},   // additional kanji that JIS X 0208 has too
+      {kKanjiSet, 0x7521, "〓"},                               // 㐂, not in code page 932
+      {kKanjiSet, 0x764C, "〓"},                               // after the last additional kanji
+      {kKanjiSet, 0x7921, "〓"},  {kKanjiSet, 0x7427, "〓"},   // after JIS X 0208's last kanji
+      {kKanjiSet, 0x2239, "〓"},  {kKanjiSet, 0x2D21, "①"},    // code page 932 has NEC's row 13
+      {kJisPlane1, 0x7A50, "〓"},                              // 腠 of JIS X 0213, not in code page 932
+      {kJisPlane1, 0x7E72, "黑"}, {kJisPlane1, 0x2D70, "〓"},  // NEC's ≒ there, unassigned in JIS X 0213
       {kJisPlane2, 0x2121, "〓"},
   };
   for (const auto& c : cases) {

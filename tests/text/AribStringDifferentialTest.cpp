@@ -128,12 +128,18 @@ class SubsetGenerator {
     const int steps = Uniform(1, 40);
     for (int i = 0; i < steps; ++i) {
       const int choice = Uniform(0, 99);
-      if (choice < 8) Designate();
-      else if (choice < 16) Invoke();
-      else if (choice < 20) coded_.push_back(0x20);
-      else if (choice < 28) SingleShift();
-      else if (choice < 64) Character(gl_, 0);
-      else Character(gr_, 0x80);
+      if (choice < 8)
+        Designate();
+      else if (choice < 16)
+        Invoke();
+      else if (choice < 20)
+        coded_.push_back(0x20);
+      else if (choice < 28)
+        SingleShift();
+      else if (choice < 64)
+        Character(gl_, 0);
+      else
+        Character(gr_, 0x80);
     }
     return coded_;
   }
@@ -160,13 +166,34 @@ class SubsetGenerator {
 
   void Invoke() {
     switch (Uniform(0, 6)) {
-      case 0: coded_.push_back(0x0F); gl_ = 0; break;
-      case 1: coded_.push_back(0x0E); gl_ = 1; break;
-      case 2: coded_.insert(coded_.end(), {0x1B, 0x6E}); gl_ = 2; break;
-      case 3: coded_.insert(coded_.end(), {0x1B, 0x6F}); gl_ = 3; break;
-      case 4: coded_.insert(coded_.end(), {0x1B, 0x7E}); gr_ = 1; break;
-      case 5: coded_.insert(coded_.end(), {0x1B, 0x7D}); gr_ = 2; break;
-      default: coded_.insert(coded_.end(), {0x1B, 0x7C}); gr_ = 3; break;
+      case 0:
+        coded_.push_back(0x0F);
+        gl_ = 0;
+        break;
+      case 1:
+        coded_.push_back(0x0E);
+        gl_ = 1;
+        break;
+      case 2:
+        coded_.insert(coded_.end(), {0x1B, 0x6E});
+        gl_ = 2;
+        break;
+      case 3:
+        coded_.insert(coded_.end(), {0x1B, 0x6F});
+        gl_ = 3;
+        break;
+      case 4:
+        coded_.insert(coded_.end(), {0x1B, 0x7E});
+        gr_ = 1;
+        break;
+      case 5:
+        coded_.insert(coded_.end(), {0x1B, 0x7D});
+        gr_ = 2;
+        break;
+      default:
+        coded_.insert(coded_.end(), {0x1B, 0x7C});
+        gr_ = 3;
+        break;
     }
   }
 
@@ -203,12 +230,8 @@ class SubsetGenerator {
         coded_.push_back(code | highBit);
         break;
       }
-      case kHiragana:
-        coded_.push_back(uint8_t(Uniform(0x21, 0x7E)) | highBit);
-        break;
-      default:
-        coded_.push_back(uint8_t(Uniform(0x21, 0x7E)) | highBit);
-        break;
+      case kHiragana: coded_.push_back(uint8_t(Uniform(0x21, 0x7E)) | highBit); break;
+      default: coded_.push_back(uint8_t(Uniform(0x21, 0x7E)) | highBit); break;
     }
   }
 
@@ -283,8 +306,7 @@ TEST(AribStringDifferential, KanjiSetAdditionalKanjiMatchWhereCp932HasThem) {
       const std::string theirs = peer.Decode(coded);
       bool inCp932 = false;
       if (!theirs.empty()) Convert("CP932", "UTF-8", theirs, inCp932);
-      EXPECT_EQ(Cp932ToUtf8(DecodeOurs(coded)), inCp932 ? theirs : kGetaMark)
-          << "coded " << Hex(coded);
+      EXPECT_EQ(Cp932ToUtf8(DecodeOurs(coded)), inCp932 ? theirs : kGetaMark) << "coded " << Hex(coded);
     }
   }
 }

@@ -127,7 +127,7 @@ TEST(AribStringOneByteSets, AlphanumericTableIsFullWidth) {
 }
 
 TEST(AribStringOneByteSets, HiraganaTable) {
-  EXPECT_EQ(Decode({0xA2}), "\x82\xA0");  // あ, initial GR = G2 = hiragana
+  EXPECT_EQ(Decode({0xA2}), "\x82\xA0");                // あ, initial GR = G2 = hiragana
   EXPECT_EQ(Decode({0xA1, 0xF3}), "\x82\x9F\x82\xF1");  // ぁ ん
   EXPECT_EQ(Decode({0xF4, 0xF5, 0xF6}), kFullWidthSpace + kFullWidthSpace + kFullWidthSpace);
   // ゝ ゞ ー 。 「 」 、 ・
@@ -160,15 +160,15 @@ TEST(AribStringDesignation, OneByteFormIntoG1) {
 }
 
 TEST(AribStringDesignation, SetSizeBelongsToTheSetNotTheSequence) {
-  EXPECT_EQ(Decode({0x1B, 0x29, 0x42, 0x0E, 0x30, 0x21}), kAa);        // Kanji, one-byte form
+  EXPECT_EQ(Decode({0x1B, 0x29, 0x42, 0x0E, 0x30, 0x21}), kAa);         // Kanji, one-byte form
   EXPECT_EQ(Decode({0x1B, 0x24, 0x29, 0x4A, 0x0E, 0x41}), "\x82\x60");  // alphanumeric, two-byte form
 }
 
 TEST(AribStringDesignation, DrcsFormsUseTheSameFinalBytes) {
-  EXPECT_EQ(Decode({0x1B, 0x28, 0x20, 0x4A, 0x41}), "\x82\x60");                // G0 := alphanumeric
-  EXPECT_EQ(Decode({0x1B, 0x24, 0x28, 0x20, 0x30, 0x22}), "\x82\xA0");          // G0 := hiragana
-  EXPECT_EQ(Decode({0x1B, 0x24, 0x29, 0x20, 0x42, 0x0E, 0x30, 0x21}), kAa);     // G1 := Kanji
-  EXPECT_EQ(Decode({0x1B, 0x2B, 0x20, 0x30, 0x1B, 0x6F, 0x22}), "\x82\xA0");    // G3 := hiragana
+  EXPECT_EQ(Decode({0x1B, 0x28, 0x20, 0x4A, 0x41}), "\x82\x60");              // G0 := alphanumeric
+  EXPECT_EQ(Decode({0x1B, 0x24, 0x28, 0x20, 0x30, 0x22}), "\x82\xA0");        // G0 := hiragana
+  EXPECT_EQ(Decode({0x1B, 0x24, 0x29, 0x20, 0x42, 0x0E, 0x30, 0x21}), kAa);   // G1 := Kanji
+  EXPECT_EQ(Decode({0x1B, 0x2B, 0x20, 0x30, 0x1B, 0x6F, 0x22}), "\x82\xA0");  // G3 := hiragana
 }
 
 TEST(AribStringDesignation, UnknownFinalByteLeavesRegister) {
@@ -193,10 +193,10 @@ TEST(AribStringInvocation, InvocationRefersToTheRegister) {
 }
 
 TEST(AribStringInvocation, LockingShifts) {
-  EXPECT_EQ(Decode({0x0E, 0x41, 0x0F, 0x30, 0x21}), "\x82\x60" + kAa);      // LS1, LS0
-  EXPECT_EQ(Decode({0x1B, 0x6E, 0x22}), "\x82\xA0");                        // LS2
-  EXPECT_EQ(Decode({0x1B, 0x6F, 0x22}), "\x83\x41");                        // LS3
-  EXPECT_EQ(Decode({0x1B, 0x7E, 0xC1}), "\x82\x60");                        // LS1R
+  EXPECT_EQ(Decode({0x0E, 0x41, 0x0F, 0x30, 0x21}), "\x82\x60" + kAa);          // LS1, LS0
+  EXPECT_EQ(Decode({0x1B, 0x6E, 0x22}), "\x82\xA0");                            // LS2
+  EXPECT_EQ(Decode({0x1B, 0x6F, 0x22}), "\x83\x41");                            // LS3
+  EXPECT_EQ(Decode({0x1B, 0x7E, 0xC1}), "\x82\x60");                            // LS1R
   EXPECT_EQ(Decode({0x1B, 0x7C, 0xA2, 0x1B, 0x7D, 0xA2}), "\x83\x41\x82\xA0");  // LS3R, LS2R
 }
 
@@ -338,9 +338,12 @@ TEST(AribStringDestinationSize, SizeOneYieldsEmptyString) {
 TEST(AribStringDestinationSize, ShorterCharacterAfterDroppedLongerOne) {
   // 亜 亜 [HV] !!: below 10 bytes, [HV] (4 + 4 + 1 < size) is dropped and !!
   // (4 + 2 + 1 < size) still fits.
-  const Bytes source = Concat(
-      {{0x30, 0x21, 0x30, 0x21}, kDesignateG3AdditionalSymbols, kSingleShift3, {0x7A, 0x50},
-       kSingleShift3, {0x7D, 0x6E}});
+  const Bytes source = Concat({{0x30, 0x21, 0x30, 0x21},
+                               kDesignateG3AdditionalSymbols,
+                               kSingleShift3,
+                               {0x7A, 0x50},
+                               kSingleShift3,
+                               {0x7D, 0x6E}});
   EXPECT_EQ(Decode(source, 7), kAa + kAa);
   EXPECT_EQ(Decode(source, 8), kAa + kAa + "!!");
   EXPECT_EQ(Decode(source, 9), kAa + kAa + "!!");
@@ -389,8 +392,8 @@ TEST(AribStringTruncation, EveryCutOfEverySequence) {
       const Bytes truncated(whole.begin(), whole.begin() + cut);
       // A cut after a complete escape sequence leaves nothing but the prefix
       // either; a cut inside a character drops that character.
-      EXPECT_EQ(Decode(truncated), kAa) << "cut at " << cut << " of sequence starting "
-                                        << std::hex << int(sequence[0]);
+      EXPECT_EQ(Decode(truncated), kAa)
+          << "cut at " << cut << " of sequence starting " << std::hex << int(sequence[0]);
     }
   }
 }

@@ -18,8 +18,10 @@ std::string FromCodePage932(const std::string& bytes) {
   size_t inLeft = bytes.size();
   char* at = &out[0];
   size_t outLeft = out.size();
-  if (iconv(converter, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1)) out = "<not CP932>";
-  else out.resize(out.size() - outLeft);
+  if (iconv(converter, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1))
+    out = "<not CP932>";
+  else
+    out.resize(out.size() - outLeft);
   iconv_close(converter);
   return out;
 }

@@ -79,7 +79,9 @@ TEST(StandInViewer, ChannelButtonsTuneAndReportTheService) {
   StandInViewer viewer;
   ASSERT_TRUE(viewer.Create());
   std::vector<std::pair<int32_t, int32_t>> changes;
-  viewer.SetServiceChangeHandler([&](int32_t value, int32_t service) { changes.push_back({value, service}); });
+  viewer.SetServiceChangeHandler([&](int32_t value, int32_t service) {
+    changes.push_back({value, service});
+  });
   Command(viewer.RemoteWindow(), 1008);  // CH2
   EXPECT_EQ(viewer.CurrentChannel(), 1);
   EXPECT_EQ(ControlText(viewer.RemoteWindow(), standin::kRemoteCurrentChannelId), "Toto E");

@@ -207,12 +207,15 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "command") == 0) return Command(std::atoi(argv[2]));
   if (argc >= 2 && std::strcmp(argv[1], "overlay") == 0) return Show(kOverlayClass, nullptr, "overlay");
   if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return Show(nullptr, kVideoTitle, "video");
-  if (argc >= 4 && std::strcmp(argv[1], "resize-video") == 0) return ResizeVideo(std::atoi(argv[2]), std::atoi(argv[3]));
-  if (argc >= 4 && std::strcmp(argv[1], "tray-menu") == 0) return TrayMenu(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc >= 4 && std::strcmp(argv[1], "resize-video") == 0)
+    return ResizeVideo(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc >= 4 && std::strcmp(argv[1], "tray-menu") == 0)
+    return TrayMenu(std::atoi(argv[2]), std::atoi(argv[3]));
   if (argc >= 2 && std::strcmp(argv[1], "close-menu") == 0) return CloseMenus();
   if (argc >= 2 && std::strcmp(argv[1], "close-viewer") == 0) return CloseViewer();
-  std::printf("usage: ZentuDemoControl wait-controller SECONDS | retitle-programme TITLE | command ID |\n"
-              "                        overlay | video | resize-video W H | tray-menu X Y | close-menu |\n"
-              "                        close-viewer\n");
+  std::printf(
+      "usage: ZentuDemoControl wait-controller SECONDS | retitle-programme TITLE | command ID |\n"
+      "                        overlay | video | resize-video W H | tray-menu X Y | close-menu |\n"
+      "                        close-viewer\n");
   return 2;
 }

@@ -84,16 +84,17 @@ tsmux::Bytes BuildMultiplex(const StreamPlan& plan, int seconds) {
         std::string title = kTitles[(s + section + tenth / 50) % 5];
         event.name = tsmux::EncodeAribText(title);
         event.text = tsmux::EncodeAribText(title + "の詳しい説明");
-        eit.push_back(tsmux::BuildEitPresentFollowing(ids[s], static_cast<uint8_t>(tenth / 50 % 32),
-                                                      section, 0x7FE0, 0x7FE0, &event));
+        eit.push_back(tsmux::BuildEitPresentFollowing(ids[s], static_cast<uint8_t>(tenth / 50 % 32), section,
+                                                      0x7FE0, 0x7FE0, &event));
       }
     }
-    packetizer.PutSections(0x0010, {tsmux::BuildNit(0x7FE0, 1, 0x7FE0, 0x7FE0, 5,
-                                                    tsmux::EncodeAribText("ゼンツ"), ids)}, out);
+    packetizer.PutSections(
+        0x0010, {tsmux::BuildNit(0x7FE0, 1, 0x7FE0, 0x7FE0, 5, tsmux::EncodeAribText("ゼンツ"), ids)}, out);
     packetizer.PutSections(0x0011, {tsmux::BuildSdt(0x7FE0, 1, 0x7FE0, services)}, out);
     packetizer.PutSections(0x0012, eit, out);
     if (tenth % 10 == 0) {
-      packetizer.PutSections(0x0014, {tsmux::BuildTot(mjd, second / 3600, second / 60 % 60, second % 60)}, out);
+      packetizer.PutSections(0x0014, {tsmux::BuildTot(mjd, second / 3600, second / 60 % 60, second % 60)},
+                             out);
     }
     for (int f = 0; f < 100; ++f) {
       packetizer.PutFiller(f % 8 == 0 ? 0x0111 : 0x0100, random(), 13, out);
@@ -111,8 +112,7 @@ tsmux::Bytes BuildMultiplex(const StreamPlan& plan, int seconds) {
         continue;
       }
       switch (kind(random)) {
-        case 0:
-          break;  // lost
+        case 0: break;  // lost
         case 1:
           damaged.insert(damaged.end(), packet, packet + kPacket);
           damaged.insert(damaged.end(), packet, packet + kPacket);
@@ -120,7 +120,8 @@ tsmux::Bytes BuildMultiplex(const StreamPlan& plan, int seconds) {
         default: {
           size_t at = damaged.size();
           damaged.insert(damaged.end(), packet, packet + kPacket);
-          for (int flips = 0; flips < 4; ++flips) damaged[at + offset(random)] ^= static_cast<uint8_t>(random());
+          for (int flips = 0; flips < 4; ++flips)
+            damaged[at + offset(random)] ^= static_cast<uint8_t>(random());
         }
       }
     }
@@ -187,9 +188,8 @@ long long Growth(size_t before, size_t after) {
 
 void PrintFigures(const char* when, const Figures& f) {
   std::printf("%-8s private %8.1f KiB  committed %8.1f KiB  handles %5lu  gdi %4lu  user %4lu\n", when,
-              f.privateBytes / 1024.0, f.committedPrivate / 1024.0,
-              static_cast<unsigned long>(f.handles), static_cast<unsigned long>(f.gdiObjects),
-              static_cast<unsigned long>(f.userObjects));
+              f.privateBytes / 1024.0, f.committedPrivate / 1024.0, static_cast<unsigned long>(f.handles),
+              static_cast<unsigned long>(f.gdiObjects), static_cast<unsigned long>(f.userObjects));
   std::fflush(stdout);
 }
 
@@ -232,12 +232,14 @@ void WatchController(Session* session) {
       auto begin = std::chrono::steady_clock::now();
       DWORD_PTR result = 0;
       LRESULT answered = SendMessageTimeoutA(controller, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-      auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin)
-                        .count();
+      auto waited =
+          std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin)
+              .count();
       if (!answered && IsWindow(controller) && session->controller == controller) ++session->unanswered;
       if (answered) session->answerTimesUs.push_back(waited);
       long long longest = session->longestAnswerUs;
-      while (answered && waited > longest && !session->longestAnswerUs.compare_exchange_weak(longest, waited)) {
+      while (answered && waited > longest &&
+             !session->longestAnswerUs.compare_exchange_weak(longest, waited)) {
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -273,9 +275,9 @@ void CALLBACK DoOperation(HWND, UINT, UINT_PTR, DWORD) {
       SendMessageA(controller, kTrayCallback, 102, WM_RBUTTONDOWN);
       g_inMenu = false;
       break;
-    case 10: SendMessageA(controller, WM_COMMAND, 1032, 0); break;  // overlay toggle
-    case 11: SendMessageA(controller, WM_COMMAND, 1035, 0); break;  // auto display
-    case 12: SendMessageA(controller, WM_TIMER, 1000, 0); break;    // monitoring tick
+    case 10: SendMessageA(controller, WM_COMMAND, 1032, 0); break;               // overlay toggle
+    case 11: SendMessageA(controller, WM_COMMAND, 1035, 0); break;               // auto display
+    case 12: SendMessageA(controller, WM_TIMER, 1000, 0); break;                 // monitoring tick
     case 13: SendMessageA(controller, kTrayCallback, 102, WM_MOUSEMOVE); break;  // tip
     case 14: SendMessageA(controller, kTrayCallback, 102, WM_LBUTTONDBLCLK); break;
     default: SendMessageA(controller, WM_COMMAND, 1031, 0); break;  // full screen
@@ -316,8 +318,18 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
     return false;
   }
   standin::Options options;
-  const char* names[] = {"東都テレビ１", "東都テレビ２", "全通教育", "東都４", "東都５", "東都６",
-                         "東都７",       "",             "東都９",   "",       "",       ""};
+  const char* names[] = {"東都テレビ１",
+                         "東都テレビ２",
+                         "全通教育",
+                         "東都４",
+                         "東都５",
+                         "東都６",
+                         "東都７",
+                         "",
+                         "東都９",
+                         "",
+                         "",
+                         ""};
   for (int i = 0; i < standin::kChannelCount; ++i) {
     // Shift_JIS names through the system's own conversion.
     wchar_t wide[64];
@@ -381,7 +393,8 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
     for (int i = 0; i < 4; ++i) {
       if (!windows[i]) continue;
       bool utility = windows[i] == viewer.UtilityWindow();
-      int visible = utility ? !IsIconic(windows[i]) : (GetWindowLongA(windows[i], GWL_STYLE) & WS_VISIBLE) != 0;
+      int visible =
+          utility ? !IsIconic(windows[i]) : (GetWindowLongA(windows[i], GWL_STYLE) & WS_VISIBLE) != 0;
       lastVisibility->push_back({titles[i], visible});
     }
   }
@@ -389,8 +402,7 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
   DestroyWindow(viewer.MainWindow());
   streaming = false;
   streamer.join();
-  s.streamingSeconds +=
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - streamBegin).count();
+  s.streamingSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - streamBegin).count();
   PluginSlot<PluginDestroyFn>(plugin, kSlotDestroy)(plugin, 1);
   viewer.Destroy();
   g_viewer = nullptr;
@@ -430,11 +442,16 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
-    if (arg == "--seconds" && hasValue) settings->seconds = std::atof(argv[++i]);
-    else if (arg == "--lifetimes" && hasValue) settings->lifetimes = std::atoi(argv[++i]);
-    else if (arg == "--seed" && hasValue) settings->seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    else if (arg[0] != '-' && settings->dllPath.empty()) settings->dllPath = arg;
-    else return false;
+    if (arg == "--seconds" && hasValue)
+      settings->seconds = std::atof(argv[++i]);
+    else if (arg == "--lifetimes" && hasValue)
+      settings->lifetimes = std::atoi(argv[++i]);
+    else if (arg == "--seed" && hasValue)
+      settings->seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    else if (arg[0] != '-' && settings->dllPath.empty())
+      settings->dllPath = arg;
+    else
+      return false;
   }
   return !settings->dllPath.empty() && settings->seconds > 0 && settings->lifetimes >= 2;
 }
@@ -482,15 +499,15 @@ int main(int argc, char** argv) {
   PrintFigures("end", end);
 
   const double packetsPerSecond = session.packetsFed / std::max(session.streamingSeconds, 1e-3);
-  std::printf("ran %.1f s, %d lifetimes, %d operations, %d tray menus\n", elapsed, lifetimes, session.operations,
-              session.menusOpened);
+  std::printf("ran %.1f s, %d lifetimes, %d operations, %d tray menus\n", elapsed, lifetimes,
+              session.operations, session.menusOpened);
   std::printf("fed %llu packets, %.0f packets/s (%.1f Mbit/s)\n", session.packetsFed.load(), packetsPerSecond,
               packetsPerSecond * kPacket * 8 / 1e6);
   std::vector<long long>& answers = session.answerTimesUs;
   std::sort(answers.begin(), answers.end());
   const double p99 = answers.empty() ? 0.0 : answers[(answers.size() - 1) * 99 / 100] / 1000.0;
-  std::printf("controller window answers: %zu, 99th percentile %.1f ms, longest %.1f ms\n", answers.size(), p99,
-              session.longestAnswerUs / 1000.0);
+  std::printf("controller window answers: %zu, 99th percentile %.1f ms, longest %.1f ms\n", answers.size(),
+              p99, session.longestAnswerUs / 1000.0);
 
   // Growth after warm-up must stay within a small fixed allowance.
   const long long kMemoryAllowance = 8ll << 20;
@@ -524,7 +541,8 @@ int main(int argc, char** argv) {
     ok = false;
   }
   if (session.unanswered > 0) {
-    std::printf("FAIL: the controller window did not answer %d times within 5 s\n", session.unanswered.load());
+    std::printf("FAIL: the controller window did not answer %d times within 5 s\n",
+                session.unanswered.load());
     ok = false;
   }
   if (session.packetsFed == 0) {
@@ -535,7 +553,8 @@ int main(int argc, char** argv) {
     std::string key = v.title + "_View";
     int stored = static_cast<int>(GetPrivateProfileIntA("TaskTray", key.c_str(), -1, ini.c_str()));
     if (stored != v.visible) {
-      std::printf("FAIL: ini key %s holds %d, the window's last visibility was %d\n", key.c_str(), stored, v.visible);
+      std::printf("FAIL: ini key %s holds %d, the window's last visibility was %d\n", key.c_str(), stored,
+                  v.visible);
       ok = false;
     }
   }

@@ -19,11 +19,10 @@ LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 HINSTANCE ThisInstance() { return GetModuleHandleA(nullptr); }
 
-HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int id,
-                int x, int y, int width, int height) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisInstance(),
-                         nullptr);
+HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int id, int x, int y,
+                int width, int height) {
+  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisInstance(), nullptr);
 }
 
 }  // namespace
@@ -77,9 +76,8 @@ LRESULT CALLBACK StandInWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 Options::Options() {
   for (int i = 0; i < kChannelCount; ++i) serviceIds[i] = 0x0400 + i;
   // A plausible line-up: eight named channels, four empty buttons.
-  static const char* const kDefaults[kChannelCount] = {"Toto G", "Toto E", "Ch-4", "Ch-5", "Ch-6",
-                                                       "Ch-7", "Ch-8", "Ch-9", "",    "",
-                                                       "",     ""};
+  static const char* const kDefaults[kChannelCount] = {"Toto G", "Toto E", "Ch-4", "Ch-5", "Ch-6", "Ch-7",
+                                                       "Ch-8",   "Ch-9",   "",     "",     "",     ""};
   for (int i = 0; i < kChannelCount; ++i) channelNames[i] = kDefaults[i];
 }
 
@@ -89,33 +87,33 @@ StandInViewer::~StandInViewer() { Destroy(); }
 
 bool StandInViewer::Create() {
   RegisterClasses();
-  main_ = CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, 40, 40, 480, 200,
-                          nullptr, nullptr, ThisInstance(), this);
+  main_ = CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, 40, 40, 480, 200, nullptr, nullptr,
+                          ThisInstance(), this);
   if (!main_) return false;
   bool ok = true;
   if (options_.createRemote) {
-    remote_ = CreateWindowExA(WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle,
-                              WS_CAPTION | WS_SYSMENU | WS_POPUP, 530, 40, 260, 260, main_,
-                              nullptr, ThisInstance(), this);
+    remote_ =
+        CreateWindowExA(WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle, WS_CAPTION | WS_SYSMENU | WS_POPUP, 530,
+                        40, 260, 260, main_, nullptr, ThisInstance(), this);
     ok = ok && remote_;
   }
   if (options_.createProgramme) {
     programme_ = CreateWindowExA(0, kProgrammeClass, kProgrammeTitle,
-                                 WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME, 40, 260,
-                                 480, 120, main_, nullptr, ThisInstance(), this);
+                                 WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME, 40, 260, 480, 120, main_,
+                                 nullptr, ThisInstance(), this);
     ok = ok && programme_;
   }
   if (options_.createVideo) {
-    video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, 40, 400, 480, 300,
-                             main_, nullptr, ThisInstance(), this);
+    video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, 40, 400, 480, 300, main_,
+                             nullptr, ThisInstance(), this);
     ok = ok && video_;
   } else if (options_.useUtilityWindow) {
-    utility_ = CreateWindowExA(0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, 540, 320, 480,
-                               300, nullptr, nullptr, ThisInstance(), this);
+    utility_ = CreateWindowExA(0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, 540, 320, 480, 300,
+                               nullptr, nullptr, ThisInstance(), this);
     ok = ok && utility_;
     if (utility_) {
-      video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_CHILD | WS_VISIBLE, 0, 0, 460, 260,
-                               utility_, nullptr, ThisInstance(), this);
+      video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_CHILD | WS_VISIBLE, 0, 0, 460, 260, utility_,
+                               nullptr, ThisInstance(), this);
       ok = ok && video_;
     }
   }
@@ -133,8 +131,7 @@ void StandInViewer::Destroy() {
   if (main_ && IsWindow(main_)) DestroyWindow(main_);  // takes the owned windows along
 }
 
-LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM wParam,
-                                LPARAM lParam) {
+LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       if (which == Window::Main) OnCreateMain(window);
@@ -178,15 +175,14 @@ void StandInViewer::OnCreateMain(HWND window) {
   AddControl(window, "STATIC", kIdleText, 0, kMainRecordingTextId, 8, 8, 120, 20);
   AddControl(window, "EDIT", "", WS_BORDER | ES_NUMBER, kMainRecordMinutesId, 136, 8, 60, 20);
   AddControl(window, "BUTTON", "Mute", BS_CHECKBOX, kMainMuteCheckId, 204, 8, 80, 20);
-  statusBar_ = CreateWindowExA(0, kStatusBarClass, options_.statusText.c_str(),
-                               WS_CHILD | WS_VISIBLE, 0, 140, 460, 20, window, nullptr,
-                               ThisInstance(), nullptr);
+  statusBar_ = CreateWindowExA(0, kStatusBarClass, options_.statusText.c_str(), WS_CHILD | WS_VISIBLE, 0, 140,
+                               460, 20, window, nullptr, ThisInstance(), nullptr);
 }
 
 void StandInViewer::OnCreateRemote(HWND window) {
   for (int i = 0; i < kChannelCount; ++i) {
-    AddControl(window, "BUTTON", options_.channelNames[i].c_str(), BS_PUSHBUTTON,
-               kChannelButtonIds[i], 8 + (i % 3) * 80, 8 + (i / 3) * 30, 76, 26);
+    AddControl(window, "BUTTON", options_.channelNames[i].c_str(), BS_PUSHBUTTON, kChannelButtonIds[i],
+               8 + (i % 3) * 80, 8 + (i / 3) * 30, 76, 26);
   }
   AddControl(window, "STATIC", "", 0, kRemoteCurrentChannelId, 8, 132, 236, 20);
   AddControl(window, "BUTTON", "REC", BS_PUSHBUTTON, kRemoteBusyControlId, 8, 160, 76, 26);
@@ -335,8 +331,11 @@ bool StandInViewer::Identify(HWND window, Window* out) const {
   const struct {
     HWND handle;
     Window which;
-  } known[] = {{main_, Window::Main},   {remote_, Window::Remote},   {programme_, Window::Programme},
-               {video_, Window::Video}, {utility_, Window::Utility}};
+  } known[] = {{main_, Window::Main},
+               {remote_, Window::Remote},
+               {programme_, Window::Programme},
+               {video_, Window::Video},
+               {utility_, Window::Utility}};
   for (const auto& entry : known) {
     if (entry.handle == window) {
       if (out) *out = entry.which;
@@ -352,8 +351,7 @@ const HostInterface::Slot HostInterface::kSlots[8] = {
     &HostInterface::Other, &HostInterface::Other, &HostInterface::Other, &HostInterface::Other,
     &HostInterface::Other, &HostInterface::Other, &HostInterface::Quit,  &HostInterface::Other};
 
-HostInterface::HostInterface(std::function<void()> onQuit)
-    : vtable_(kSlots), onQuit_(std::move(onQuit)) {}
+HostInterface::HostInterface(std::function<void()> onQuit) : vtable_(kSlots), onQuit_(std::move(onQuit)) {}
 
 void STANDIN_THISCALL HostInterface::Quit(HostInterface* self) {
   ++self->quitCount_;

@@ -78,8 +78,8 @@ struct Options {
   // is the child "Video" of an unowned "ZentuUtil32" window.
   bool createVideo = true;
   bool useUtilityWindow = false;
-  bool showWindows = true;        // show every window after creation
-  bool quitOnMainDestroy = false; // PostQuitMessage when the main window goes
+  bool showWindows = true;         // show every window after creation
+  bool quitOnMainDestroy = false;  // PostQuitMessage when the main window goes
   std::string statusText = "25.3dB 0 0 0 00:00 0 00:00:00";
   Options();
 };

@@ -33,7 +33,6 @@ using namespace standin;
 constexpr size_t kPacketSize = 188;
 constexpr size_t kPacketsPerCall = 256;
 
-
 struct Settings {
   std::string dllPath;
   std::string tsPath;
@@ -68,16 +67,26 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
-    if (arg == "--ts" && hasValue) settings->tsPath = argv[++i];
-    else if (arg == "--speed" && hasValue) settings->speed = std::atof(argv[++i]);
-    else if (arg == "--bitrate" && hasValue) settings->bitrate = std::atof(argv[++i]);
-    else if (arg == "--loop") settings->loop = true;
-    else if (arg == "--seconds" && hasValue) settings->seconds = std::atof(argv[++i]);
-    else if (arg == "--sdk" && hasValue) settings->sdkVersion = std::strtoul(argv[++i], nullptr, 16);
-    else if (arg == "--utility") settings->utility = true;
-    else if (arg == "--iface2") settings->iface2 = true;
-    else if (arg == "--no-programme-window") settings->programmeWindow = false;
-    else if (arg == "--repaint-overlay" && hasValue) settings->repaintOverlayMs = std::atoi(argv[++i]);
+    if (arg == "--ts" && hasValue)
+      settings->tsPath = argv[++i];
+    else if (arg == "--speed" && hasValue)
+      settings->speed = std::atof(argv[++i]);
+    else if (arg == "--bitrate" && hasValue)
+      settings->bitrate = std::atof(argv[++i]);
+    else if (arg == "--loop")
+      settings->loop = true;
+    else if (arg == "--seconds" && hasValue)
+      settings->seconds = std::atof(argv[++i]);
+    else if (arg == "--sdk" && hasValue)
+      settings->sdkVersion = std::strtoul(argv[++i], nullptr, 16);
+    else if (arg == "--utility")
+      settings->utility = true;
+    else if (arg == "--iface2")
+      settings->iface2 = true;
+    else if (arg == "--no-programme-window")
+      settings->programmeWindow = false;
+    else if (arg == "--repaint-overlay" && hasValue)
+      settings->repaintOverlayMs = std::atoi(argv[++i]);
     else if (arg == "--command" && hasValue) {
       std::string value = argv[++i];
       size_t at = value.find('@');
@@ -85,8 +94,7 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
       double when = at == std::string::npos ? 1.0 : std::atof(value.c_str() + at + 1);
       if (id <= 0) return false;
       settings->commands.push_back({id, when});
-    }
-    else if (arg == "--channels" && hasValue) {
+    } else if (arg == "--channels" && hasValue) {
       std::string list = argv[++i];
       size_t start = 0;
       while (settings->channels.size() < standin::kChannelCount) {
@@ -95,8 +103,10 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
         if (comma == std::string::npos) break;
         start = comma + 1;
       }
-    } else if (arg[0] != '-' && settings->dllPath.empty()) settings->dllPath = arg;
-    else return false;
+    } else if (arg[0] != '-' && settings->dllPath.empty())
+      settings->dllPath = arg;
+    else
+      return false;
   }
   return !settings->dllPath.empty();
 }
@@ -158,7 +168,8 @@ class Streamer {
         }
       }
       if (firstPassMs_ < 0 && !stop_) {
-        firstPassMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+        firstPassMs_ =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
       }
     } while (settings_.loop && !stop_ && !data_.empty());
   }
@@ -216,8 +227,9 @@ void PrintCallTimes(std::vector<double>& times) {
   if (times.empty()) return;
   std::sort(times.begin(), times.end());
   auto at = [&](size_t percent) { return times[(times.size() - 1) * percent / 100]; };
-  std::printf("InputTsData: %zu calls of %zu packets, median %.1f us, 99th percentile %.1f us, longest %.1f us\n",
-              times.size(), kPacketsPerCall, at(50), at(99), times.back());
+  std::printf(
+      "InputTsData: %zu calls of %zu packets, median %.1f us, 99th percentile %.1f us, longest %.1f us\n",
+      times.size(), kPacketsPerCall, at(50), at(99), times.back());
 }
 
 standin::StandInViewer* g_viewer = nullptr;
@@ -245,9 +257,9 @@ void CALLBACK OnStatusTick(HWND, UINT, UINT_PTR, DWORD) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   char text[128];
-  std::snprintf(text, sizeof text, "25.3dB 0 0 0 %02d:%02d %s %02ld:%02ld:%02ld", now.wHour,
-                now.wMinute, recording ? g_viewer->RecordMinutesAtStart().c_str() : "0",
-                elapsed / 3600, elapsed / 60 % 60, elapsed % 60);
+  std::snprintf(text, sizeof text, "25.3dB 0 0 0 %02d:%02d %s %02ld:%02ld:%02ld", now.wHour, now.wMinute,
+                recording ? g_viewer->RecordMinutesAtStart().c_str() : "0", elapsed / 3600, elapsed / 60 % 60,
+                elapsed % 60);
   g_viewer->SetStatusText(text);
 }
 
@@ -302,7 +314,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (g_mainWindow && IsWindow(g_mainWindow)) PostMessageA(g_mainWindow, WM_CLOSE, 0, 0);
   });
-  int32_t initResult = PluginSlot<PluginInitFn>(plugin, kSlotInit)(plugin, host.Object(), settings.sdkVersion);
+  int32_t initResult =
+      PluginSlot<PluginInitFn>(plugin, kSlotInit)(plugin, host.Object(), settings.sdkVersion);
   std::printf("Init(0x%08lx) = %ld\n", static_cast<unsigned long>(settings.sdkVersion),
               static_cast<long>(initResult));
   int32_t createResult = PluginSlot<PluginCreateFn>(plugin, kSlotCreate)(plugin, viewer.MainWindow());
@@ -329,12 +342,14 @@ int main(int argc, char** argv) {
   }
   if (settings.seconds > 0) SetTimer(nullptr, 0, static_cast<UINT>(settings.seconds * 1000), OnDeadline);
   SetTimer(nullptr, 0, 1000, OnStatusTick);
-  if (settings.repaintOverlayMs > 0) SetTimer(nullptr, 0, static_cast<UINT>(settings.repaintOverlayMs), OnRepaintOverlay);
+  if (settings.repaintOverlayMs > 0)
+    SetTimer(nullptr, 0, static_cast<UINT>(settings.repaintOverlayMs), OnRepaintOverlay);
   // Thread timers get their ids from the system: one timer per command, in
   // order of their times, each sending the next command in that order.
   g_settings = &settings;
-  std::stable_sort(settings.commands.begin(), settings.commands.end(),
-                   [](const Settings::TimedCommand& a, const Settings::TimedCommand& b) { return a.seconds < b.seconds; });
+  std::stable_sort(
+      settings.commands.begin(), settings.commands.end(),
+      [](const Settings::TimedCommand& a, const Settings::TimedCommand& b) { return a.seconds < b.seconds; });
   for (const Settings::TimedCommand& command : settings.commands) {
     SetTimer(nullptr, 0, static_cast<UINT>(std::max(command.seconds, 0.01) * 1000), OnCommandDue);
   }

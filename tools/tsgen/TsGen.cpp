@@ -127,15 +127,15 @@ class Generator {
   Bytes BuildNit() const {
     std::vector<uint16_t> ids;
     for (const Service& service : kServices) ids.push_back(service.id);
-    return tsmux::BuildNit(kNetworkId, 0, kTransportStreamId, kNetworkId, 1, tsmux::EncodeAribText("東都テレビ"),
-                           ids);
+    return tsmux::BuildNit(kNetworkId, 0, kTransportStreamId, kNetworkId, 1,
+                           tsmux::EncodeAribText("東都テレビ"), ids);
   }
 
   Bytes BuildSdt() const {
     std::vector<tsmux::ServiceInfo> infos;
     for (const Service& service : kServices) {
-      infos.push_back({service.id, service.type, tsmux::EncodeAribText("全通放送"),
-                       tsmux::EncodeAribText(service.name)});
+      infos.push_back(
+          {service.id, service.type, tsmux::EncodeAribText("全通放送"), tsmux::EncodeAribText(service.name)});
     }
     return tsmux::BuildSdt(kTransportStreamId, 0, kNetworkId, infos);
   }
@@ -150,8 +150,8 @@ class Generator {
       const tsmux::EventInfo following = MakeEvent(service, index + 1);
       sections.push_back(
           tsmux::BuildEitPresentFollowing(service.id, version, 0, kTransportStreamId, kNetworkId, &present));
-      sections.push_back(
-          tsmux::BuildEitPresentFollowing(service.id, version, 1, kTransportStreamId, kNetworkId, &following));
+      sections.push_back(tsmux::BuildEitPresentFollowing(service.id, version, 1, kTransportStreamId,
+                                                         kNetworkId, &following));
     }
     return sections;
   }

@@ -257,7 +257,8 @@ Bytes BuildSdt(uint16_t transportStreamId, uint8_t version, uint16_t originalNet
 }
 
 Bytes BuildEitPresentFollowing(uint16_t serviceId, uint8_t version, uint8_t sectionNumber,
-                               uint16_t transportStreamId, uint16_t originalNetworkId, const EventInfo* event) {
+                               uint16_t transportStreamId, uint16_t originalNetworkId,
+                               const EventInfo* event) {
   Bytes s = {0x4E, 0xF0, 0x00};
   PutU16(s, serviceId);
   s.push_back(static_cast<uint8_t>(0xC1 | (version & 0x1F) << 1));

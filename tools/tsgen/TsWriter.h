@@ -50,7 +50,8 @@ Bytes BuildSdt(uint16_t transportStreamId, uint8_t version, uint16_t originalNet
                const std::vector<ServiceInfo>& services);
 // EIT present/following (table 0x4E); a null event gives an empty section.
 Bytes BuildEitPresentFollowing(uint16_t serviceId, uint8_t version, uint8_t sectionNumber,
-                               uint16_t transportStreamId, uint16_t originalNetworkId, const EventInfo* event);
+                               uint16_t transportStreamId, uint16_t originalNetworkId,
+                               const EventInfo* event);
 // TOT with one local time offset descriptor (Japan, +09:00).
 Bytes BuildTot(uint16_t mjd, int hour, int minute, int second);
 

@@ -22,7 +22,8 @@ namespace {
 std::string DecodeToUtf8(const uint8_t* bytes, size_t length) {
   if (length == 0) return std::string();
   std::vector<char> shiftJis(length * 16 + 16);
-  DecodeAribString(bytes, static_cast<uint32_t>(length), shiftJis.data(), static_cast<uint32_t>(shiftJis.size()));
+  DecodeAribString(bytes, static_cast<uint32_t>(length), shiftJis.data(),
+                   static_cast<uint32_t>(shiftJis.size()));
   size_t inLeft = std::strlen(shiftJis.data());
   char* in = shiftJis.data();
   std::string utf8;
@@ -91,8 +92,8 @@ bool ReadEvent(const std::vector<uint8_t>& section, EventFacts* facts) {
   std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day,
                 BcdToInt(event.startTime[0]), BcdToInt(event.startTime[1]), BcdToInt(event.startTime[2]));
   facts->start = buffer;
-  facts->duration = TwoDigits(BcdToInt(event.duration[0])) + ":" + TwoDigits(BcdToInt(event.duration[1])) + ":" +
-                    TwoDigits(BcdToInt(event.duration[2]));
+  facts->duration = TwoDigits(BcdToInt(event.duration[0])) + ":" + TwoDigits(BcdToInt(event.duration[1])) +
+                    ":" + TwoDigits(BcdToInt(event.duration[2]));
   if (event.hasShortEvent) {
     facts->name = DecodeToUtf8(event.shortEvent.eventName.data, event.shortEvent.eventName.size);
     facts->text = DecodeToUtf8(event.shortEvent.text.data, event.shortEvent.text.size);
@@ -140,8 +141,8 @@ void PrintEventLine(const char* label, const std::vector<uint8_t>& section) {
     std::printf("    %-9s -\n", label);
     return;
   }
-  std::printf("    %-9s event %u  %s  (%s)  %s\n", label, facts.eventId, facts.start.c_str(), facts.duration.c_str(),
-              facts.name.c_str());
+  std::printf("    %-9s event %u  %s  (%s)  %s\n", label, facts.eventId, facts.start.c_str(),
+              facts.duration.c_str(), facts.name.c_str());
   if (!facts.text.empty()) std::printf("              %s\n", facts.text.c_str());
 }
 
