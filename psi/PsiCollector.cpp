@@ -77,7 +77,7 @@ PsiCollector::PsiCollector() = default;
 PsiCollector::~PsiCollector() = default;
 
 TsHeader DecodeTsHeader(const uint8_t* packet) {
-  TsHeader header;
+  TsHeader header{};
   header.syncByte = packet[0];
   header.transportErrorIndicator = packet[1] >> 7;
   header.payloadUnitStartIndicator = (packet[1] >> 6) & 1;
@@ -145,7 +145,7 @@ void PsiCollector::TakeSectionPacket(const TsHeader& header, const uint8_t* pack
     if (startsSection) {
       buffer.Append(packet + payload + 1, packet[payload]);
     } else {
-      buffer.Append(packet + payload, static_cast<uint32_t>(kTsPacketSize - payload));
+      buffer.Append(packet + payload, static_cast<uint32_t>(kTsPacketSize - static_cast<size_t>(payload)));
     }
     ParseBufferedSection(header.pid);
   }
@@ -153,7 +153,8 @@ void PsiCollector::TakeSectionPacket(const TsHeader& header, const uint8_t* pack
   if (!startsSection) return;
 
   buffer.fill = 0;
-  buffer.Append(packet + newSectionStart, static_cast<uint32_t>(kTsPacketSize - newSectionStart));
+  buffer.Append(packet + newSectionStart,
+                static_cast<uint32_t>(kTsPacketSize - static_cast<size_t>(newSectionStart)));
   ParseBufferedSection(header.pid);
 }
 

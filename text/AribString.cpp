@@ -66,8 +66,8 @@ enum ByteClass : uint8_t {
 
 constexpr std::array<uint8_t, 256> BuildByteClasses() {
   std::array<uint8_t, 256> classes{};
-  for (int b = 0x21; b <= 0x7E; ++b) classes[b] = kGlCharacter;
-  for (int b = 0xA1; b <= 0xFF; ++b) classes[b] = kGrCharacter;
+  for (std::size_t b = 0x21; b <= 0x7E; ++b) classes[b] = kGlCharacter;
+  for (std::size_t b = 0xA1; b <= 0xFF; ++b) classes[b] = kGrCharacter;
   classes[0x00] = kEnd;
   classes[0x0F] = kLockingShift0;
   classes[0x0E] = kLockingShift1;
@@ -144,14 +144,15 @@ inline uint32_t DecodeCharacter(uint8_t set, const uint8_t* p, uint32_t availabl
       if (available < 2 || p[1] == 0) return 0;
       const uint8_t c1 = uint8_t(p[0] - offset);
       const uint8_t c2 = uint8_t(p[1] - offset);
-      if (set == kAdditionalSymbols) {
+      const bool graphic = IsGraphic94(c1) && IsGraphic94(c2);
+      // The additional symbols: their own set, or the kanji set's rows from
+      // kFirstAdditionalSymbolRow on.
+      if (set == kAdditionalSymbols || (graphic && set == kKanji && c1 >= kFirstAdditionalSymbolRow)) {
         PutAdditionalSymbol(c1, c2, out);
-      } else if (!IsGraphic94(c1) || !IsGraphic94(c2)) {
+      } else if (!graphic) {
         // Not a character of a 94x94 set: nothing.
       } else if (set == kJisKanjiPlane2) {
         out.Put(kGetaMark);  // plane 2 has no Shift_JIS counterpart
-      } else if (set == kKanji && c1 >= kFirstAdditionalSymbolRow) {
-        PutAdditionalSymbol(c1, c2, out);
       } else {
         // Each cell's code page 932 character, or the geta mark where there
         // is none (rows 85-86 hold the broadcaster's additional kanji).

@@ -44,7 +44,7 @@ constexpr uint16_t kKatakanaTail[8] = {0x8152, 0x8153, 0x815B, 0x8142, 0x8175, 0
 
 constexpr OneByteSetTable BuildAlphanumericTable() {
   OneByteSetTable table = FullWidthSpaces();
-  for (int code = 0x21; code <= 0x7E; ++code) table[code] = Sjis(kAlphanumericCodes[code - 0x21]);
+  for (std::size_t code = 0x21; code <= 0x7E; ++code) table[code] = Sjis(kAlphanumericCodes[code - 0x21]);
   return table;
 }
 
@@ -52,8 +52,8 @@ constexpr OneByteSetTable BuildAlphanumericTable() {
 // spaces up to 0x76, then the common tail.
 constexpr OneByteSetTable BuildKanaTable(uint8_t row, uint8_t last, const uint16_t (&tail)[8]) {
   OneByteSetTable table = FullWidthSpaces();
-  for (int code = 0x21; code <= last; ++code) table[code] = JisToSjis(row, uint8_t(code));
-  for (int i = 0; i < 8; ++i) table[0x77 + i] = Sjis(tail[i]);
+  for (std::size_t code = 0x21; code <= last; ++code) table[code] = JisToSjis(row, uint8_t(code));
+  for (std::size_t i = 0; i < 8; ++i) table[0x77 + i] = Sjis(tail[i]);
   return table;
 }
 
@@ -68,7 +68,7 @@ constexpr KanjiCellTable BuildKanjiCells(const CellRange (&ranges)[RangeCount],
     for (int c2 = 0x21; c2 <= 0x7E; ++c2)
       table[index(uint16_t(c1 << 8 | c2))] = JisToSjis(uint8_t(c1), uint8_t(c2));
   for (const CellRange& range : ranges)
-    for (int i = index(range.first); i <= index(range.last); ++i) table[i] = Sjis(kGetaMark);
+    for (std::size_t i = index(range.first); i <= index(range.last); ++i) table[i] = Sjis(kGetaMark);
   for (const CellOverride& entry : overrides) table[index(entry.cell)] = Sjis(entry.sjis);
   return table;
 }
@@ -141,19 +141,16 @@ static_assert(sizeof(kRange7A50) / sizeof(kRange7A50[0]) == 0x7A74 - 0x7A50 + 1)
 static_assert(sizeof(kRange7D6E) / sizeof(kRange7D6E[0]) == 0x7D6F - 0x7D6E + 1);
 static_assert(sizeof(kRange7E21) / sizeof(kRange7E21[0]) == 0x7E7D - 0x7E21 + 1);
 
-using TextTable =
-    std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>;
-
 template <std::size_t N>
-constexpr void FillRange(TextTable& table, int range, const char* const (&texts)[N]) {
+constexpr void FillRange(AdditionalSymbolTextTable& table, int range, const char* const (&texts)[N]) {
   for (std::size_t i = 0; i < N; ++i) {
-    AdditionalSymbolText& slot = table[range * kAdditionalSymbolSlotsPerRange + i];
-    for (int j = 0; texts[i][j] != '\0'; ++j) slot[j] = texts[i][j];
+    AdditionalSymbolText& slot = table[std::size_t(range) * kAdditionalSymbolSlotsPerRange + i];
+    for (std::size_t j = 0; texts[i][j] != '\0'; ++j) slot[j] = texts[i][j];
   }
 }
 
-constexpr TextTable BuildAdditionalSymbolTexts() {
-  TextTable table{};
+constexpr AdditionalSymbolTextTable BuildAdditionalSymbolTexts() {
+  AdditionalSymbolTextTable table{};
   FillRange(table, 0, kRange7A50);
   FillRange(table, 1, kRange7D6E);
   FillRange(table, 2, kRange7E21);
@@ -171,11 +168,10 @@ const OneByteSetTable kKatakanaTable = BuildKanaTable(0x25, 0x76, kKatakanaTail)
 
 const uint32_t kAdditionalSymbolRanges[4][2] = {{0x7A50, 0x7A74}, {0x7D6E, 0x7D6F}, {0x7E21, 0x7E7D}, {0, 0}};
 
-const std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount* kAdditionalSymbolSlotsPerRange>
-    kAdditionalSymbolTexts = BuildAdditionalSymbolTexts();
+const AdditionalSymbolTextTable kAdditionalSymbolTexts = BuildAdditionalSymbolTexts();
 
 const char* FindAdditionalSymbolText(uint32_t code) {
-  for (int k = 0; kAdditionalSymbolRanges[k][0] != 0; ++k) {
+  for (std::size_t k = 0; kAdditionalSymbolRanges[k][0] != 0; ++k) {
     if (kAdditionalSymbolRanges[k][0] <= code && code <= kAdditionalSymbolRanges[k][1])
       return kAdditionalSymbolTexts[k * kAdditionalSymbolSlotsPerRange +
                                     (code - kAdditionalSymbolRanges[k][0])]

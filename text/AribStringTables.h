@@ -32,8 +32,10 @@ struct CellOverride {
 
 // Shift_JIS for every cell of a 94x94 set, indexed by CellIndex.
 constexpr int kCellsPerRow = 94;
-using KanjiCellTable = std::array<SjisChar, kCellsPerRow * kCellsPerRow>;
-constexpr int CellIndex(uint8_t c1, uint8_t c2) { return (c1 - 0x21) * kCellsPerRow + (c2 - 0x21); }
+using KanjiCellTable = std::array<SjisChar, std::size_t{kCellsPerRow} * kCellsPerRow>;
+constexpr std::size_t CellIndex(uint8_t c1, uint8_t c2) {
+  return std::size_t(c1 - 0x21) * kCellsPerRow + std::size_t(c2 - 0x21);
+}
 
 // The Kanji set (rows 0x7A-0x7E, the additional symbols, are looked up
 // before this table and hold the geta mark here) and the JIS-compatible
@@ -59,8 +61,9 @@ constexpr int kAdditionalSymbolSlotsPerRange = 100;
 constexpr int kAdditionalSymbolRangeCount = 3;
 constexpr int kAdditionalSymbolTextSize = 7;
 using AdditionalSymbolText = std::array<char, kAdditionalSymbolTextSize>;
-extern const std::array<AdditionalSymbolText, kAdditionalSymbolRangeCount * kAdditionalSymbolSlotsPerRange>
-    kAdditionalSymbolTexts;
+using AdditionalSymbolTextTable = std::array<AdditionalSymbolText, std::size_t{kAdditionalSymbolRangeCount} *
+                                                                       kAdditionalSymbolSlotsPerRange>;
+extern const AdditionalSymbolTextTable kAdditionalSymbolTexts;
 
 // The replacement text of an additional-symbol code, or null if no range
 // holds it.
