@@ -43,14 +43,14 @@ int32_t LeadingDigitsValue(const char* p) {
 TitleRole ApplyHostTitleRules(char* title) {
   if (StartsWith(title, host::kProgrammeWindowTitle) || StartsWith(title, host::kProgrammeListTitle)) {
     std::strcpy(title, host::kProgrammeListTitle);
-    return TitleRole::Programme;
+    return TitleRole::kProgramme;
   }
   if (StartsWith(title, host::kRemoteWindowTitle)) {
     title[std::strlen(host::kRemoteWindowTitle)] = '\0';
-    return TitleRole::Remote;
+    return TitleRole::kRemote;
   }
-  if (std::strcmp(title, host::kVideoTitle) == 0) return TitleRole::Video;
-  return TitleRole::Other;
+  if (std::strcmp(title, host::kVideoTitle) == 0) return TitleRole::kVideo;
+  return TitleRole::kOther;
 }
 
 bool IsRecordingText(const char* text) {

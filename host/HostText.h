@@ -14,7 +14,7 @@ constexpr size_t kTitleSize = 256;
 constexpr size_t kCurrentChannelTextMax = 98;
 
 // What a listed window's title says about it.
-enum class TitleRole { Other, Programme, Remote, Video };
+enum class TitleRole { kOther, kProgramme, kRemote, kVideo };
 
 // Applies the title rules to a zero-terminated title in place (the result is
 // never longer than the input) and tells which host window it names.

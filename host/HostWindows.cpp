@@ -75,8 +75,8 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
     char text[kHostTitleSize] = "";
     GetWindowTextA(window, text, sizeof text);
     hosttext::TitleRole role = hosttext::ApplyHostTitleRules(text);
-    if (role == hosttext::TitleRole::Remote) remoteWindow_ = window;
-    if (role == hosttext::TitleRole::Video) {
+    if (role == hosttext::TitleRole::kRemote) remoteWindow_ = window;
+    if (role == hosttext::TitleRole::kVideo) {
       videoWindow_ = window;
       videoFound = true;
     }

@@ -11,7 +11,7 @@ const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0
 
 OverlayPlacement PlaceOverlayOverVideo(int32_t left, int32_t top, int32_t width, int32_t height) {
   const int32_t margin = width / 70;
-  OverlayPlacement placement;
+  OverlayPlacement placement{};
   placement.x = left + margin;
   placement.y = top + (height / 5) / 14;
   placement.width = width - 2 * margin;

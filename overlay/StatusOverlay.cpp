@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "OnScreenWindow.h"
 #include "OverlayLayout.h"
@@ -64,7 +63,7 @@ void PaintChannelItem(const OverlayContent& content, HDC dc, HBRUSH eraser, int 
 
 void PaintStatusBarItem(const OverlayContent& content, HDC dc, HBRUSH eraser, int height) {
   if (!content.statusKnown) return;
-  OverlayItemLayout layout;
+  OverlayItemLayout layout{};
   if (!StatusBarItemLayout(height, std::strlen(content.statusText), &layout)) return;
   DrawTextItem(dc, eraser, layout, content.statusText);
 }
@@ -96,10 +95,12 @@ void PaintRecordingItem(const OverlayContent& content, int32_t recordingStopped,
 }
 
 void PaintClockItem(HDC dc, HBRUSH eraser, const RECT& client) {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
+  // GetLocalTime, not localtime: the host's own threads may use the C
+  // library's one shared time buffer at the same moment.
+  SYSTEMTIME local = {};
+  GetLocalTime(&local);
   char text[32] = "";
-  if (local) FormatOverlayClock(local->tm_hour, local->tm_min, local->tm_sec, text, sizeof text);
+  FormatOverlayClock(local.wHour, local.wMinute, local.wSecond, text, sizeof text);
   DrawTextItem(dc, eraser, ClockItemLayout(client.bottom - client.top, client.right), text);
 }
 

@@ -24,7 +24,8 @@ extern "C" {
 namespace {
 
 const std::vector<uint8_t>& Sample() {
-  static const std::vector<uint8_t> data = [] {
+  static const std::vector<uint8_t> kData = [] {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): read once, before any benchmark thread
     const char* path = std::getenv("ZENTU_BENCH_SAMPLE");
     std::vector<uint8_t> bytes;
     std::FILE* file = std::fopen(path ? path : ZENTU_SAMPLE_DIR "/sample.ts", "rb");
@@ -32,12 +33,12 @@ const std::vector<uint8_t>& Sample() {
     std::vector<uint8_t> chunk(1 << 20);
     size_t got;
     while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
-      bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+      bytes.insert(bytes.end(), chunk.data(), chunk.data() + got);
     std::fclose(file);
     bytes.resize(bytes.size() / kTsPacketSize * kTsPacketSize);
     return bytes;
   }();
-  return data;
+  return kData;
 }
 
 void Account(benchmark::State& state, const std::vector<uint8_t>& sample) {

@@ -84,7 +84,7 @@ struct Corpus {
 };
 
 const Corpus& GetCorpus() {
-  static const Corpus corpus = [] {
+  static const Corpus kCorpus = [] {
     Corpus c;
     CorpusGenerator generator(4242);
     for (int i = 0; i < 1000; ++i) {
@@ -97,7 +97,7 @@ const Corpus& GetCorpus() {
     }
     return c;
   }();
-  return corpus;
+  return kCorpus;
 }
 
 void BM_DecodeAribString(benchmark::State& state) {

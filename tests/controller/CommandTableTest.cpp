@@ -14,8 +14,8 @@ namespace {
 class CommandTable : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(harness.Create()); }
-  CSamplePlugin& plugin() { return harness.Plugin(); }
-  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  CSamplePlugin& Plugin() { return harness.Plugin(); }
+  standin::StandInViewer& Viewer() { return harness.Viewer(); }
   void Command(WPARAM wParam, LPARAM lParam = 0) {
     harness.Control().OnCommand(harness.ControllerWindow(), wParam, lParam);
   }
@@ -50,47 +50,47 @@ using RecordCommands = CommandTable;
 
 TEST_F(RecordCommands, StartWhileIdleWritesThirtyMinutesBeforePressingRecord) {
   Command(1017);
-  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
-  EXPECT_EQ(viewer().RecordMinutesAtStart(), "30");  // the text was there when 1009 arrived
-  EXPECT_TRUE(viewer().IsRecording());
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 5);
-  EXPECT_EQ(plugin().Overlay().ContentFlags() & kOverlayRecording, kOverlayRecording);
+  EXPECT_EQ(Viewer().CommandsTo(Window::kMain), std::vector<int>{1009});
+  EXPECT_EQ(Viewer().RecordMinutesAtStart(), "30");  // the text was there when 1009 arrived
+  EXPECT_TRUE(Viewer().IsRecording());
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 5);
+  EXPECT_EQ(Plugin().Overlay().ContentFlags() & kOverlayRecording, kOverlayRecording);
 }
 
 TEST_F(RecordCommands, StartWhileRecordingSendsTheRestartCommandOnly) {
-  viewer().SetRecording(true);
-  viewer().ClearReceived();
+  Viewer().SetRecording(true);
+  Viewer().ClearReceived();
   Command(1017);
-  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1016});
-  EXPECT_EQ(viewer().RecordRestartCount(), 1);
+  EXPECT_EQ(Viewer().CommandsTo(Window::kMain), std::vector<int>{1016});
+  EXPECT_EQ(Viewer().RecordRestartCount(), 1);
 }
 
 TEST_F(RecordCommands, StopWhileIdleSendsNothingAndShowsNoOverlay) {
   Command(1018);
-  EXPECT_TRUE(viewer().Received().empty());
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
-  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 0);
+  EXPECT_TRUE(Viewer().Received().empty());
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(Plugin().Overlay().RecordingStopped(), 0);
 }
 
 TEST_F(RecordCommands, StopWhileRecordingPressesRecordAndMarksTheStop) {
-  viewer().SetRecording(true);
-  viewer().ClearReceived();
+  Viewer().SetRecording(true);
+  Viewer().ClearReceived();
   Command(1018);
-  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
-  EXPECT_FALSE(viewer().IsRecording());
-  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 1);
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 5);
+  EXPECT_EQ(Viewer().CommandsTo(Window::kMain), std::vector<int>{1009});
+  EXPECT_FALSE(Viewer().IsRecording());
+  EXPECT_EQ(Plugin().Overlay().RecordingStopped(), 1);
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 5);
 }
 
 TEST_F(RecordCommands, WithoutPermissionTheHostIsDrivenButNoOverlayShows) {
-  plugin().GetController().Settings().autoDispStatus = 0;
+  Plugin().GetController().Settings().autoDispStatus = 0;
   Command(1017);
-  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
-  viewer().ClearReceived();
+  EXPECT_EQ(Viewer().CommandsTo(Window::kMain), std::vector<int>{1009});
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 0);
+  Viewer().ClearReceived();
   Command(1018);
-  EXPECT_EQ(viewer().CommandsTo(Window::Main), std::vector<int>{1009});
-  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 1);  // stays set until the overlay next hides
+  EXPECT_EQ(Viewer().CommandsTo(Window::kMain), std::vector<int>{1009});
+  EXPECT_EQ(Plugin().Overlay().RecordingStopped(), 1);  // stays set until the overlay next hides
 }
 
 // ---- Closing the viewer ----
@@ -139,7 +139,7 @@ TEST(CloseCommand, AsksWhileBusyAndClosesOnlyOnYes) {
       EXPECT_EQ(answerer.Last().text, CloseQuestion(c.asked)) << c.name;
       EXPECT_EQ(answerer.Last().owner, harness.ControllerWindow()) << c.name;
     }
-    EXPECT_EQ(Received(harness.Viewer(), Window::Main, WM_CLOSE), c.wmClose) << c.name;
+    EXPECT_EQ(Received(harness.Viewer(), Window::kMain, WM_CLOSE), c.wmClose) << c.name;
     EXPECT_EQ(host.QuitCount(), c.quits) << c.name;
     EXPECT_EQ(host.OtherSlotCalls(), 0) << c.name;
   }
@@ -203,36 +203,36 @@ using FullScreenCommand = CommandTable;
 bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 TEST_F(FullScreenCommand, WindowedVideoGoesTopmostThenLeavesTheBandOnReturn) {
-  HWND video = viewer().VideoWindow();
+  HWND video = Viewer().VideoWindow();
   ASSERT_TRUE(GetWindowLongA(video, GWL_STYLE) & WS_THICKFRAME);
   ASSERT_FALSE(IsTopmost(video));
   Command(1031);
   EXPECT_TRUE(IsTopmost(video));
-  EXPECT_EQ(plugin().Host().FullScreenTopmost(), 0);
-  EXPECT_EQ(viewer().CommandsTo(Window::Video), std::vector<int>{40001});
-  EXPECT_TRUE(viewer().IsFullScreen());
+  EXPECT_EQ(Plugin().Host().FullScreenTopmost(), 0);
+  EXPECT_EQ(Viewer().CommandsTo(Window::kVideo), std::vector<int>{40001});
+  EXPECT_TRUE(Viewer().IsFullScreen());
   Command(1031);
   EXPECT_FALSE(IsTopmost(video));
-  EXPECT_FALSE(viewer().IsFullScreen());
-  EXPECT_EQ(viewer().CommandsTo(Window::Video), (std::vector<int>{40001, 40001}));
+  EXPECT_FALSE(Viewer().IsFullScreen());
+  EXPECT_EQ(Viewer().CommandsTo(Window::kVideo), (std::vector<int>{40001, 40001}));
 }
 
 TEST_F(FullScreenCommand, VideoThatWasTopmostStaysTopmost) {
-  HWND video = viewer().VideoWindow();
+  HWND video = Viewer().VideoWindow();
   SetWindowPos(video, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   Command(1031);
-  EXPECT_EQ(plugin().Host().FullScreenTopmost(), 1);
+  EXPECT_EQ(Plugin().Host().FullScreenTopmost(), 1);
   Command(1031);
   EXPECT_TRUE(IsTopmost(video));
 }
 
 TEST_F(FullScreenCommand, HiddenVideoIsRestoredFirst) {
-  HWND video = viewer().VideoWindow();
-  plugin().Host().HideHostWindow(video);
+  HWND video = Viewer().VideoWindow();
+  Plugin().Host().HideHostWindow(video);
   ASSERT_FALSE(IsWindowVisible(video));
   Command(1031);
   EXPECT_TRUE(IsWindowVisible(video));
-  EXPECT_EQ(viewer().CommandsTo(Window::Video), std::vector<int>{40001});
+  EXPECT_EQ(Viewer().CommandsTo(Window::kVideo), std::vector<int>{40001});
 }
 
 TEST(FullScreenWithoutVideo, NothingHappens) {
@@ -252,46 +252,46 @@ using CommandDecoding = CommandTable;
 
 TEST_F(CommandDecoding, AutoDisplayToggleNormalisesOddValues) {
   Command(1035);
-  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 0);
+  EXPECT_EQ(Plugin().GetController().Settings().autoDispStatus, 0);
   Command(1035);
-  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 1);
-  plugin().GetController().Settings().autoDispStatus = 5;  // as read from a hand-edited ini file
+  EXPECT_EQ(Plugin().GetController().Settings().autoDispStatus, 1);
+  Plugin().GetController().Settings().autoDispStatus = 5;  // as read from a hand-edited ini file
   Command(1035);
-  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 0);
+  EXPECT_EQ(Plugin().GetController().Settings().autoDispStatus, 0);
   Command(1035);
-  EXPECT_EQ(plugin().GetController().Settings().autoDispStatus, 1);
+  EXPECT_EQ(Plugin().GetController().Settings().autoDispStatus, 1);
 }
 
 TEST_F(CommandDecoding, HideAllTakesTheOverlayDownAtOnce) {
   Command(1032);
-  ASSERT_TRUE(IsWindowVisible(plugin().Overlay().Window()));
+  ASSERT_TRUE(IsWindowVisible(Plugin().Overlay().Window()));
   Command(1008);  // "全てのウィンドウを隠す"
-  EXPECT_FALSE(IsWindowVisible(plugin().Overlay().Window()));
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
-  EXPECT_EQ(plugin().Overlay().ContentFlags(), 0);
+  EXPECT_FALSE(IsWindowVisible(Plugin().Overlay().Window()));
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(Plugin().Overlay().ContentFlags(), 0);
 }
 
 TEST_F(CommandDecoding, OverlayToggleShowsEverythingEvenWithoutPermissionThenHides) {
-  plugin().GetController().Settings().autoDispStatus = 0;
+  Plugin().GetController().Settings().autoDispStatus = 0;
   Command(1032);
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 8);
-  EXPECT_EQ(plugin().Overlay().ContentFlags(), kOverlayAll);
-  plugin().Overlay().MarkRecordingStopped();
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 8);
+  EXPECT_EQ(Plugin().Overlay().ContentFlags(), kOverlayAll);
+  Plugin().Overlay().MarkRecordingStopped();
   Command(1032);
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
-  EXPECT_EQ(plugin().Overlay().ContentFlags(), 0);
-  EXPECT_EQ(plugin().Overlay().RecordingStopped(), 0);
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 0);
+  EXPECT_EQ(Plugin().Overlay().ContentFlags(), 0);
+  EXPECT_EQ(Plugin().Overlay().RecordingStopped(), 0);
 }
 
 TEST_F(CommandDecoding, ChannelOverlayFollowsTheAutoDisplaySetting) {
-  plugin().GetController().Settings().autoDispStatus = 0;
+  Plugin().GetController().Settings().autoDispStatus = 0;
   Command(1019);  // CH1
-  EXPECT_EQ(viewer().CommandsTo(Window::Remote), std::vector<int>{1006});
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 0);
-  plugin().GetController().Settings().autoDispStatus = 1;
+  EXPECT_EQ(Viewer().CommandsTo(Window::kRemote), std::vector<int>{1006});
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 0);
+  Plugin().GetController().Settings().autoDispStatus = 1;
   Command(1022);  // CH4
-  EXPECT_EQ(plugin().Overlay().DisplayCountdown(), 5);
-  EXPECT_EQ(plugin().Overlay().ContentFlags() & kOverlayChannel, kOverlayChannel);
+  EXPECT_EQ(Plugin().Overlay().DisplayCountdown(), 5);
+  EXPECT_EQ(Plugin().Overlay().ContentFlags() & kOverlayChannel, kOverlayChannel);
 }
 
 // ---- Per-window toggles and window handles in lParam ----
@@ -300,18 +300,18 @@ using WindowCommands = CommandTable;
 
 TEST_F(WindowCommands, MainWindowItemHidesAndShowsTheMainWindowItself) {
   Command(2000);
-  EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
-  EXPECT_EQ(plugin().Host().WindowList().visible[0], 0);
+  EXPECT_FALSE(IsWindowVisible(Viewer().MainWindow()));
+  EXPECT_EQ(Plugin().Host().WindowList().visible[0], 0);
   Command(2000);
-  EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
-  EXPECT_EQ(plugin().Host().WindowList().visible[0], 1);
+  EXPECT_TRUE(IsWindowVisible(Viewer().MainWindow()));
+  EXPECT_EQ(Plugin().Host().WindowList().visible[0], 1);
 }
 
 TEST_F(WindowCommands, ToggleFollowsTheLiveStateNotTheStoredFlag) {
-  const int remote = harness.ListIndexOf(viewer().RemoteWindow());
-  ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // hidden by someone else
+  const int remote = harness.ListIndexOf(Viewer().RemoteWindow());
+  ShowWindow(Viewer().RemoteWindow(), SW_HIDE);  // hidden by someone else
   Command(2000 + remote);
-  EXPECT_TRUE(IsWindowVisible(viewer().RemoteWindow()));
+  EXPECT_TRUE(IsWindowVisible(Viewer().RemoteWindow()));
 }
 
 TEST_F(WindowCommands, HandlesInLParamMustBeListed) {
@@ -321,23 +321,23 @@ TEST_F(WindowCommands, HandlesInLParamMustBeListed) {
   EXPECT_TRUE(IsWindowVisible(stranger));
   Command(1011, 0);
   Command(1011, 12345);
-  Command(1011, reinterpret_cast<LPARAM>(viewer().RemoteWindow()));
-  EXPECT_FALSE(IsWindowVisible(viewer().RemoteWindow()));
-  Command(1010, reinterpret_cast<LPARAM>(viewer().RemoteWindow()));
-  EXPECT_TRUE(IsWindowVisible(viewer().RemoteWindow()));
+  Command(1011, reinterpret_cast<LPARAM>(Viewer().RemoteWindow()));
+  EXPECT_FALSE(IsWindowVisible(Viewer().RemoteWindow()));
+  Command(1010, reinterpret_cast<LPARAM>(Viewer().RemoteWindow()));
+  EXPECT_TRUE(IsWindowVisible(Viewer().RemoteWindow()));
   DestroyWindow(stranger);
 }
 
 TEST_F(WindowCommands, WindowsDestroyedAfterDiscoveryAreHarmless) {
-  const int programme = harness.ListIndexOf(viewer().ProgrammeWindow());
-  HWND gone = viewer().ProgrammeWindow();
+  const int programme = harness.ListIndexOf(Viewer().ProgrammeWindow());
+  HWND gone = Viewer().ProgrammeWindow();
   DestroyWindow(gone);
   Command(2000 + programme);
   Command(2000 + programme);
   Command(1008);
   Command(1007);
   Command(1011, reinterpret_cast<LPARAM>(gone));
-  EXPECT_TRUE(IsWindowVisible(viewer().MainWindow()));
+  EXPECT_TRUE(IsWindowVisible(Viewer().MainWindow()));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class DiscoveryTest : public ::testing::Test {
  protected:
   void Start() { ASSERT_TRUE(harness.Create(false)); }
   HostViewer& Host() { return harness.Host(); }
-  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  standin::StandInViewer& Viewer() { return harness.Viewer(); }
   bool Visible(HWND window) const { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
   testsupport::PluginHarness harness;
 };
@@ -30,8 +30,8 @@ TEST_F(DiscoveryTest, ThirdTimerTickDiscoversTheViewer) {
   EXPECT_EQ(Host().HostRemoteWindow(), nullptr);
   harness.Tick();
   ASSERT_EQ(Host().WindowList().count, 4);
-  EXPECT_EQ(Host().HostRemoteWindow(), viewer().RemoteWindow());
-  EXPECT_EQ(Host().HostVideoWindow(), viewer().VideoWindow());
+  EXPECT_EQ(Host().HostRemoteWindow(), Viewer().RemoteWindow());
+  EXPECT_EQ(Host().HostVideoWindow(), Viewer().VideoWindow());
   // Owned by the main window but hidden, or owned by the controller: not listed.
   EXPECT_EQ(harness.ListIndexOf(harness.ControllerWindow()), -1);
   EXPECT_EQ(harness.ListIndexOf(harness.Plugin().Overlay().Window()), -1);
@@ -49,9 +49,9 @@ TEST_F(DiscoveryTest, ThirdTimerTickDiscoversTheViewer) {
 TEST_F(DiscoveryTest, ClosingTheViewerSavesEachWindowsVisibility) {
   Start();
   harness.Tick(3);
-  ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // closed by the user
+  ShowWindow(Viewer().RemoteWindow(), SW_HIDE);  // closed by the user
   harness.Tick();                                // the timer notices
-  DestroyWindow(viewer().MainWindow());
+  DestroyWindow(Viewer().MainWindow());
   EXPECT_EQ(Host().WindowList().count, 0);
   EXPECT_EQ(harness.Ini().Read("Zentu HDTV Player_View"), "1");
   EXPECT_EQ(harness.Ini().Read((kRemoteName + "_View").c_str()), "0");
@@ -63,9 +63,9 @@ TEST_F(DiscoveryTest, SavedHiddenMainWindowIsHiddenOnTheThirdTick) {
   harness.Ini().Write("Zentu HDTV Player_View", "0");
   Start();
   harness.Tick(2);
-  EXPECT_TRUE(Visible(viewer().MainWindow()));
+  EXPECT_TRUE(Visible(Viewer().MainWindow()));
   harness.Tick();
-  EXPECT_FALSE(Visible(viewer().MainWindow()));
-  EXPECT_TRUE(Visible(viewer().RemoteWindow()));
+  EXPECT_FALSE(Visible(Viewer().MainWindow()));
+  EXPECT_TRUE(Visible(Viewer().RemoteWindow()));
   EXPECT_EQ(Host().QueryHostWindowByTitle("Zentu HDTV Player", nullptr), 0);
 }

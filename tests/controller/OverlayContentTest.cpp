@@ -105,7 +105,7 @@ TEST_F(OverlayContentTest, NextProgrammeWindowIsSwitchedForTheReadAndBack) {
   ASSERT_TRUE(harness.Viewer().IsShowingNextProgramme());
   harness.Viewer().ClearReceived();
   const OverlayContent content = Read(kOverlayProgramme);
-  EXPECT_EQ((std::vector<int>{1021, 1021}), harness.Viewer().CommandsTo(standin::Window::Programme));
+  EXPECT_EQ((std::vector<int>{1021, 1021}), harness.Viewer().CommandsTo(standin::Window::kProgramme));
   EXPECT_TRUE(harness.Viewer().IsShowingNextProgramme());
   EXPECT_STREQ(content.programme, "Present\r\nprogramme");
 }

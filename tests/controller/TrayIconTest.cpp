@@ -31,16 +31,16 @@ class TrayIcon : public ::testing::Test {
     ASSERT_TRUE(harness.Create());
     normal = MakeIcon(0x00);
     recording = MakeIcon(0xFF);
-    plugin().GetController().Tray().UseIcons(normal, recording);
+    Plugin().GetController().Tray().UseIcons(normal, recording);
   }
   void TearDown() override {
     DestroyIcon(normal);
     DestroyIcon(recording);
   }
-  CSamplePlugin& plugin() { return harness.Plugin(); }
-  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  CSamplePlugin& Plugin() { return harness.Plugin(); }
+  standin::StandInViewer& Viewer() { return harness.Viewer(); }
   void AddIcon() {
-    plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+    Plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
     tray.Clear();
   }
 
@@ -53,7 +53,7 @@ class TrayIcon : public ::testing::Test {
 // ---- Adding and removing ----
 
 TEST_F(TrayIcon, AddSendsTheWholeIconDataOnce) {
-  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  Plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
   ASSERT_EQ(tray.Calls().size(), 1u);
   const TrayCall add = tray.Calls()[0];  // a copy: BitsOf adds calls
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
@@ -64,16 +64,16 @@ TEST_F(TrayIcon, AddSendsTheWholeIconDataOnce) {
   EXPECT_EQ(add.tip, kDefaultTip);
   EXPECT_EQ(add.iconBits, tray.BitsOf(normal));
   EXPECT_NE(add.iconBits, tray.BitsOf(recording));
-  EXPECT_EQ(plugin().GetController().Tray().Data().cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
-  EXPECT_EQ(plugin().GetController().Tray().TipIsDefault(), 1);
-  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
-  EXPECT_EQ(plugin().GetController().Tray().Pending(), 0);
+  EXPECT_EQ(Plugin().GetController().Tray().Data().cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
+  EXPECT_EQ(Plugin().GetController().Tray().TipIsDefault(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().Added(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().Pending(), 0);
 }
 
 TEST_F(TrayIcon, ModifyAndDeleteUseTheSameData) {
   AddIcon();
-  plugin().GetController().Tray().ShowImage(true);
-  plugin().GetController().Tray().RemoveTrayIcon();
+  Plugin().GetController().Tray().ShowImage(true);
+  Plugin().GetController().Tray().RemoveTrayIcon();
   ASSERT_EQ(tray.Calls().size(), 2u);
   EXPECT_EQ(tray.Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
   const std::vector<uint8_t> modifiedBits = tray.Calls()[0].iconBits;
@@ -87,13 +87,13 @@ TEST_F(TrayIcon, ModifyAndDeleteUseTheSameData) {
 
 TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainWithItsCurrentLook) {
   AddIcon();
-  EXPECT_EQ(plugin().GetController().Tray().TaskbarCreatedMessage(),
+  EXPECT_EQ(Plugin().GetController().Tray().TaskbarCreatedMessage(),
             RegisterWindowMessageA("TaskbarCreated"));
   // The icon switched to recording and the tip was composed before the restart.
-  plugin().GetController().Tray().ShowImage(true);
-  plugin().GetController().Tray().SetComposedTip("composed");
+  Plugin().GetController().Tray().ShowImage(true);
+  Plugin().GetController().Tray().SetComposedTip("composed");
   tray.Clear();
-  SendMessageA(harness.ControllerWindow(), plugin().GetController().Tray().TaskbarCreatedMessage(), 0, 0);
+  SendMessageA(harness.ControllerWindow(), Plugin().GetController().Tray().TaskbarCreatedMessage(), 0, 0);
   ASSERT_EQ(tray.Calls().size(), 1u);
   const TrayCall again = tray.Calls()[0];
   EXPECT_EQ(again.message, static_cast<DWORD>(NIM_ADD));
@@ -104,59 +104,59 @@ TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainWithItsCurrentLook) {
 }
 
 TEST_F(TrayIcon, TaskbarCreatedBeforeTheIconExistsAddsNothing) {
-  SendMessageA(harness.ControllerWindow(), plugin().GetController().Tray().TaskbarCreatedMessage(), 0, 0);
-  plugin().GetController().Tray().OnTaskbarCreated();
+  SendMessageA(harness.ControllerWindow(), Plugin().GetController().Tray().TaskbarCreatedMessage(), 0, 0);
+  Plugin().GetController().Tray().OnTaskbarCreated();
   EXPECT_TRUE(tray.Calls().empty());
 }
 
 TEST_F(TrayIcon, RefusedAddIsRetriedOnEveryTickUntilAccepted) {
   tray.SetAccepting(false);
-  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
-  EXPECT_EQ(plugin().GetController().Tray().Pending(), 1);
-  EXPECT_EQ(plugin().GetController().Tray().Added(), 0);
-  plugin().GetController().OnMonitorTick(harness.ControllerWindow());
+  Plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  EXPECT_EQ(Plugin().GetController().Tray().Pending(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().Added(), 0);
+  Plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 2u);
-  EXPECT_EQ(plugin().GetController().Tray().Pending(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().Pending(), 1);
 
   tray.SetAccepting(true);
-  plugin().GetController().OnMonitorTick(harness.ControllerWindow());
+  Plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
-  EXPECT_EQ(plugin().GetController().Tray().Pending(), 0);
-  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().Pending(), 0);
+  EXPECT_EQ(Plugin().GetController().Tray().Added(), 1);
   EXPECT_EQ(tray.CallsOf(NIM_ADD).back().tip, kDefaultTip);
 
-  plugin().GetController().OnMonitorTick(harness.ControllerWindow());
+  Plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 3u);
 }
 
 TEST_F(TrayIcon, AddThatTheShellAnsweredTooLateCountsAsAdded) {
   tray.HoldIconsAndAnswerTheNextAddLate();
-  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
-  for (int i = 0; i < 5; ++i) plugin().GetController().OnMonitorTick(harness.ControllerWindow());
+  Plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  for (int i = 0; i < 5; ++i) Plugin().GetController().OnMonitorTick(harness.ControllerWindow());
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 1u);
-  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
-  EXPECT_EQ(plugin().GetController().Tray().Pending(), 0);
+  EXPECT_EQ(Plugin().GetController().Tray().Added(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().Pending(), 0);
 }
 
 TEST_F(TrayIcon, RestartThatRefusesIsRetriedLater) {
   AddIcon();
   tray.SetAccepting(false);
-  plugin().GetController().Tray().OnTaskbarCreated();
-  EXPECT_EQ(plugin().GetController().Tray().Pending(), 1);
+  Plugin().GetController().Tray().OnTaskbarCreated();
+  EXPECT_EQ(Plugin().GetController().Tray().Pending(), 1);
   tray.SetAccepting(true);
-  plugin().GetController().Tray().RetryTrayIconIfPending();
-  EXPECT_EQ(plugin().GetController().Tray().Added(), 1);
+  Plugin().GetController().Tray().RetryTrayIconIfPending();
+  EXPECT_EQ(Plugin().GetController().Tray().Added(), 1);
   EXPECT_EQ(tray.CallsOf(NIM_ADD).size(), 2u);
 }
 
 TEST_F(TrayIcon, RemovingStopsTheRetries) {
   tray.SetAccepting(false);
-  plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
-  plugin().GetController().Tray().RemoveTrayIcon();
+  Plugin().GetController().Tray().AddTrayIcon(harness.ControllerWindow());
+  Plugin().GetController().Tray().RemoveTrayIcon();
   tray.Clear();
   tray.SetAccepting(true);
-  plugin().GetController().Tray().RetryTrayIconIfPending();
-  plugin().GetController().Tray().OnTaskbarCreated();
+  Plugin().GetController().Tray().RetryTrayIconIfPending();
+  Plugin().GetController().Tray().OnTaskbarCreated();
   EXPECT_TRUE(tray.Calls().empty());
 }
 
@@ -164,24 +164,24 @@ TEST_F(TrayIcon, RemovingStopsTheRetries) {
 
 TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
   AddIcon();
-  plugin().Host().HideAllHostWindows();
+  Plugin().Host().HideAllHostWindows();
   for (LPARAM mouse :
        {LPARAM(WM_LBUTTONDOWN), LPARAM(WM_LBUTTONUP), LPARAM(WM_MOUSEMOVE), LPARAM(WM_RBUTTONUP)}) {
     SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, mouse);
   }
-  EXPECT_FALSE(IsWindowVisible(viewer().MainWindow()));
+  EXPECT_FALSE(IsWindowVisible(Viewer().MainWindow()));
   EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 4u);  // a composed tip is rewritten every time
   SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
-  for (int i = 0; i < plugin().Host().WindowList().count; ++i)
-    EXPECT_TRUE(IsWindowVisible(plugin().Host().WindowList().window[i]));
+  for (int i = 0; i < Plugin().Host().WindowList().count; ++i)
+    EXPECT_TRUE(IsWindowVisible(Plugin().Host().WindowList().window[i]));
 }
 
 // ---- The tip ----
 
 class TrayTip : public TrayIcon {
  protected:
-  void Hide(HWND window) { plugin().Host().HideHostWindow(window); }
-  std::string PluginTip() { return plugin().GetController().Tray().Data().szTip; }
+  void Hide(HWND window) { Plugin().Host().HideHostWindow(window); }
+  std::string PluginTip() { return Plugin().GetController().Tray().Data().szTip; }
   std::string LastModifyTip() {
     auto modifies = tray.CallsOf(NIM_MODIFY);
     return modifies.empty() ? std::string("<none>") : modifies.back().tip;
@@ -190,48 +190,48 @@ class TrayTip : public TrayIcon {
 
 TEST_F(TrayTip, BothHiddenGivesProgrammeStatusCutAt127Bytes) {
   AddIcon();
-  viewer().SetProgrammeText(std::string(100, 'P').c_str());
-  viewer().SetStatusText(std::string(80, 'S').c_str());
-  Hide(viewer().MainWindow());
-  Hide(viewer().ProgrammeWindow());
-  plugin().GetController().RefreshTrayTip();
+  Viewer().SetProgrammeText(std::string(100, 'P').c_str());
+  Viewer().SetStatusText(std::string(80, 'S').c_str());
+  Hide(Viewer().MainWindow());
+  Hide(Viewer().ProgrammeWindow());
+  Plugin().GetController().RefreshTrayTip();
   const std::string expected = (std::string(74, 'P') + "\r\n" + std::string(80, 'S')).substr(0, 127);
   EXPECT_EQ(PluginTip(), expected);
   EXPECT_EQ(LastModifyTip(), expected);
-  EXPECT_EQ(plugin().GetController().Tray().TipIsDefault(), 0);
+  EXPECT_EQ(Plugin().GetController().Tray().TipIsDefault(), 0);
 }
 
 TEST_F(TrayTip, OnlyMainHiddenGivesTheTitleAndTheStatus) {
   AddIcon();
-  viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
-  Hide(viewer().MainWindow());
-  plugin().GetController().RefreshTrayTip();
+  Viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
+  Hide(Viewer().MainWindow());
+  Plugin().GetController().RefreshTrayTip();
   EXPECT_EQ(LastModifyTip(), "Zentu HDTV Player\r\n25.3dB 0 0 0 00:00 0 01:05:09");
 }
 
 TEST_F(TrayTip, OnlyProgrammeHiddenGivesUpTo119Bytes) {
   AddIcon();
-  viewer().SetProgrammeText(std::string(200, 'Q').c_str());
-  Hide(viewer().ProgrammeWindow());
-  plugin().GetController().RefreshTrayTip();
+  Viewer().SetProgrammeText(std::string(200, 'Q').c_str());
+  Hide(Viewer().ProgrammeWindow());
+  Plugin().GetController().RefreshTrayTip();
   EXPECT_EQ(PluginTip(), std::string(119, 'Q'));
   EXPECT_EQ(LastModifyTip(), std::string(119, 'Q'));
 }
 
 TEST_F(TrayTip, AllVisibleReturnsToTheDefaultOnceThenSendsNothing) {
   AddIcon();
-  plugin().GetController().RefreshTrayTip();  // default already: nothing to send
+  Plugin().GetController().RefreshTrayTip();  // default already: nothing to send
   EXPECT_TRUE(tray.Calls().empty());
-  Hide(viewer().MainWindow());
-  plugin().GetController().RefreshTrayTip();
-  plugin().Host().RestoreAllHostWindows();
+  Hide(Viewer().MainWindow());
+  Plugin().GetController().RefreshTrayTip();
+  Plugin().Host().RestoreAllHostWindows();
   tray.Clear();
-  plugin().GetController().RefreshTrayTip();
-  plugin().GetController().RefreshTrayTip();
+  Plugin().GetController().RefreshTrayTip();
+  Plugin().GetController().RefreshTrayTip();
   ASSERT_EQ(tray.Calls().size(), 1u);
   EXPECT_EQ(tray.Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
   EXPECT_EQ(tray.Calls()[0].tip, kDefaultTip);
-  EXPECT_EQ(plugin().GetController().Tray().TipIsDefault(), 1);
+  EXPECT_EQ(Plugin().GetController().Tray().TipIsDefault(), 1);
 }
 
 }  // namespace

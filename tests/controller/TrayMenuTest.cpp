@@ -39,12 +39,12 @@ class TrayMenu : public ::testing::Test {
     if (!probe) GTEST_SKIP() << "menu resource not linked";
     DestroyMenu(probe);
   }
-  CSamplePlugin& plugin() { return harness.Plugin(); }
-  standin::StandInViewer& viewer() { return harness.Viewer(); }
+  CSamplePlugin& Plugin() { return harness.Plugin(); }
+  standin::StandInViewer& Viewer() { return harness.Viewer(); }
   MenuSeen Show() {
     MenuSeen seen;
     auto watcher = testsupport::ReadAndCloseMenu(&seen);
-    plugin().GetController().ShowTrayMenu(harness.ControllerWindow());
+    Plugin().GetController().ShowTrayMenu(harness.ControllerWindow());
     watcher->Join();
     return seen;
   }
@@ -55,7 +55,7 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   const MenuSeen seen = Show();
   ASSERT_TRUE(seen.shown);
   const auto& items = seen.items;
-  const int windows = plugin().Host().WindowList().count;
+  const int windows = Plugin().Host().WindowList().count;
   ASSERT_EQ(static_cast<int>(items.size()), 7 + windows);
   EXPECT_EQ(items[0].id, 1009u);
   EXPECT_EQ(items[0].text, kCloseText);
@@ -65,7 +65,7 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   EXPECT_TRUE(items[3].separator);
   for (int i = 0; i < windows; ++i) {
     EXPECT_EQ(items[4 + i].id, 2000u + i);
-    EXPECT_EQ(items[4 + i].text, plugin().Host().WindowList().title[i]);
+    EXPECT_EQ(items[4 + i].text, Plugin().Host().WindowList().title[i]);
     EXPECT_TRUE(items[4 + i].checked);
   }
   EXPECT_EQ(items[4].text, "Zentu HDTV Player");
@@ -86,18 +86,18 @@ TEST_F(TrayMenu, OpensAboveAndLeftOfTheCursor) {
 }
 
 TEST_F(TrayMenu, WindowItemIsCheckedExactlyWhenTheWindowIsVisibleNow) {
-  ShowWindow(viewer().RemoteWindow(), SW_HIDE);  // the stored flag still says visible
+  ShowWindow(Viewer().RemoteWindow(), SW_HIDE);  // the stored flag still says visible
   const MenuSeen seen = Show();
-  const int remote = harness.ListIndexOf(viewer().RemoteWindow());
+  const int remote = harness.ListIndexOf(Viewer().RemoteWindow());
   ASSERT_NE(seen.Find(2000 + remote), nullptr);
   EXPECT_FALSE(seen.Find(2000 + remote)->checked);
   EXPECT_TRUE(seen.Find(2000)->checked);
 }
 
 TEST_F(TrayMenu, WindowDestroyedAfterDiscoveryKeepsItsUncheckedItem) {
-  const int programme = harness.ListIndexOf(viewer().ProgrammeWindow());
-  DestroyWindow(viewer().ProgrammeWindow());
-  plugin().GetController().RefreshTrayTip();
+  const int programme = harness.ListIndexOf(Viewer().ProgrammeWindow());
+  DestroyWindow(Viewer().ProgrammeWindow());
+  Plugin().GetController().RefreshTrayTip();
   const MenuSeen seen = Show();
   ASSERT_NE(seen.Find(2000 + programme), nullptr);
   EXPECT_EQ(seen.Find(2000 + programme)->text, kProgrammeListTitle);
@@ -131,11 +131,11 @@ TEST_F(TrayMenu, RightButtonOpensItAndClosingWithoutChoicePostsNullOnly) {
     if (m.message == WM_NULL) sawNull = true;
   }
   EXPECT_TRUE(sawNull);
-  EXPECT_TRUE(viewer().Received().empty());
+  EXPECT_TRUE(Viewer().Received().empty());
 }
 
 TEST_F(TrayMenu, IdleViewerShowsRecordStartAndGraysStop) {
-  viewer().SetMuted(true);
+  Viewer().SetMuted(true);
   const MenuSeen seen = Show();
   ASSERT_NE(seen.Find(1017), nullptr);
   EXPECT_EQ(seen.Find(1017)->text, kRecordStart);
@@ -146,8 +146,8 @@ TEST_F(TrayMenu, IdleViewerShowsRecordStartAndGraysStop) {
 }
 
 TEST_F(TrayMenu, RecordingViewerShowsTheRecordingTime) {
-  viewer().SetRecording(true);
-  viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
+  Viewer().SetRecording(true);
+  Viewer().SetStatusText("25.3dB 0 0 0 00:00 0 01:05:09");
   const MenuSeen seen = Show();
   ASSERT_NE(seen.Find(1017), nullptr);
   EXPECT_EQ(seen.Find(1017)->text, kRecordingTime);
@@ -159,7 +159,7 @@ TEST_F(TrayMenu, RecordingViewerShowsTheRecordingTime) {
 }
 
 TEST_F(TrayMenu, ChannelItemsCarryNamesGraysAndTheCurrentMark) {
-  viewer().SetCurrentChannelText("Station5");
+  Viewer().SetCurrentChannelText("Station5");
   const MenuSeen seen = Show();
   for (int i = 0; i < host::kChannelCount; ++i) {
     const MenuItem* item = seen.Find(1019 + i);
@@ -178,8 +178,8 @@ TEST_F(TrayMenu, ChannelItemsCarryNamesGraysAndTheCurrentMark) {
 }
 
 TEST_F(TrayMenu, BusyRemoteGraysTuningButKeepsTheRecordingItemsIdle) {
-  viewer().SetCurrentChannelText("Station2");
-  viewer().SetBusy(true);
+  Viewer().SetCurrentChannelText("Station2");
+  Viewer().SetBusy(true);
   const MenuSeen seen = Show();
   for (int i = 0; i < host::kChannelCount; ++i) EXPECT_TRUE(seen.Find(1019 + i)->grayed) << i;
   EXPECT_TRUE(seen.Find(1020)->checked);  // current channel, grayed and checked
@@ -190,12 +190,12 @@ TEST_F(TrayMenu, BusyRemoteGraysTuningButKeepsTheRecordingItemsIdle) {
 }
 
 TEST_F(TrayMenu, OverlayAndAutoDisplayMarks) {
-  plugin().GetController().Settings().autoDispStatus = 0;
+  Plugin().GetController().Settings().autoDispStatus = 0;
   MenuSeen seen = Show();
   EXPECT_FALSE(seen.Find(1032)->checked);
   EXPECT_FALSE(seen.Find(1035)->checked);
-  plugin().GetController().Settings().autoDispStatus = 2;
-  plugin().GetController().ShowStatusOverlay(1, 3, kOverlayChannel, 1);
+  Plugin().GetController().Settings().autoDispStatus = 2;
+  Plugin().GetController().ShowStatusOverlay(1, 3, kOverlayChannel, 1);
   seen = Show();
   EXPECT_TRUE(seen.Find(1032)->checked);
   EXPECT_TRUE(seen.Find(1035)->checked);
@@ -212,8 +212,8 @@ class TrayMenuWithoutRemote : public TrayMenu {
 };
 
 TEST_F(TrayMenuWithoutRemote, WithoutHostWindowsTheResourceTextsStay) {
-  plugin().Host().SetHostMainWindow(nullptr);
-  viewer().SetMuted(true);
+  Plugin().Host().SetHostMainWindow(nullptr);
+  Viewer().SetMuted(true);
   const MenuSeen seen = Show();
   for (int i = 0; i < host::kChannelCount; ++i) {
     EXPECT_EQ(seen.Find(1019 + i)->text, "CH" + std::to_string(i + 1));
@@ -225,7 +225,7 @@ TEST_F(TrayMenuWithoutRemote, WithoutHostWindowsTheResourceTextsStay) {
 }
 
 TEST_F(TrayMenu, EmptyListGivesNoWindowItems) {
-  plugin().Host().SaveHostWindowVisibility(IniFile(""));  // empties the list
+  Plugin().Host().SaveHostWindowVisibility(IniFile(""));  // empties the list
   const MenuSeen seen = Show();
   ASSERT_EQ(seen.items.size(), 7u);
   EXPECT_TRUE(seen.items[3].separator);

@@ -19,7 +19,7 @@ class HostRemote : public HostFixture {
     Discover();
     viewer->ClearReceived();
   }
-  std::vector<int> RemoteCommands() const { return viewer->CommandsTo(Window::Remote); }
+  std::vector<int> RemoteCommands() const { return viewer->CommandsTo(Window::kRemote); }
   // Tunes channel index as the user would, then forgets the command.
   void TuneTo(int index) {
     SendMessageA(viewer->RemoteWindow(), WM_COMMAND, standin::kChannelButtonIds[index], 0);
@@ -41,7 +41,7 @@ TEST_F(HostRemote, DirectRequestPressesThatButtonOnce) {
   EXPECT_EQ(tuned, std::vector<int>{0x0402});
   host->SelectChannel(1);  // CH2 is button 1008
   EXPECT_EQ(RemoteCommands(), (std::vector<int>{1007, 1008}));
-  EXPECT_TRUE(viewer->CommandsTo(Window::Main).empty());
+  EXPECT_TRUE(viewer->CommandsTo(Window::kMain).empty());
 }
 
 TEST_F(HostRemote, NextAndPreviousWrapOverUnnamedButtons) {
@@ -112,7 +112,8 @@ TEST_F(HostRemote, UnknownCurrentChannelMakesNextAndPreviousDoNothing) {
 
 TEST_F(HostRemote, OverLongButtonTextsStayInsideTheirSlots) {
   standin::Options options;
-  for (int i = 0; i < standin::kChannelCount; ++i) options.channelNames[i] = std::string(99, 'A' + i);
+  for (int i = 0; i < standin::kChannelCount; ++i)
+    options.channelNames[i] = std::string(99, static_cast<char>('A' + i));
   StartAndDiscover(options);
   for (int i = 0; i < host::kChannelCount; ++i) {
     std::string slot = host->ChannelName(i);
@@ -156,13 +157,13 @@ TEST_F(HostRemote, MuteSendsExactlyOneCommandOnAChange) {
   StartAndDiscover();
   EXPECT_EQ(host->IsHostMuted(), 0);
   host->SetHostMute(1);
-  EXPECT_EQ(viewer->CommandsTo(Window::Main), std::vector<int>{1034});
+  EXPECT_EQ(viewer->CommandsTo(Window::kMain), std::vector<int>{1034});
   EXPECT_TRUE(viewer->IsMuted());
   EXPECT_EQ(host->IsHostMuted(), 1);
   host->SetHostMute(1);
-  EXPECT_EQ(viewer->CommandsTo(Window::Main), std::vector<int>{1034});
+  EXPECT_EQ(viewer->CommandsTo(Window::kMain), std::vector<int>{1034});
   host->SetHostMute(0);
-  EXPECT_EQ(viewer->CommandsTo(Window::Main), (std::vector<int>{1034, 1034}));
+  EXPECT_EQ(viewer->CommandsTo(Window::kMain), (std::vector<int>{1034, 1034}));
   EXPECT_FALSE(viewer->IsMuted());
   EXPECT_EQ(viewer->Received().size(), 2u);
 }

@@ -38,28 +38,28 @@ const char* const kEightNamed[kChannels] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", 
 TEST(HostTitleRules, ProgrammeTitlesBecomeTheShortName) {
   TitleRole role;
   EXPECT_EQ(Apply("Zentu - " + kProgramme + " - " + kNext, &role), kProgramme);
-  EXPECT_EQ(role, TitleRole::Programme);
+  EXPECT_EQ(role, TitleRole::kProgramme);
   EXPECT_EQ(Apply(kProgramme + " extra words", &role), kProgramme);
-  EXPECT_EQ(role, TitleRole::Programme);
+  EXPECT_EQ(role, TitleRole::kProgramme);
   EXPECT_EQ(Apply("Zentu - " + kProgramme, &role), "Zentu - " + kProgramme);  // the closing " -" is missing
-  EXPECT_EQ(role, TitleRole::Other);
+  EXPECT_EQ(role, TitleRole::kOther);
 }
 
 TEST(HostTitleRules, RemoteTitleIsCutAfterItsName) {
   TitleRole role;
   EXPECT_EQ(Apply(kRemote + " (2)", &role), kRemote);
-  EXPECT_EQ(role, TitleRole::Remote);
+  EXPECT_EQ(role, TitleRole::kRemote);
   EXPECT_EQ(Apply(kRemote.substr(0, 14), &role), kRemote.substr(0, 14));
-  EXPECT_EQ(role, TitleRole::Other);
+  EXPECT_EQ(role, TitleRole::kOther);
 }
 
 TEST(HostTitleRules, OnlyTheExactVideoTitleIsTheVideoWindow) {
   TitleRole role;
   EXPECT_EQ(Apply("Video", &role), "Video");
-  EXPECT_EQ(role, TitleRole::Video);
+  EXPECT_EQ(role, TitleRole::kVideo);
   for (const char* other : {"Video ", "video", "VIDEO", "Vide", ""}) {
     EXPECT_EQ(Apply(other, &role), other);
-    EXPECT_EQ(role, TitleRole::Other) << other;
+    EXPECT_EQ(role, TitleRole::kOther) << other;
   }
 }
 

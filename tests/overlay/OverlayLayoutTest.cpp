@@ -91,9 +91,9 @@ TEST(OverlayRules, TicksAndRequestsFollowTheVideoWindowOnTheScreen) {
   onScreen.visible = minimised.visible = true;
   minimised.minimised = true;
   const struct {
-    int32_t countdown;
+    int32_t countdown = 0;
     AnchorState anchor;
-    OverlayTick tick;
+    OverlayTick tick = OverlayTick::kNothing;
   } ticks[] = {
       {0, onScreen, OverlayTick::kNothing}, {-1, gone, OverlayTick::kNothing},
       {1, onScreen, OverlayTick::kHide},    {2, onScreen, OverlayTick::kPlace},
@@ -104,11 +104,11 @@ TEST(OverlayRules, TicksAndRequestsFollowTheVideoWindowOnTheScreen) {
     EXPECT_EQ(row.tick, DecideOverlayTick(row.countdown, row.anchor)) << row.countdown;
   }
   const struct {
-    int32_t show, permitted;
-    bool videoKnown;
+    int32_t show = 0, permitted = 0;
+    bool videoKnown = false;
     AnchorState video;
-    int32_t countdown;
-    OverlayRequest request;
+    int32_t countdown = 0;
+    OverlayRequest request = OverlayRequest::kIgnore;
   } requests[] = {
       {0, 1, true, onScreen, 3, OverlayRequest::kHide}, {1, 0, true, onScreen, 3, OverlayRequest::kIgnore},
       {1, 1, false, gone, 3, OverlayRequest::kHide},    {1, 1, false, gone, 0, OverlayRequest::kIgnore},
@@ -297,7 +297,7 @@ TEST(OverlayProgrammeBadInput, EveryTruncationStaysInside) {
   const tsmux::Bytes whole = PresentSection(MakeEvent(9, 0, 0, 600, "News"));
   for (size_t length = 0; length < whole.size(); ++length) {
     // An exactly sized heap copy, so that a sanitizer build sees any overread.
-    std::vector<uint8_t> cut(whole.begin(), whole.begin() + length);
+    std::vector<uint8_t> cut(whole.data(), whole.data() + length);
     char text[1024];
     const bool ok = ComposeProgrammeFromSection(length ? cut.data() : nullptr, length, text, sizeof text);
     if (!ok) {

@@ -10,6 +10,7 @@ namespace {
 // An SDT with `count` services, long enough to span packets.
 Bytes LongSdt(int count, uint16_t firstId = 0x0400) {
   std::vector<tsmux::ServiceInfo> services;
+  services.reserve(count);
   for (int i = 0; i < count; ++i) {
     services.push_back({static_cast<uint16_t>(firstId + i), 0x01, Text("provider-provider"),
                         Text("service-name-long-enough")});

@@ -1,7 +1,6 @@
 // DecodeAribString output read back with the system's code page 932 (glibc
 // iconv): every two-byte code gives text that code page 932 shows, and real
 // broadcast strings give the characters other decoders give.
-#include <iconv.h>
 
 #include <cstdint>
 #include <string>
@@ -10,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "AribString.h"
+#include "TextConversion.h"
 
 namespace {
 
@@ -30,17 +30,7 @@ Bytes FromHex(const char* hex) {
 
 // Code page 932 to `encoding`; false where the input is no code page 932 text.
 bool FromCodePage932(const char* encoding, const std::string& sjis, std::string& result) {
-  const iconv_t converter = iconv_open(encoding, "CP932");
-  EXPECT_NE(converter, reinterpret_cast<iconv_t>(-1));
-  result.assign(sjis.size() * 4 + 4, '\0');
-  char* in = const_cast<char*>(sjis.data());
-  size_t inLeft = sjis.size();
-  char* out = &result[0];
-  size_t outLeft = result.size();
-  const bool converted = iconv(converter, &in, &inLeft, &out, &outLeft) != size_t(-1);
-  iconv_close(converter);
-  result.resize(result.size() - outLeft);
-  return converted;
+  return textconv::Convert(encoding, "CP932", sjis, result);
 }
 
 // glibc also decodes control bytes, 0x80, 0xA0 and the user-defined area

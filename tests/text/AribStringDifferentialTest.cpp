@@ -27,7 +27,6 @@
 //   the first byte and decodes the second one in GL's set.
 // - Additional kanji 0x7545 yields U+57B7 instead of U+5FB7 (德), the
 //   kanji of ARIB's list and of other decoders.
-#include <iconv.h>
 
 #include <cstdint>
 #include <cstring>
@@ -43,26 +42,19 @@ extern "C" {
 }
 
 #include "AribString.h"
+#include "TextConversion.h"
 
 namespace {
 
 std::string Convert(const char* to, const char* from, const std::string& text, bool& converted) {
-  iconv_t converter = iconv_open(to, from);
-  EXPECT_NE(converter, reinterpret_cast<iconv_t>(-1));
-  std::string result(text.size() * 4 + 16, '\0');
-  char* in = const_cast<char*>(text.data());
-  size_t inLeft = text.size();
-  char* out = &result[0];
-  size_t outLeft = result.size();
-  converted = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
-  iconv_close(converter);
-  result.resize(result.size() - outLeft);
+  std::string result;
+  converted = textconv::Convert(to, from, text, result);
   return result;
 }
 
 std::string Cp932ToUtf8(const std::string& sjis) {
   bool converted = false;
-  const std::string utf8 = Convert("UTF-8", "CP932", sjis, converted);
+  std::string utf8 = Convert("UTF-8", "CP932", sjis, converted);
   EXPECT_TRUE(converted) << "not CP932";
   return utf8;
 }
@@ -230,15 +222,14 @@ class SubsetGenerator {
         coded_.push_back(code | highBit);
         break;
       }
-      case kHiragana: coded_.push_back(uint8_t(Uniform(0x21, 0x7E)) | highBit); break;
       default: coded_.push_back(uint8_t(Uniform(0x21, 0x7E)) | highBit); break;
     }
   }
 
   std::mt19937 random_;
   std::vector<uint8_t> coded_;
-  Set g_[4];
-  int gl_, gr_;
+  Set g_[4] = {kKanji, kAlphanumeric, kHiragana, kKatakana};
+  int gl_ = 0, gr_ = 2;
 };
 
 std::string Hex(const std::vector<uint8_t>& bytes) {

@@ -389,7 +389,7 @@ TEST(AribStringTruncation, EveryCutOfEverySequence) {
   for (const Bytes& sequence : sequences) {
     const Bytes whole = Concat({prefix, sequence});
     for (size_t cut = prefix.size(); cut < whole.size(); ++cut) {
-      const Bytes truncated(whole.begin(), whole.begin() + cut);
+      const Bytes truncated(whole.data(), whole.data() + cut);
       // A cut after a complete escape sequence leaves nothing but the prefix
       // either; a cut inside a character drops that character.
       EXPECT_EQ(Decode(truncated), kAa)

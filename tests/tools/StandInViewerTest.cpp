@@ -40,7 +40,7 @@ TEST(StandInViewer, RecordToggleReadsTheMinutesAndShowsRecording) {
   Command(viewer.MainWindow(), standin::kCommandRecordToggle);
   EXPECT_FALSE(viewer.IsRecording());
   EXPECT_NE(ControlText(viewer.MainWindow(), standin::kMainRecordingTextId), standin::kRecordingText);
-  EXPECT_EQ(viewer.CommandsTo(Window::Main), (std::vector<int>{1009, 1016, 1009}));
+  EXPECT_EQ(viewer.CommandsTo(Window::kMain), (std::vector<int>{1009, 1016, 1009}));
 }
 
 TEST(StandInViewer, FullScreenDropsTheFrameAndComesBack) {
@@ -104,7 +104,7 @@ TEST(StandInViewer, CloseDestroysTheMainWindowAndItsOwnedWindows) {
   EXPECT_FALSE(IsWindow(remote));
   EXPECT_FALSE(IsWindow(utility));
   ASSERT_FALSE(viewer.Received().empty());
-  EXPECT_EQ(viewer.Received().front(), (standin::ReceivedCommand{Window::Main, WM_CLOSE, 0}));
+  EXPECT_EQ(viewer.Received().front(), (standin::ReceivedCommand{Window::kMain, WM_CLOSE, 0}));
 }
 
 TEST(StandInViewer, MuteFollowsTheCheckBoxWhenTold) {
@@ -117,7 +117,7 @@ TEST(StandInViewer, MuteFollowsTheCheckBoxWhenTold) {
   EXPECT_TRUE(viewer.IsMuted());
   SendMessageA(box, BM_CLICK, 0, 0);  // a user's click toggles it back
   EXPECT_FALSE(viewer.IsMuted());
-  EXPECT_EQ(viewer.CommandsTo(Window::Main), (std::vector<int>{1034, 1034}));
+  EXPECT_EQ(viewer.CommandsTo(Window::kMain), (std::vector<int>{1034, 1034}));
 }
 
 TEST(StandInViewer, HostInterfaceQuitsThroughItsSeventhSlot) {

@@ -1,7 +1,5 @@
 // zentu-aribdecode HEX...: decodes one ARIB-coded string, given in hex over
 // one or more arguments (white space ignored), and prints it as UTF-8.
-#include <iconv.h>
-
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "AribString.h"
+#include "TextConversion.h"
 #include "ZentuVersion.h"
 
 namespace {
@@ -41,20 +40,6 @@ bool ParseHexArguments(int argc, char** argv, std::vector<uint8_t>& bytes, std::
   for (size_t i = 0; i < digits.size(); i += 2)
     bytes.push_back(uint8_t(HexDigitValue(digits[i]) << 4 | HexDigitValue(digits[i + 1])));
   return true;
-}
-
-bool ShiftJisToUtf8(const std::string& sjis, std::string& utf8) {
-  iconv_t converter = iconv_open("UTF-8", "CP932");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-  utf8.assign(sjis.size() * 3 + 4, '\0');
-  char* in = const_cast<char*>(sjis.data());
-  size_t inLeft = sjis.size();
-  char* out = &utf8[0];
-  size_t outLeft = utf8.size();
-  const bool converted = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
-  iconv_close(converter);
-  utf8.resize(utf8.size() - outLeft);
-  return converted;
 }
 
 void PrintUsage(std::FILE* to) {
@@ -96,7 +81,7 @@ int main(int argc, char** argv) {
   DecodeAribString(coded.data(), uint32_t(coded.size()), sjis.data(), uint32_t(sjis.size()));
 
   std::string utf8;
-  if (!ShiftJisToUtf8(sjis.data(), utf8)) {
+  if (!textconv::Convert("UTF-8", "CP932", sjis.data(), utf8)) {
     std::fprintf(stderr, "zentu-aribdecode: output is not CP932\n");
     return 1;
   }

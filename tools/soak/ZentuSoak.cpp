@@ -438,6 +438,7 @@ std::string IniPath() {
 }
 
 bool ParseArguments(int argc, char** argv, Settings* settings) {
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): read before any other thread starts
   if (const char* env = std::getenv("ZENTU_SOAK_SECONDS")) settings->seconds = std::atof(env);
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -498,16 +499,18 @@ int main(int argc, char** argv) {
   Figures end = Measure();
   PrintFigures("end", end);
 
-  const double packetsPerSecond = session.packetsFed / std::max(session.streamingSeconds, 1e-3);
+  const double packetsPerSecond =
+      static_cast<double>(session.packetsFed.load()) / std::max(session.streamingSeconds, 1e-3);
   std::printf("ran %.1f s, %d lifetimes, %d operations, %d tray menus\n", elapsed, lifetimes,
               session.operations, session.menusOpened);
   std::printf("fed %llu packets, %.0f packets/s (%.1f Mbit/s)\n", session.packetsFed.load(), packetsPerSecond,
               packetsPerSecond * kPacket * 8 / 1e6);
   std::vector<long long>& answers = session.answerTimesUs;
   std::sort(answers.begin(), answers.end());
-  const double p99 = answers.empty() ? 0.0 : answers[(answers.size() - 1) * 99 / 100] / 1000.0;
+  const double p99 =
+      answers.empty() ? 0.0 : static_cast<double>(answers[(answers.size() - 1) * 99 / 100]) / 1000.0;
   std::printf("controller window answers: %zu, 99th percentile %.1f ms, longest %.1f ms\n", answers.size(),
-              p99, session.longestAnswerUs / 1000.0);
+              p99, static_cast<double>(session.longestAnswerUs.load()) / 1000.0);
 
   // Growth after warm-up must stay within a small fixed allowance.
   const long long kMemoryAllowance = 8ll << 20;
@@ -522,7 +525,8 @@ int main(int argc, char** argv) {
   // so), the process counters also hold the emulator's translated code, which
   // grows as each reloaded library is translated again; there only the
   // address space's own committed memory is judged.
-  const char* emulated = std::getenv("ZENTU_WINE_32_EMULATED");
+  const char* emulated =
+      std::getenv("ZENTU_WINE_32_EMULATED");  // NOLINT(concurrency-mt-unsafe): nothing sets it
   const bool judgeProcessCounters = sizeof(void*) != 4 || !(emulated && std::strcmp(emulated, "1") == 0);
   if (!judgeProcessCounters) std::printf("process private bytes not judged: Wine runs under an emulator\n");
   const long long privateGrowth = Growth(warm.privateBytes, end.privateBytes);

@@ -56,11 +56,11 @@ void RegisterClassOnce(const char* name, WNDPROC procedure, HBRUSH background) {
 
 void RegisterClasses() {
   HBRUSH face = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  RegisterClassOnce(kMainClass, KindProc<Window::Main>, face);
-  RegisterClassOnce(kRemoteClass, KindProc<Window::Remote>, face);
-  RegisterClassOnce(kProgrammeClass, KindProc<Window::Programme>, face);
-  RegisterClassOnce(kVideoClass, KindProc<Window::Video>, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  RegisterClassOnce(kUtilityClass, KindProc<Window::Utility>, face);
+  RegisterClassOnce(kMainClass, KindProc<Window::kMain>, face);
+  RegisterClassOnce(kRemoteClass, KindProc<Window::kRemote>, face);
+  RegisterClassOnce(kProgrammeClass, KindProc<Window::kProgramme>, face);
+  RegisterClassOnce(kVideoClass, KindProc<Window::kVideo>, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RegisterClassOnce(kUtilityClass, KindProc<Window::kUtility>, face);
   RegisterClassOnce(kStatusBarClass, StatusBarProc, face);
 }
 
@@ -134,30 +134,30 @@ void StandInViewer::Destroy() {
 LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      if (which == Window::Main) OnCreateMain(window);
-      if (which == Window::Remote) OnCreateRemote(window);
-      if (which == Window::Programme) OnCreateProgramme(window);
+      if (which == Window::kMain) OnCreateMain(window);
+      if (which == Window::kRemote) OnCreateRemote(window);
+      if (which == Window::kProgramme) OnCreateProgramme(window);
       return 0;
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       // Notifications from the stand-in's own controls are not host commands.
       if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) break;
       // A click on the plain check box: toggle it as an auto check box would.
-      if (which == Window::Main && id == kMainMuteCheckId && lParam != 0) {
+      if (which == Window::kMain && id == kMainMuteCheckId && lParam != 0) {
         HWND box = reinterpret_cast<HWND>(lParam);
         bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
         SendMessageA(box, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
       }
       received_.push_back({which, WM_COMMAND, id});
-      if (which == Window::Main) OnMainCommand(id);
-      if (which == Window::Remote) OnRemoteCommand(id);
-      if (which == Window::Programme) OnProgrammeCommand(id);
-      if (which == Window::Video) OnVideoCommand(id);
+      if (which == Window::kMain) OnMainCommand(id);
+      if (which == Window::kRemote) OnRemoteCommand(id);
+      if (which == Window::kProgramme) OnProgrammeCommand(id);
+      if (which == Window::kVideo) OnVideoCommand(id);
       return 0;
     }
     case WM_CLOSE:
       received_.push_back({which, WM_CLOSE, 0});
-      if (which == Window::Main || which == Window::Utility) {
+      if (which == Window::kMain || which == Window::kUtility) {
         DestroyWindow(window);
       } else {
         ShowWindow(window, SW_HIDE);  // the host's tool windows hide on close
@@ -267,16 +267,16 @@ void StandInViewer::ToggleFullScreen() {
 
 void StandInViewer::OnWindowDestroyed(Window which) {
   switch (which) {
-    case Window::Main:
+    case Window::kMain:
       main_ = nullptr;
       statusBar_ = nullptr;
       if (utility_ && IsWindow(utility_)) DestroyWindow(utility_);
       if (options_.quitOnMainDestroy) PostQuitMessage(0);
       break;
-    case Window::Remote: remote_ = nullptr; break;
-    case Window::Programme: programme_ = nullptr; break;
-    case Window::Video: video_ = nullptr; break;
-    case Window::Utility: utility_ = nullptr; break;
+    case Window::kRemote: remote_ = nullptr; break;
+    case Window::kProgramme: programme_ = nullptr; break;
+    case Window::kVideo: video_ = nullptr; break;
+    case Window::kUtility: utility_ = nullptr; break;
   }
 }
 
@@ -331,11 +331,11 @@ bool StandInViewer::Identify(HWND window, Window* out) const {
   const struct {
     HWND handle;
     Window which;
-  } known[] = {{main_, Window::Main},
-               {remote_, Window::Remote},
-               {programme_, Window::Programme},
-               {video_, Window::Video},
-               {utility_, Window::Utility}};
+  } known[] = {{main_, Window::kMain},
+               {remote_, Window::kRemote},
+               {programme_, Window::kProgramme},
+               {video_, Window::kVideo},
+               {utility_, Window::kUtility}};
   for (const auto& entry : known) {
     if (entry.handle == window) {
       if (out) *out = entry.which;

@@ -54,7 +54,7 @@ constexpr int kCommandProgrammeToggle = 1021;
 // Video window.
 constexpr int kCommandFullScreen = 40001;
 
-enum class Window { Main, Remote, Programme, Video, Utility };
+enum class Window { kMain, kRemote, kProgramme, kVideo, kUtility };
 
 // One message received by a stand-in window: WM_COMMAND (id = its low word)
 // or WM_CLOSE (id = 0).
@@ -71,7 +71,7 @@ struct Options {
   // Channel names of CH1..CH12 (empty = a button without a channel).
   std::string channelNames[kChannelCount];
   // Service ids reported on tuning; default 0x0400 + index.
-  int32_t serviceIds[kChannelCount];
+  int32_t serviceIds[kChannelCount] = {};
   bool createRemote = true;
   bool createProgramme = true;
   // Owned "Video" window; when false and useUtilityWindow is set, the video

@@ -161,7 +161,7 @@ class Streamer {
         packets_ += length / kPacketSize;
         bytesSent += length;
         if (settings_.speed > 0) {
-          auto due = begin + std::chrono::duration<double>(bytesSent / bytesPerSecond);
+          auto due = begin + std::chrono::duration<double>(static_cast<double>(bytesSent) / bytesPerSecond);
           while (!stop_ && std::chrono::steady_clock::now() < due) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
           }

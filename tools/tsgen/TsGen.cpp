@@ -144,7 +144,7 @@ class Generator {
     std::vector<Bytes> sections;
     for (const Service& service : kServices) {
       if (service.type != 0x01) continue;
-      const long index = second * kBroadcastSecondsPerStreamSecond / (service.programmeMinutes * 60);
+      const long index = second * kBroadcastSecondsPerStreamSecond / (service.programmeMinutes * 60L);
       const uint8_t version = static_cast<uint8_t>(index & 0x1F);
       const tsmux::EventInfo present = MakeEvent(service, index);
       const tsmux::EventInfo following = MakeEvent(service, index + 1);

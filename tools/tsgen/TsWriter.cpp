@@ -144,22 +144,22 @@ uint32_t Crc32Mpeg2(const uint8_t* data, size_t length) {
 }
 
 Bytes EncodeAribText(const std::string& utf8) {
-  enum class Set { None, Alphanumeric, Kanji } current = Set::None;
+  enum class Set { kNone, kAlphanumeric, kKanji } current = Set::kNone;
   Bytes out;
   size_t i = 0;
   while (i < utf8.size()) {
     const uint32_t codePoint = NextCodePoint(utf8, i);
     if (codePoint >= 0x20 && codePoint < 0x7F) {
-      if (current != Set::Alphanumeric) {
+      if (current != Set::kAlphanumeric) {
         out.insert(out.end(), {0x1B, 0x28, 0x4A});  // ESC ( J: alphanumeric into G0
-        current = Set::Alphanumeric;
+        current = Set::kAlphanumeric;
       }
       out.push_back(static_cast<uint8_t>(codePoint));
       continue;
     }
-    if (current != Set::Kanji) {
+    if (current != Set::kKanji) {
       out.insert(out.end(), {0x1B, 0x24, 0x42});  // ESC $ B: kanji into G0
-      current = Set::Kanji;
+      current = Set::kKanji;
     }
     PutU16(out, ToJis(codePoint));
   }

@@ -36,10 +36,10 @@ struct ServiceInfo {
 };
 
 struct EventInfo {
-  uint16_t eventId;
-  uint16_t startMjd;
-  int startHour, startMinute, startSecond;
-  int durationSeconds;
+  uint16_t eventId = 0;
+  uint16_t startMjd = 0;
+  int startHour = 0, startMinute = 0, startSecond = 0;
+  int durationSeconds = 0;
   Bytes name;  // ARIB-coded
   Bytes text;
 };

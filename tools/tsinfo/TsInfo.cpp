@@ -1,8 +1,6 @@
 // zentu-tsinfo: feeds a transport stream through the collector's packet
 // intake and prints the services, their present/following events and the
 // broadcast clock, as a table or as one JSON object.
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +12,7 @@
 #include "MjdToDate.h"
 #include "PsiCollector.h"
 #include "SectionDecoders.h"
+#include "TextConversion.h"
 #include "ZentuVersion.h"
 
 namespace {
@@ -24,25 +23,7 @@ std::string DecodeToUtf8(const uint8_t* bytes, size_t length) {
   std::vector<char> shiftJis(length * 16 + 16);
   DecodeAribString(bytes, static_cast<uint32_t>(length), shiftJis.data(),
                    static_cast<uint32_t>(shiftJis.size()));
-  size_t inLeft = std::strlen(shiftJis.data());
-  char* in = shiftJis.data();
-  std::string utf8;
-  iconv_t converter = iconv_open("UTF-8", "CP932");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(in, inLeft);
-  std::vector<char> outBuffer(inLeft * 4 + 16);
-  while (inLeft > 0) {
-    char* out = outBuffer.data();
-    size_t outLeft = outBuffer.size();
-    const size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
-    utf8.append(outBuffer.data(), out);
-    if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-      utf8 += "\xEF\xBF\xBD";  // U+FFFD for a byte CP932 does not know
-      ++in;
-      --inLeft;
-    }
-  }
-  iconv_close(converter);
-  return utf8;
+  return textconv::CodePage932ToUtf8Lenient(shiftJis.data());
 }
 
 std::string JsonString(const std::string& text) {
@@ -205,6 +186,7 @@ int main(int argc, char** argv) {
   const bool fromStdin = std::strcmp(path, "-") == 0;
   std::FILE* in = fromStdin ? stdin : std::fopen(path, "rb");
   if (!in) {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the tool has one thread
     std::fprintf(stderr, "zentu-tsinfo: cannot open %s: %s\n", path, std::strerror(errno));
     return 2;
   }
