@@ -195,7 +195,7 @@ class HostInterface {
   static void STANDIN_THISCALL Quit(HostInterface* self);
   static void STANDIN_THISCALL Other(HostInterface* self);
   using Slot = void(STANDIN_THISCALL*)(HostInterface*);
-  const Slot* vtable_;  // must stay the first member
+  [[maybe_unused]] const Slot* vtable_;  // must stay the first member: the plug-in reads it
   std::function<void()> onQuit_;
   int quitCount_ = 0;
   int otherCalls_ = 0;
