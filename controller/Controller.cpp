@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "IniFile.h"
+#include "IniPath.h"
 #include "ModuleState.h"
 #include "resource.h"
 

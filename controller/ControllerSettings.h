@@ -27,10 +27,5 @@ struct ControllerSettings {
 // 32-bit range are clamped instead of overflowing.
 int32_t ParseIniInteger(const char* text);
 
-// The ini file beside a program: drive and directory of modulePath joined
-// with "Zentu_TaskTray.ini". Returns false and leaves an empty text when the
-// result would not fit outSize bytes or a Windows path.
-bool BuildIniPathBeside(const char* modulePath, char* out, size_t outSize);
-
 // The "上記操作を行ったら表示を行う" toggle: 1 from 0, 0 from anything else.
 inline int32_t ToggledAutoDisplay(int32_t value) { return value == 0 ? 1 : 0; }
