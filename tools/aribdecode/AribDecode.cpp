@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "AribString.h"
+#include "CommandLine.h"
 #include "TextConversion.h"
-#include "ZentuVersion.h"
 
 namespace {
 
@@ -42,40 +42,24 @@ bool ParseHexArguments(int argc, char** argv, std::vector<uint8_t>& bytes, std::
   return true;
 }
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to,
-               "usage: zentu-aribdecode HEX...\n"
-               "       zentu-aribdecode --help | --version\n"
-               "Decodes one ARIB STD-B24 coded string, given in hex over one or more\n"
-               "arguments (white space ignored), and prints it as UTF-8.\n");
-}
-
-// A bad argument: what was wrong on standard error, then the usage; exit 2.
-int Refuse(const std::string& what) {
-  std::fprintf(stderr, "zentu-aribdecode: %s\n", what.c_str());
-  PrintUsage(stderr);
-  return 2;
-}
+constexpr toolcli::Tool kTool{"zentu-aribdecode",
+                              "usage: zentu-aribdecode HEX...\n"
+                              "       zentu-aribdecode --help | --version\n"
+                              "Decodes one ARIB STD-B24 coded string, given in hex over one or more\n"
+                              "arguments (white space ignored), and prints it as UTF-8.\n"};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help") {
-      PrintUsage(stdout);
-      return 0;
-    }
-    if (arg == "--version") {
-      std::printf("zentu-aribdecode %s\n", ZENTU_VERSION_TEXT);
-      return 0;
-    }
-    if (arg[0] == '-') return Refuse("unknown option '" + arg + "'");
+    if (kTool.Answers(arg)) return 0;
+    if (arg[0] == '-') return kTool.Refuse("unknown option '" + arg + "'");
   }
-  if (argc < 2) return Refuse("no HEX given");
+  if (argc < 2) return kTool.Refuse("no HEX given");
   std::vector<uint8_t> coded;
   std::string error;
-  if (!ParseHexArguments(argc, argv, coded, error)) return Refuse("bad hex: " + error);
+  if (!ParseHexArguments(argc, argv, coded, error)) return kTool.Refuse("bad hex: " + error);
   // At most 6 output bytes per 2 coded bytes, plus the terminator.
   std::vector<char> sjis(coded.size() * 3 + 8);
   DecodeAribString(coded.data(), uint32_t(coded.size()), sjis.data(), uint32_t(sjis.size()));

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "TsWriter.h"
-#include "ZentuVersion.h"
 
 namespace {
 
@@ -186,22 +186,14 @@ class Generator {
   std::FILE* out_ = nullptr;
 };
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to,
-               "usage: zentu-tsgen [--seconds N] [--damage SEED] [--lost N] [--repeated N] [--corrupted N]"
-               " -o FILE\n"
-               "       zentu-tsgen --help | --version\n"
-               "Writes a deterministic sample multiplex (FILE - writes standard output).\n"
-               "  --seconds N    stream length in seconds, 1 to 86400 (default 60)\n"
-               "  --damage SEED  lose, repeat and corrupt packets (N per 1000 each, default 20)\n");
-}
-
-// A bad argument: what was wrong on standard error, then the usage; exit 2.
-int Refuse(const std::string& what) {
-  std::fprintf(stderr, "zentu-tsgen: %s\n", what.c_str());
-  PrintUsage(stderr);
-  return 2;
-}
+constexpr toolcli::Tool kTool{
+    "zentu-tsgen",
+    "usage: zentu-tsgen [--seconds N] [--damage SEED] [--lost N] [--repeated N] [--corrupted N]"
+    " -o FILE\n"
+    "       zentu-tsgen --help | --version\n"
+    "Writes a deterministic sample multiplex (FILE - writes standard output).\n"
+    "  --seconds N    stream length in seconds, 1 to 86400 (default 60)\n"
+    "  --damage SEED  lose, repeat and corrupt packets (N per 1000 each, default 20)\n"};
 
 bool ParseInt(const char* text, long low, long high, long* value) {
   char* end = nullptr;
@@ -219,11 +211,7 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     long value = 0;
     const bool hasValue = i + 1 < argc;
-    if (arg == "--help") {
-      PrintUsage(stdout);
-      return 0;
-    } else if (arg == "--version") {
-      std::printf("zentu-tsgen %s\n", ZENTU_VERSION_TEXT);
+    if (kTool.Answers(arg)) {
       return 0;
     } else if (arg == "-o" && hasValue) {
       options.output = argv[++i];
@@ -241,12 +229,12 @@ int main(int argc, char** argv) {
     } else {
       const bool known = arg == "-o" || arg == "--seconds" || arg == "--damage" || arg == "--lost" ||
                          arg == "--repeated" || arg == "--corrupted";
-      if (!known) return Refuse("unknown argument '" + arg + "'");
-      if (!hasValue) return Refuse(arg + " needs a value");
-      return Refuse("bad value '" + std::string(argv[i]) + "' for " + arg);
+      if (!known) return kTool.Refuse("unknown argument '" + arg + "'");
+      if (!hasValue) return kTool.Refuse(arg + " needs a value");
+      return kTool.Refuse("bad value '" + std::string(argv[i]) + "' for " + arg);
     }
   }
-  if (options.output.empty()) return Refuse("no output file (-o FILE)");
+  if (options.output.empty()) return kTool.Refuse("no output file (-o FILE)");
   std::FILE* out = options.output == "-" ? stdout : std::fopen(options.output.c_str(), "wb");
   if (!out) {
     std::fprintf(stderr, "zentu-tsgen: cannot write %s\n", options.output.c_str());

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "AribString.h"
+#include "CommandLine.h"
 #include "MjdToDate.h"
 #include "PsiCollector.h"
 #include "SectionDecoders.h"
 #include "TextConversion.h"
-#include "ZentuVersion.h"
 
 namespace {
 
@@ -142,20 +142,12 @@ void PrintTable(uint64_t packets, const PsiSnapshot& snapshot) {
   }
 }
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to,
-               "usage: zentu-tsinfo [--json] FILE   (FILE - reads standard input)\n"
-               "       zentu-tsinfo --help | --version\n"
-               "Shows the services, their present and following programmes and the broadcast\n"
-               "clock that the plug-in reads from a transport stream; --json as one object.\n");
-}
-
-// A bad argument: what was wrong on standard error, then the usage; exit 2.
-int Refuse(const std::string& what) {
-  std::fprintf(stderr, "zentu-tsinfo: %s\n", what.c_str());
-  PrintUsage(stderr);
-  return 2;
-}
+constexpr toolcli::Tool kTool{
+    "zentu-tsinfo",
+    "usage: zentu-tsinfo [--json] FILE   (FILE - reads standard input)\n"
+    "       zentu-tsinfo --help | --version\n"
+    "Shows the services, their present and following programmes and the broadcast\n"
+    "clock that the plug-in reads from a transport stream; --json as one object.\n"};
 
 }  // namespace
 
@@ -164,25 +156,18 @@ int main(int argc, char** argv) {
   const char* path = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help") {
-      PrintUsage(stdout);
-      return 0;
-    }
-    if (arg == "--version") {
-      std::printf("zentu-tsinfo %s\n", ZENTU_VERSION_TEXT);
-      return 0;
-    }
+    if (kTool.Answers(arg)) return 0;
     if (arg == "--json") {
       json = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return Refuse("unknown option '" + arg + "'");
+      return kTool.Refuse("unknown option '" + arg + "'");
     } else if (path) {
-      return Refuse("one FILE only, got '" + std::string(path) + "' and '" + arg + "'");
+      return kTool.Refuse("one FILE only, got '" + std::string(path) + "' and '" + arg + "'");
     } else {
       path = argv[i];
     }
   }
-  if (!path) return Refuse("no FILE given");
+  if (!path) return kTool.Refuse("no FILE given");
   const bool fromStdin = std::strcmp(path, "-") == 0;
   std::FILE* in = fromStdin ? stdin : std::fopen(path, "rb");
   if (!in) {
