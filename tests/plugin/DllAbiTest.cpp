@@ -57,7 +57,7 @@ TEST_F(LoadedDll, FullLifeThroughRawSlots) {
   int hostObject = 0;
   EXPECT_EQ(plugin.Init(&hostObject, 0x00010400), 1);
   EXPECT_EQ(plugin.Create(host), 1);
-  HWND controller = FindControllerOf(host);
+  HWND controller = standin::FindPluginController(host);
   ASSERT_NE(controller, nullptr);
   EXPECT_FALSE(IsWindowVisible(controller));
   char caption[64] = {};
@@ -90,7 +90,7 @@ TEST_F(LoadedDll, SlotZeroBeforeTheHostWindowGoesShutsTheControllerDown) {
   ASSERT_NE(object, nullptr);
   RawPlugin plugin(object);
   EXPECT_EQ(plugin.Create(host), 1);
-  HWND controller = FindControllerOf(host);
+  HWND controller = standin::FindPluginController(host);
   ASSERT_NE(controller, nullptr);
   EXPECT_EQ(plugin.Destroy(1), object);
   EXPECT_FALSE(IsWindow(controller));
@@ -104,14 +104,13 @@ TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
   ASSERT_EQ(plugin.Create(host), 1);
   WNDCLASSEXA info{};
   info.cbSize = sizeof info;
-  ASSERT_TRUE(GetClassInfoExA(module_, "Zentu_TaskTray_Class", &info));
+  ASSERT_TRUE(GetClassInfoExA(module_, standin::kPluginControllerClass, &info));
   viewer.Destroy();
   plugin.Destroy(1);
   HMODULE unloaded = module_;
   FreeLibrary(module_);
   module_ = nullptr;
-  for (const char* name :
-       {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
+  for (const char* name : standin::kPluginWindowClasses) {
     EXPECT_FALSE(GetClassInfoExA(unloaded, name, &info)) << name;
   }
 }
@@ -126,7 +125,7 @@ TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
   ASSERT_TRUE(tray.Create());
   RawPlugin plugin(getIface_());
   ASSERT_EQ(plugin.Create(host), 1);
-  HWND controller = FindControllerOf(host);
+  HWND controller = standin::FindPluginController(host);
   ASSERT_NE(controller, nullptr);
   for (int i = 0; i < 3; ++i) SendMessageA(controller, WM_TIMER, 1000, 0);
   ASSERT_EQ(tray.CountOf(NIM_ADD), 1u);
@@ -148,14 +147,13 @@ TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
   other.join();
   WNDCLASSEXA info{};
   info.cbSize = sizeof info;
-  for (int i = 0; i < 200 && GetClassInfoExA(library, "Zentu_TaskTray_Class", &info); ++i) {
+  for (int i = 0; i < 200 && GetClassInfoExA(library, standin::kPluginControllerClass, &info); ++i) {
     PumpMessages();
     Sleep(5);
   }
   EXPECT_FALSE(IsWindow(controller));
   EXPECT_EQ(tray.CountOf(NIM_DELETE), 1u);
-  for (const char* name :
-       {"Zentu_TaskTray_Class", "Zentu_TaskTrayStatus_Class", "Zentu_TaskTrayPanel_Class"}) {
+  for (const char* name : standin::kPluginWindowClasses) {
     EXPECT_FALSE(GetClassInfoExA(library, name, &info)) << name;
   }
   EXPECT_EQ(ini.Read("AutoDispStatus"), "1");

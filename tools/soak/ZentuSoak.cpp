@@ -42,7 +42,6 @@ using namespace standin;
 
 constexpr size_t kPacket = tsmux::kPacketSize;
 constexpr UINT kTrayCallback = WM_APP + 100;
-constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
 
 // ---------------------------------------------------------------------------
 // Streams
@@ -290,14 +289,6 @@ void CALLBACK EndLifetime(HWND, UINT, UINT_PTR id, DWORD) {
   if (g_inMenu) EndMenu();
 }
 
-HWND FindController(HWND owner) {
-  HWND candidate = nullptr;
-  while ((candidate = FindWindowExA(nullptr, candidate, kControllerClass, nullptr)) != nullptr) {
-    if (GetWindow(candidate, GW_OWNER) == owner) return candidate;
-  }
-  return nullptr;
-}
-
 struct Visibility {
   std::string title;
   int visible;
@@ -352,7 +343,7 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
   viewer.SetServiceChangeHandler([plugin](int32_t hostValue, int32_t serviceId) {
     PluginSlot<PluginOnServiceChangeFn>(plugin, kSlotService)(plugin, hostValue, serviceId);
   });
-  s.controller = FindController(viewer.MainWindow());
+  s.controller = standin::FindPluginController(viewer.MainWindow());
 
   // The streaming thread: every multiplex in turn, as fast as it goes.
   std::atomic<bool> streaming{true};
@@ -415,9 +406,7 @@ bool RunLifetime(Session& s, int index, double seconds, std::vector<Visibility>*
     // Window classes registered by a DLL outlive it unless it unregisters
     // them; a class left behind keeps a window procedure that points into
     // the unloaded code, and the next load would reuse it.
-    static const char* const kClasses[] = {kControllerClass, "Zentu_TaskTrayStatus_Class",
-                                           "Zentu_TaskTrayPanel_Class"};
-    for (const char* name : kClasses) {
+    for (const char* name : standin::kPluginWindowClasses) {
       WNDCLASSEXA info{};
       info.cbSize = sizeof info;
       if (GetClassInfoExA(unloaded, name, &info)) {

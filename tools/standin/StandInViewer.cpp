@@ -360,4 +360,12 @@ void STANDIN_THISCALL HostInterface::Quit(HostInterface* self) {
 
 void STANDIN_THISCALL HostInterface::Other(HostInterface* self) { ++self->otherCalls_; }
 
+HWND FindPluginController(HWND mainWindow) {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, kPluginControllerClass, nullptr)) != nullptr) {
+    if (GetWindow(window, GW_OWNER) == mainWindow) return window;
+  }
+  return nullptr;
+}
+
 }  // namespace standin

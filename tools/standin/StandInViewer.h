@@ -182,6 +182,16 @@ Fn PluginSlot(void* plugin, int index) {
   return reinterpret_cast<Fn>((*static_cast<void***>(plugin))[index]);
 }
 
+// The plug-in's window classes as the host finds them on the desktop: the
+// controller window's first, then the overlay's and the remote panel's.
+constexpr char kPluginControllerClass[] = "Zentu_TaskTray_Class";
+constexpr const char* kPluginWindowClasses[] = {kPluginControllerClass, "Zentu_TaskTrayStatus_Class",
+                                                "Zentu_TaskTrayPanel_Class"};
+
+// The plug-in's controller window for a main window: a top-level window of
+// its class that the main window owns; null when there is none.
+HWND FindPluginController(HWND mainWindow);
+
 // The host interface object handed to the plug-in's Init: a vtable of eight
 // argument-less slots; slot 6 is quit. Pass Object() to Init.
 class HostInterface {

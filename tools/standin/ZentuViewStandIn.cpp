@@ -188,15 +188,7 @@ class Streamer {
 HWND g_mainWindow = nullptr;
 const Settings* g_settings = nullptr;
 
-// The plug-in's controller window: a top-level window of its class that the
-// main window owns.
-HWND FindControllerWindow() {
-  HWND window = nullptr;
-  while ((window = FindWindowExA(nullptr, window, "Zentu_TaskTray_Class", nullptr)) != nullptr) {
-    if (GetWindow(window, GW_OWNER) == g_mainWindow) return window;
-  }
-  return nullptr;
-}
+HWND FindControllerWindow() { return standin::FindPluginController(g_mainWindow); }
 
 // Each due timer sends the next command in time order.
 void CALLBACK OnCommandDue(HWND, UINT, UINT_PTR timerId, DWORD) {
