@@ -199,26 +199,33 @@ TEST_F(Controller, MinimisedStateSurvivesARestartWithTheLastPosition) {
 
 // ---- Bad ini values ----
 
-TEST_F(Controller, PositionTextsConvertLikeAtoi) {
-  ini_.Write("WindowX", "letters");
-  ini_.Write("WindowY", " -12abc");
-  ini_.Write("WindowMin", "junk");
-  CSamplePlugin& plugin = Start();
-  EXPECT_EQ(WindowRect().left, 0);
-  EXPECT_EQ(WindowRect().top, -12);
-  EXPECT_EQ(plugin.GetController().Settings().minimised, 0);
-  EXPECT_FALSE(IsIconic(ControllerWindow()));
-}
-
-TEST_F(Controller, HugePositionValuesAreClamped) {
-  ini_.Write("WindowX", "99999999999999999999");
-  ini_.Write("WindowY", "-99999999999");
-  ini_.Write("WindowMin", "4294967297");
-  CSamplePlugin& plugin = Start();
-  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, INT32_MAX);
-  EXPECT_EQ(plugin.GetController().Settings().rememberedRect.top, INT32_MIN);
-  EXPECT_EQ(plugin.GetController().Settings().minimised, INT32_MAX);
-  EXPECT_TRUE(IsIconic(ControllerWindow()));
+// The saved position's texts read as atoi reads them, clamped to 32 bits.
+TEST_F(Controller, PositionTextsConvertLikeAtoiAndClamp) {
+  const struct {
+    const char *x, *y, *minimised;
+    int32_t left, top, minimisedValue;
+    bool movedThere;  // the window itself stands at (left, top)
+  } rows[] = {
+      {"letters", " -12abc", "junk", 0, -12, 0, true},
+      {"99999999999999999999", "-99999999999", "4294967297", INT32_MAX, INT32_MIN, INT32_MAX, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.x);
+    ini_.Write("WindowX", row.x);
+    ini_.Write("WindowY", row.y);
+    ini_.Write("WindowMin", row.minimised);
+    CSamplePlugin& plugin = Start();
+    EXPECT_EQ(plugin.GetController().Settings().rememberedRect.left, row.left);
+    EXPECT_EQ(plugin.GetController().Settings().rememberedRect.top, row.top);
+    EXPECT_EQ(plugin.GetController().Settings().minimised, row.minimisedValue);
+    EXPECT_EQ(IsIconic(ControllerWindow()) != 0, row.minimisedValue != 0);
+    if (row.movedThere) {
+      EXPECT_EQ(WindowRect().left, row.left);
+      EXPECT_EQ(WindowRect().top, row.top);
+    }
+    Stop();
+    ini_.Clear();
+  }
 }
 
 TEST_F(Controller, EmptyPositionValueCountsAsMissing) {

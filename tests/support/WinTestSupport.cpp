@@ -226,12 +226,7 @@ ModalWatcher::ModalWatcher(const char* windowClass, const char* caption, std::fu
       caption_(caption ? caption : ""),
       hasCaption_(caption != nullptr),
       action_(std::move(action)) {
-  thread_ = CreateThread(nullptr, 0, &ModalWatcher::ThreadStart, this, 0, nullptr);
-}
-
-DWORD WINAPI ModalWatcher::ThreadStart(void* self) {
-  static_cast<ModalWatcher*>(self)->Run();
-  return 0;
+  thread_ = std::thread([this] { Run(); });
 }
 
 ModalWatcher::~ModalWatcher() { Join(); }
@@ -242,10 +237,7 @@ void ModalWatcher::StopAndJoin() {
 }
 
 void ModalWatcher::Join() {
-  if (!thread_) return;
-  WaitForSingleObject(thread_, INFINITE);
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  if (thread_.joinable()) thread_.join();
 }
 
 void ModalWatcher::Run() {
@@ -264,22 +256,14 @@ void ModalWatcher::Run() {
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(const char* caption, int answer) : caption_(caption), answer_(answer) {
-  thread_ = CreateThread(nullptr, 0, &MessageBoxAnswerer::ThreadStart, this, 0, nullptr);
-}
-
-DWORD WINAPI MessageBoxAnswerer::ThreadStart(void* self) {
-  static_cast<MessageBoxAnswerer*>(self)->Run();
-  return 0;
+  thread_ = std::thread([this] { Run(); });
 }
 
 MessageBoxAnswerer::~MessageBoxAnswerer() { Stop(); }
 
 void MessageBoxAnswerer::Stop() {
   stop_ = true;
-  if (!thread_) return;
-  WaitForSingleObject(thread_, INFINITE);
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  if (thread_.joinable()) thread_.join();
 }
 
 MessageBoxSeen MessageBoxAnswerer::Last() const {
@@ -362,14 +346,6 @@ int32_t RawPlugin::OnServiceChange(int32_t value, int32_t id) {
 int32_t RawPlugin::Reserved5(int32_t a, int32_t b) {
   using Reserved5Fn = int32_t(STANDIN_THISCALL*)(void* self, int32_t a, int32_t b);
   return standin::PluginSlot<Reserved5Fn>(object_, 5)(object_, a, b);
-}
-
-HWND FindControllerOf(HWND hostMainWindow) {
-  for (HWND window = FindWindowExA(nullptr, nullptr, "Zentu_TaskTray_Class", nullptr); window != nullptr;
-       window = FindWindowExA(nullptr, window, "Zentu_TaskTray_Class", nullptr)) {
-    if (GetWindow(window, GW_OWNER) == hostMainWindow) return window;
-  }
-  return nullptr;
 }
 
 // ---- Packets and memory ----

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -109,12 +110,11 @@ class ModalWatcher {
 
  private:
   void Run();
-  static DWORD WINAPI ThreadStart(void* self);
   std::string class_;
   std::string caption_;
   bool hasCaption_;
   std::function<void(HWND)> action_;
-  HANDLE thread_ = nullptr;
+  std::thread thread_;
   std::atomic<bool> found_{false};
   std::atomic<bool> stop_{false};
 };
@@ -141,14 +141,13 @@ class MessageBoxAnswerer {
 
  private:
   void Run();
-  static DWORD WINAPI ThreadStart(void* self);
   std::string caption_;
   int answer_;
   std::atomic<bool> stop_{false};
   std::atomic<int> count_{0};
   mutable std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
   MessageBoxSeen last_;
-  HANDLE thread_ = nullptr;
+  std::thread thread_;
 };
 
 // One item of an open pop-up menu.
@@ -188,9 +187,6 @@ class RawPlugin {
  private:
   void* object_;
 };
-
-// The controller window that the plug-in created for a host main window.
-HWND FindControllerOf(HWND hostMainWindow);
 
 // A 188-byte packet of `pid` that starts a section of table 0x40 whose
 // section_length (0x3FF) reaches beyond the packet, so it stays buffered.
