@@ -4,8 +4,8 @@ namespace {
 constexpr DWORD kOnScreenWindowExStyle = WS_EX_LAYERED | WS_EX_NOACTIVATE;
 }  // namespace
 
-HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC procedure, HBRUSH background,
-                          int x, int y, int width, int height, HWND owner, void* object) {
+HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC procedure, int x, int y,
+                          int width, int height, HWND owner, void* object) {
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -13,16 +13,19 @@ HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC pro
   windowClass.hInstance = instance;
   windowClass.hCursor = static_cast<HCURSOR>(LoadImageA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */,
                                                         IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
-  windowClass.hbrBackground = background;
   windowClass.lpszClassName = className;
   RegisterClassExA(&windowClass);  // already registered: the old class serves
 
-  HWND window = CreateWindowExA(kOnScreenWindowExStyle, className, "", WS_POPUP, x, y, width, height, owner,
-                                nullptr, instance, object);
-  // A class left registered by an earlier object still names that object's
-  // brush, deleted with its window: point it at this one.
-  if (window) SetClassLongPtrA(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background));
-  return window;
+  return CreateWindowExA(kOnScreenWindowExStyle, className, "", WS_POPUP, x, y, width, height, owner, nullptr,
+                         instance, object);
+}
+
+LRESULT EraseWithBrush(HWND window, HDC dc, HBRUSH brush) {
+  if (dc == nullptr || brush == nullptr) return 0;
+  RECT client;
+  GetClientRect(window, &client);
+  FillRect(dc, &client, brush);
+  return 1;
 }
 
 void* OnScreenWindowObject(HWND window, UINT message, LPARAM lParam) {

@@ -14,8 +14,17 @@ constexpr COLORREF kColourKey = 0x808080;
 // `owner`, with `object` as its window data. A pop-up created visible would
 // be activated and take the keyboard focus from the viewer; WS_EX_NOACTIVATE
 // keeps clicks from activating it later. Returns null when it cannot.
-HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC procedure, HBRUSH background,
-                          int x, int y, int width, int height, HWND owner, void* object);
+//
+// The classes have no background brush: Windows deletes a class's brush
+// when the class is unregistered, and the classes outlive any one object
+// (another object's windows, a pinned library), so a class brush would be
+// deleted twice, or after its handle was reused by someone else. The
+// windows erase with their object's brush instead (EraseWithBrush).
+HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC procedure, int x, int y,
+                          int width, int height, HWND owner, void* object);
+
+// WM_ERASEBKGND: fills the client area with `brush`; answers that it erased.
+LRESULT EraseWithBrush(HWND window, HDC dc, HBRUSH brush);
 
 // For window procedures: the object the window was created for, taken from
 // the creation data at WM_NCCREATE; null before that.

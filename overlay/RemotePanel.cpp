@@ -17,8 +17,9 @@ constexpr int kSquareBefore = 20, kSquareAfter = 3, kNumberBefore = 17;
 }  // namespace
 
 void RemotePanel::CreateRemotePanel(HINSTANCE instance, HWND ownerWindow, HBRUSH background) {
-  window_ = CreateOnScreenWindow(instance, kPanelClass, RemotePanelProc, background, kPanelX, kPanelY,
-                                 kPanelWidth, kPanelHeight, ownerWindow, this);
+  background_ = background;
+  window_ = CreateOnScreenWindow(instance, kPanelClass, RemotePanelProc, kPanelX, kPanelY, kPanelWidth,
+                                 kPanelHeight, ownerWindow, this);
 }
 
 void RemotePanel::DestroyRemotePanel() {
@@ -63,6 +64,7 @@ LRESULT CALLBACK RemotePanel::RemotePanelProc(HWND window, UINT message, WPARAM 
   if (!panel) return AnswerWithoutObject(window, message);
   switch (message) {
     case WM_CREATE: SetLayeredWindowAttributes(window, kColourKey, 0, LWA_COLORKEY); return 0;
+    case WM_ERASEBKGND: return EraseWithBrush(window, reinterpret_cast<HDC>(wParam), panel->background_);
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);

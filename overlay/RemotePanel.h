@@ -9,8 +9,9 @@ class RemotePanel {
   RemotePanel(const RemotePanel&) = delete;
   RemotePanel& operator=(const RemotePanel&) = delete;
 
-  // Creates the hidden window, owned by `ownerWindow`, its class painting
-  // `background` (the overlay's grey brush).
+  // Creates the hidden window, owned by `ownerWindow`, erasing with
+  // `background` (the overlay's grey brush, which the overlay owns and
+  // outlives the panel).
   void CreateRemotePanel(HINSTANCE instance, HWND ownerWindow, HBRUSH background);
   void DestroyRemotePanel();
   HWND Window() const { return window_; }
@@ -21,4 +22,5 @@ class RemotePanel {
   static LRESULT CALLBACK RemotePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND window_ = nullptr;
+  HBRUSH background_ = nullptr;
 };

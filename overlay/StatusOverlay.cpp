@@ -132,7 +132,7 @@ void PlaceOverAnchor(HWND overlay, HWND anchor) {
 void StatusOverlay::CreateStatusOverlay(HINSTANCE instance, HWND ownerWindow, OverlayContentSource* source) {
   source_ = source;
   greyBrush_ = CreateSolidBrush(kColourKey);
-  window_ = CreateOnScreenWindow(instance, kOverlayClass, StatusOverlayProc, greyBrush_, kOverlayX, kOverlayY,
+  window_ = CreateOnScreenWindow(instance, kOverlayClass, StatusOverlayProc, kOverlayX, kOverlayY,
                                  kOverlayWidth, kOverlayHeight, ownerWindow, this);
   if (!window_) {
     // The brush is deleted with the window; without one it goes now.
@@ -225,6 +225,7 @@ LRESULT CALLBACK StatusOverlay::StatusOverlayProc(HWND window, UINT message, WPA
   if (!overlay) return AnswerWithoutObject(window, message);
   switch (message) {
     case WM_CREATE: SetLayeredWindowAttributes(window, kColourKey, 0, LWA_COLORKEY); return 0;
+    case WM_ERASEBKGND: return EraseWithBrush(window, reinterpret_cast<HDC>(wParam), overlay->greyBrush_);
     case WM_DESTROY: return overlay->OnDestroy(window);
     case WM_PAINT: return overlay->OnPaint(window);
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;

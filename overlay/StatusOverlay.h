@@ -1,7 +1,8 @@
 // The status overlay: a colour-keyed layered pop-up laid for a few seconds
 // over the host's video window, showing outlined text items. It owns its
 // window, its countdown, content flags and recording-stopped marker, the
-// window it is laid over and the grey brush of its class.
+// window it is laid over and the grey brush that its window and the remote
+// panel erase with.
 #pragma once
 #include <windows.h>
 
@@ -18,7 +19,7 @@ class StatusOverlay {
   // Creates the hidden window, owned by `ownerWindow`; its items come from
   // `source` whenever it paints.
   void CreateStatusOverlay(HINSTANCE instance, HWND ownerWindow, OverlayContentSource* source);
-  // Destroys the window; its WM_DESTROY deletes the grey brush.
+  // Destroys the window; its WM_DESTROY deletes the grey brush, once.
   void DestroyStatusOverlay();
 
   // A show request (see DecideOverlayRequest): over `videoWindow`, for

@@ -398,27 +398,43 @@ TEST_F(OverlayShowTest, DestroyedAnchorHidesTheOverlay) {
   EXPECT_EQ(0, overlay_.ContentFlags());
 }
 
-TEST_F(OverlayShowTest, ClassesAreUnregisteredAfterTheWindows) {
+// The grey brush has one owner, the overlay: both windows erase with it,
+// it is deleted once, and no window class names it. The classes outlive the
+// windows (another object's windows, a pinned library), and Windows deletes
+// the brush a class names when the class is unregistered: a second deletion
+// that, once the handle is reused, destroys someone else's object.
+TEST_F(OverlayShowTest, TheGreyBrushIsDeletedOnceAndNoClassNamesIt) {
   panel_.DestroyRemotePanel();
   overlay_.DestroyStatusOverlay();
-  EXPECT_EQ(nullptr, overlay_.Window());
-  EXPECT_EQ(nullptr, overlay_.GreyBrush());  // deleted by its window's destruction
-  UnregisterOnScreenWindowClasses(instance_);
-  WNDCLASSEXA info = {};
-  info.cbSize = sizeof info;
-  EXPECT_FALSE(GetClassInfoExA(instance_, kOverlayClass, &info));
-  EXPECT_FALSE(GetClassInfoExA(instance_, kPanelClass, &info));
-}
-
-TEST_F(OverlayShowTest, ASecondControllerPaintsWithItsOwnBrush) {
-  // The first overlay goes, its class stays registered with a deleted brush.
-  panel_.DestroyRemotePanel();
-  overlay_.DestroyStatusOverlay();
+  testsupport::GdiObjectCounter gdi;
+  ASSERT_TRUE(gdi.Installed());
   CreateWindows();
-  ASSERT_NE(nullptr, overlay_.GreyBrush());
-  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()),
-            GetClassLongPtrA(Overlay(), GCLP_HBRBACKGROUND));
-  EXPECT_EQ(reinterpret_cast<ULONG_PTR>(overlay_.GreyBrush()), GetClassLongPtrA(Panel(), GCLP_HBRBACKGROUND));
+  const HBRUSH grey = overlay_.GreyBrush();
+  ASSERT_NE(nullptr, grey);
+  for (HWND window : {Overlay(), Panel()}) {
+    Canvas canvas(8, 8);
+    canvas.Fill(kSentinel);
+    EXPECT_NE(0, SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0));
+    EXPECT_EQ(kGrey, canvas.At(4, 4));
+  }
+
+  panel_.DestroyRemotePanel();
+  overlay_.DestroyStatusOverlay();
+  EXPECT_EQ(nullptr, overlay_.GreyBrush());
+  EXPECT_EQ(1, gdi.DeletesOf(grey));
+  EXPECT_EQ(0u, gdi.Live());
+  for (const char* name : {kOverlayClass, kPanelClass}) {
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetClassInfoExA(instance_, name, &info)) << name;
+    EXPECT_EQ(nullptr, info.hbrBackground) << name;
+  }
+  UnregisterOnScreenWindowClasses(instance_);
+  for (const char* name : {kOverlayClass, kPanelClass}) {
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof info;
+    EXPECT_FALSE(GetClassInfoExA(instance_, name, &info)) << name;
+  }
 }
 
 // ---- Painting ----

@@ -1,5 +1,6 @@
 #include "GdiObjectCounter.h"
 
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -8,6 +9,7 @@ namespace {
 
 std::mutex g_mutex;
 std::set<HGDIOBJ> g_live;
+std::map<HGDIOBJ, int> g_deletes;
 
 decltype(&CreateFontA) g_createFont = nullptr;
 decltype(&CreateSolidBrush) g_createSolidBrush = nullptr;
@@ -43,6 +45,7 @@ BOOL WINAPI CountedDeleteObject(HGDIOBJ object) {
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_live.erase(object);
+    ++g_deletes[object];
   }
   return g_deleteObject(object);
 }
@@ -62,6 +65,7 @@ GdiObjectCounter::GdiObjectCounter(HMODULE module) {
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_live.clear();
+    g_deletes.clear();
   }
   redirects_[0] = Count(module, "CreateFontA", &CountedCreateFontA, &g_createFont);
   redirects_[1] = Count(module, "CreateSolidBrush", &CountedCreateSolidBrush, &g_createSolidBrush);
@@ -81,6 +85,12 @@ bool GdiObjectCounter::Installed() const {
 size_t GdiObjectCounter::Live() const {
   std::lock_guard<std::mutex> lock(g_mutex);
   return g_live.size();
+}
+
+int GdiObjectCounter::DeletesOf(HGDIOBJ object) const {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  const auto found = g_deletes.find(object);
+  return found == g_deletes.end() ? 0 : found->second;
 }
 
 }  // namespace testsupport

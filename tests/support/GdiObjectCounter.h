@@ -22,6 +22,8 @@ class GdiObjectCounter {
 
   // Objects created since the counter was made and not deleted yet.
   size_t Live() const;
+  // How often the module called DeleteObject on `object` since then.
+  int DeletesOf(HGDIOBJ object) const;
   // Whether every counted function was found in the import table.
   bool Installed() const;
 
