@@ -43,6 +43,19 @@ int32_t FindEntry(const HostWindowList& list, HWND window) {
   return -1;
 }
 
+// Several viewers may run side by side, one per tuner: only a window of
+// this process is this viewer's.
+HWND FindOwnTopLevelWindow(const char* className) {
+  const DWORD self = GetCurrentProcessId();
+  for (HWND window = FindWindowExA(nullptr, nullptr, className, nullptr); window != nullptr;
+       window = FindWindowExA(nullptr, window, className, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == self) return window;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HostViewer::HostViewer() : list_{}, channelNames_{} {}
@@ -85,7 +98,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
 
   // No owned video window: the utility window and its child "Video".
   if (!videoFound && list_.count < kMaxHostWindows) {
-    HWND utility = FindWindowA(host::kUtilityClass, nullptr);
+    HWND utility = FindOwnTopLevelWindow(host::kUtilityClass);
     if (utility != nullptr) {
       AppendEntry(list_, utility, NewTitle(host::kUtilityListTitle), kHideByMinimise);
       for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr;

@@ -87,28 +87,29 @@ StandInViewer::~StandInViewer() { Destroy(); }
 
 bool StandInViewer::Create() {
   RegisterClasses();
-  main_ = CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, 40, 40, 480, 200, nullptr, nullptr,
-                          ThisInstance(), this);
+  const int x = options_.originX, y = options_.originY;
+  main_ = CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, x + 40, y + 40, 480, 200, nullptr,
+                          nullptr, ThisInstance(), this);
   if (!main_) return false;
   bool ok = true;
   if (options_.createRemote) {
     remote_ =
-        CreateWindowExA(WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle, WS_CAPTION | WS_SYSMENU | WS_POPUP, 530,
-                        40, 260, 260, main_, nullptr, ThisInstance(), this);
+        CreateWindowExA(WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle, WS_CAPTION | WS_SYSMENU | WS_POPUP,
+                        x + 530, y + 40, 260, 260, main_, nullptr, ThisInstance(), this);
     ok = ok && remote_;
   }
   if (options_.createProgramme) {
     programme_ = CreateWindowExA(0, kProgrammeClass, kProgrammeTitle,
-                                 WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME, 40, 260, 480, 120, main_,
-                                 nullptr, ThisInstance(), this);
+                                 WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME, x + 40, y + 260, 480,
+                                 120, main_, nullptr, ThisInstance(), this);
     ok = ok && programme_;
   }
   if (options_.createVideo) {
-    video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, 40, 400, 480, 300, main_,
-                             nullptr, ThisInstance(), this);
+    video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, x + 40, y + 400, 480, 300,
+                             main_, nullptr, ThisInstance(), this);
     ok = ok && video_;
   } else if (options_.useUtilityWindow) {
-    utility_ = CreateWindowExA(0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, 540, 320, 480, 300,
+    utility_ = CreateWindowExA(0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, x + 540, y + 320, 480, 300,
                                nullptr, nullptr, ThisInstance(), this);
     ok = ok && utility_;
     if (utility_) {
@@ -117,11 +118,16 @@ bool StandInViewer::Create() {
       ok = ok && video_;
     }
   }
+  HWND topLevel[] = {main_, remote_, programme_, utility_, utility_ ? nullptr : video_};
   if (options_.showWindows) {
-    for (HWND window : {main_, remote_, programme_, utility_}) {
+    for (HWND window : topLevel) {
       if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     }
-    if (video_ && !utility_) ShowWindow(video_, SW_SHOWNOACTIVATE);
+  }
+  if (options_.behind) {
+    for (HWND window : topLevel) {
+      if (window) SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
   }
   return ok;
 }

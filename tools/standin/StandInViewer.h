@@ -80,6 +80,12 @@ struct Options {
   bool useUtilityWindow = false;
   bool showWindows = true;         // show every window after creation
   bool quitOnMainDestroy = false;  // PostQuitMessage when the main window goes
+  // Where the windows open: their usual places moved by this much, so that
+  // several viewers side by side do not cover each other.
+  int originX = 0, originY = 0;
+  // Opens the windows behind every window already on the desktop, as a
+  // viewer started while another one is in front.
+  bool behind = false;
   std::string statusText = "25.3dB 0 0 0 00:00 0 00:00:00";
   Options();
 };

@@ -5,14 +5,16 @@
 //   ZentuViewStandIn.exe plugin.dll [--ts FILE] [--speed X] [--bitrate BPS]
 //       [--loop] [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]
 //       [--iface2] [--command ID@SECONDS]... [--no-programme-window]
-//       [--repaint-overlay MS]
+//       [--repaint-overlay MS] [--origin X,Y] [--behind]
 //
 // --speed 1 streams at the given bitrate (default 16851000 bit/s), 2 twice as
 // fast, 0 as fast as the plug-in takes it. --repaint-overlay keeps the
 // plug-in's status overlay up and repaints it every MS milliseconds; at the end
 // the stand-in prints how long the streaming thread's InputTsData calls took.
 // Without the programme window the overlay reads the programme from the
-// stream, under the plug-in's lock.
+// stream, under the plug-in's lock. --origin moves every window by X,Y and
+// --behind opens them behind the windows already on the desktop, so that
+// two viewers can run side by side, the second one started behind the first.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -46,6 +48,8 @@ struct Settings {
   bool iface2 = false;
   bool programmeWindow = true;
   int repaintOverlayMs = 0;
+  int originX = 0, originY = 0;
+  bool behind = false;
   // Commands sent to the plug-in's controller window at given times, the
   // way its tray menu would send them.
   struct TimedCommand {
@@ -60,7 +64,7 @@ void PrintUsage() {
       "usage: ZentuViewStandIn plugin.dll [--ts FILE] [--speed X] [--bitrate BPS] [--loop]\n"
       "                        [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]\n"
       "                        [--iface2] [--command ID@SECONDS]... [--no-programme-window]\n"
-      "                        [--repaint-overlay MS]\n");
+      "                        [--repaint-overlay MS] [--origin X,Y] [--behind]\n");
 }
 
 bool ParseArguments(int argc, char** argv, Settings* settings) {
@@ -87,7 +91,11 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
       settings->programmeWindow = false;
     else if (arg == "--repaint-overlay" && hasValue)
       settings->repaintOverlayMs = std::atoi(argv[++i]);
-    else if (arg == "--command" && hasValue) {
+    else if (arg == "--behind")
+      settings->behind = true;
+    else if (arg == "--origin" && hasValue) {
+      if (std::sscanf(argv[++i], "%d,%d", &settings->originX, &settings->originY) != 2) return false;
+    } else if (arg == "--command" && hasValue) {
       std::string value = argv[++i];
       size_t at = value.find('@');
       int id = std::atoi(value.substr(0, at).c_str());
@@ -288,6 +296,9 @@ int main(int argc, char** argv) {
   options.useUtilityWindow = settings.utility;
   options.createVideo = !settings.utility;
   options.createProgramme = settings.programmeWindow;
+  options.originX = settings.originX;
+  options.originY = settings.originY;
+  options.behind = settings.behind;
   for (size_t i = 0; i < settings.channels.size(); ++i) options.channelNames[i] = settings.channels[i];
   standin::StandInViewer viewer(options);
   g_viewer = &viewer;
