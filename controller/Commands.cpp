@@ -21,11 +21,7 @@ void Controller::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   HWND windowInLParam = reinterpret_cast<HWND>(lParam);
   switch (command.kind) {
     case CommandKind::kRestoreAll: host_.RestoreAllHostWindows(); break;
-    case CommandKind::kHideAll:
-      // The overlay would otherwise stay over the desktop until the next tick.
-      host_.HideAllHostWindows();
-      overlay_.HideStatusOverlay();
-      break;
+    case CommandKind::kHideAll: HideAll(); break;
     case CommandKind::kCloseViewer: CloseViewer(window); break;
     case CommandKind::kRestoreWindow: host_.RestoreHostWindow(windowInLParam); break;
     case CommandKind::kHideWindow: host_.HideHostWindow(windowInLParam); break;
@@ -47,10 +43,20 @@ void Controller::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// The commands below press the host's controls and then show the overlay:
+// the host reacts inside the press, and may delete the plug-in meanwhile.
+
+void Controller::HideAll() {
+  const HostCallGuard guard(*this);
+  host_.HideAllHostWindows();
+  // The overlay would otherwise stay over the desktop until the next tick.
+  if (guard.StillServing()) overlay_.HideStatusOverlay();
+}
+
 void Controller::SelectChannel(int32_t request) {
-  if (host_.SelectChannel(request)) {
-    ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayChannel, settings_.autoDispStatus);
-  }
+  const HostCallGuard guard(*this);
+  if (!host_.SelectChannel(request) || !guard.StillServing()) return;
+  ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayChannel, settings_.autoDispStatus);
 }
 
 void Controller::CloseViewer(HWND window) {
@@ -63,30 +69,30 @@ void Controller::CloseViewer(HWND window) {
   if (name) {
     char question[kQuestionSize];
     FormatCloseQuestion(name, question, sizeof question);
-    const Controller* self = this;
-    const uint32_t serial = serial_;
-    int answer = 0;
-    {
-      ModalLoopScope modal;
-      answer = MessageBoxA(window, question, sjis::kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION);
-    }
+    const HostCallGuard guard(*this);
+    const int answer = MessageBoxA(window, question, sjis::kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION);
     // Only an explicit Yes closes a recording viewer: a box that failed, or
     // that ended because its owner went, answers something else. While the
     // box was up the host may have deleted this object or closed its windows:
     // the object is checked before it is touched again.
-    if (answer != IDYES || !IsLive(self, serial) || owner_.DeletionRequested()) return;
-    if (window_ != window || !IsWindow(window)) return;
+    if (answer != IDYES || !guard.StillServing() || owner_.DeletionRequested()) return;
   }
+  // The host may end inside the call, deleting the object and freeing the
+  // library before it returns into this code: the library stays mapped
+  // (the viewer is ending anyway), and nothing is touched afterwards.
+  PinThisModule();
   if (!owner_.QuitThroughHostInterface()) host_.CloseMainWindow();
 }
 
 void Controller::StartRecording() {
-  if (!host_.PressRecordStart()) return;
+  const HostCallGuard guard(*this);
+  if (!host_.PressRecordStart() || !guard.StillServing()) return;
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
 }
 
 void Controller::StopRecording() {
-  if (!host_.PressRecordStop()) return;
+  const HostCallGuard guard(*this);
+  if (!host_.PressRecordStop() || !guard.StillServing()) return;
   overlay_.MarkRecordingStopped();
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
 }

@@ -116,6 +116,11 @@ bool Controller::IsLive(const Controller* controller, uint32_t serial) {
   return false;
 }
 
+bool HostCallGuard::StillServing() const {
+  if (!Alive()) return false;
+  return controller_->window_ == window_ && window_ != nullptr && IsWindow(window_);
+}
+
 HWND Controller::CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow) {
   instance_ = instance;
   // The dialog template names its own class: a copy of the system dialog
@@ -138,8 +143,15 @@ void Controller::DestroyControllerWindow() {
   HWND window = window_;
   if (window == nullptr || !IsWindow(window)) return;
   Controller* previous = Module().current.exchange(this);
+  // A deletion that waited for the window frees this object inside the call;
+  // only the pointers' values are used afterwards.
   DestroyWindow(window);
-  Module().current = previous;
+  Controller* expected = this;
+  if (Module().current.compare_exchange_strong(expected, previous)) return;
+  // This controller went with its window and its destructor cleared the
+  // current one; the one that was current before it is again.
+  expected = nullptr;
+  if (previous != this) Module().current.compare_exchange_strong(expected, previous);
 }
 
 void Controller::OnControllerInit(HWND window) {
@@ -177,7 +189,9 @@ void Controller::ShowStatusOverlay(int32_t show, int32_t seconds, int32_t conten
   overlay_.ShowStatusOverlay(show, seconds, contentFlags, permitted, host_.HostVideoWindow());
 }
 
-void Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* content) {
+bool Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* content) {
+  // The overlay paints outside the controller's own messages.
+  PluginFrameScope frame;
   if (contentFlags & kOverlayChannel) {
     content->channelKnown = host_.ReadCurrentChannelName(content->channelName, sizeof content->channelName);
   }
@@ -189,9 +203,11 @@ void Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* conten
     }
   }
   if (contentFlags & kOverlayProgramme) {
-    if (!host_.ReadProgrammeWindow(content->programme, sizeof content->programme)) {
-      owner_.ComposeBroadcastProgramme(content->programme, sizeof content->programme);
-    }
+    // The programme window is switched for the read: the host reacts to it.
+    const HostCallGuard guard(*this);
+    const bool fromWindow = host_.ReadProgrammeWindow(content->programme, sizeof content->programme);
+    if (!guard.Alive()) return false;
+    if (!fromWindow) owner_.ComposeBroadcastProgramme(content->programme, sizeof content->programme);
   }
   if (contentFlags & kOverlayRecording) {
     content->hostBusy = host_.IsHostBusy();
@@ -201,9 +217,13 @@ void Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* conten
         host_.ReadStatusBarNumbers(&content->number4, &content->number5, &content->number7, &content->number8,
                                    nullptr) != 0;
   }
+  return true;
 }
 
 INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Whatever a message leads to may hand control to the host, which may
+  // delete the object and free the library before this returns.
+  PluginFrameScope frame;
   if (message == WM_INITDIALOG) {
     auto* created = reinterpret_cast<Controller*>(lParam);
     Module().current = created;
@@ -212,13 +232,15 @@ INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, 
       created->Owner().OnControllerCreated(window);
     }
   }
-  // The window's end, asked for by a deletion on another thread, and its
-  // last message.
-  if (message == kDestroyControllerMessage) {
+  // A deletion asked for on another thread is finished on this one: when
+  // its message arrives, or at the next tick should that message have been
+  // lost. The window and the object are gone afterwards.
+  if (message == kDestroyControllerMessage || message == WM_TIMER) {
     Controller* owner = OwnerOf(window);
-    if (owner != nullptr && owner->Owner().DeletionRequested()) owner->DestroyControllerWindow();
-    return 0;
+    if (owner != nullptr && owner->Owner().FinishRequestedDeletion()) return 0;
+    if (message == kDestroyControllerMessage) return 0;
   }
+  // The window's last message.
   if (message == WM_NCDESTROY) {
     if (Controller* owner = OwnerOf(window)) owner->Owner().OnControllerWindowGone();
     return 0;

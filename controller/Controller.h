@@ -72,14 +72,17 @@ class Controller final : public OverlayContentSource {
   const char* RecordingTimeText() const { return recordingTimeText_; }
 
   // The overlay's items, read from the host and the stream.
-  void ReadOverlayContent(int32_t contentFlags, OverlayContent* content) override;
+  bool ReadOverlayContent(int32_t contentFlags, OverlayContent* content) override;
 
  private:
+  friend class HostCallGuard;
+  void HideAll();
   void StartRecording();
   void StopRecording();
   void ToggleStatusOverlay();
   void SelectChannel(int32_t request);
-  void TickDiscovery(HWND window);
+  // Whether the controller still serves its window afterwards.
+  bool TickDiscovery(HWND window);
   void RecordPosition(HWND window);
   void SwitchTrayImage();
 
@@ -94,6 +97,24 @@ class Controller final : public OverlayContentSource {
   TrayIcon tray_;
   MonitorState monitor_;
   char recordingTimeText_[100] = "";
+};
+
+// Taken before the controller hands control to the host: a command, a show
+// command, a question. The host's reaction may delete the plug-in object,
+// this controller and its windows before the call returns. Afterwards the
+// guard tells whether the controller is still alive (and still has its
+// window), without touching it unless it is.
+class HostCallGuard {
+ public:
+  explicit HostCallGuard(const Controller& controller)
+      : controller_(&controller), serial_(controller.serial_), window_(controller.window_) {}
+  bool Alive() const { return Controller::IsLive(controller_, serial_); }
+  bool StillServing() const;
+
+ private:
+  const Controller* controller_;
+  uint32_t serial_;
+  HWND window_;
 };
 
 // The controller window's dialog procedure.

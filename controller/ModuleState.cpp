@@ -12,7 +12,7 @@ void ModuleState::Reset(HINSTANCE module) {
   instance = module;
   current = nullptr;
   lastServiceId = 0;
-  modalLoops = 0;
+  pluginFrames = 0;
 }
 
 void PinThisModule() {

@@ -15,9 +15,11 @@ struct ModuleState {
   std::atomic<Controller*> current{nullptr};
   // The service of the latest service change, shared by every object.
   std::atomic<int32_t> lastServiceId{0};
-  // Open modal loops of the plug-in's own (the close question, the tray
-  // menu) on the user-interface thread.
-  std::atomic<int> modalLoops{0};
+  // Calls of the plug-in's own code in progress on the windows' thread (a
+  // message to the controller window, an overlay paint reading the host, a
+  // message box): while one runs, a deletion pins the library, since the
+  // code of that call still has to return through it.
+  std::atomic<int> pluginFrames{0};
 
   // A fresh load of the library whose module is `module` (for tests).
   void Reset(HINSTANCE module);
@@ -30,11 +32,14 @@ ModuleState& Module();
 // windows' thread, since the host may unload the library right after.
 void PinThisModule();
 
-// Counts one of the plug-in's own modal loops while it runs.
-class ModalLoopScope {
+// Counts one call of the plug-in's own code while it runs. Whatever the
+// plug-in asks of the host inside it (a command, a close, a quit, a modal
+// loop that dispatches the host's messages) may end in the host deleting the
+// object and freeing the library before the call returns.
+class PluginFrameScope {
  public:
-  ModalLoopScope() { ++Module().modalLoops; }
-  ~ModalLoopScope() { --Module().modalLoops; }
-  ModalLoopScope(const ModalLoopScope&) = delete;
-  ModalLoopScope& operator=(const ModalLoopScope&) = delete;
+  PluginFrameScope() { ++Module().pluginFrames; }
+  ~PluginFrameScope() { --Module().pluginFrames; }
+  PluginFrameScope(const PluginFrameScope&) = delete;
+  PluginFrameScope& operator=(const PluginFrameScope&) = delete;
 };

@@ -5,19 +5,24 @@
 void Controller::OnMonitorTick(HWND window) {
   overlay_.TickStatusOverlay();
   host_.RefreshHostWindowVisibility();
-  TickDiscovery(window);
+  if (!TickDiscovery(window)) return;
   RecordPosition(window);
   SwitchTrayImage();
   tray_.RetryTrayIconIfPending();
 }
 
 // Discovery runs once, when the countdown from construction runs out; the
-// tray icon appears with it.
-void Controller::TickDiscovery(HWND window) {
-  if (monitor_.discoveryCountdown <= 0) return;
+// tray icon appears with it. Discovery hides the windows saved as hidden,
+// and the host reacts to that, possibly by deleting the plug-in.
+bool Controller::TickDiscovery(HWND window) {
+  if (monitor_.discoveryCountdown <= 0) return true;
   --monitor_.discoveryCountdown;
-  if (monitor_.discoveryCountdown != 0) return;
-  if (host_.DiscoverHostWindows(IniFile(settings_.iniPath))) tray_.AddTrayIcon(window);
+  if (monitor_.discoveryCountdown != 0) return true;
+  const HostCallGuard guard(*this);
+  const bool discovered = host_.DiscoverHostWindows(IniFile(settings_.iniPath));
+  if (!guard.StillServing()) return false;
+  if (discovered) tray_.AddTrayIcon(window);
+  return true;
 }
 
 // A minimised window keeps the rectangle it had before.

@@ -129,10 +129,7 @@ void Controller::ShowTrayMenu(HWND window) {
 
   POINT cursor = {};
   GetCursorPos(&cursor);
-  {
-    ModalLoopScope modal;
-    TrackPopupMenu(tray, kTrayMenuFlags, cursor.x, cursor.y, 0, window, nullptr);
-  }
+  TrackPopupMenu(tray, kTrayMenuFlags, cursor.x, cursor.y, 0, window, nullptr);
   // The host may have deleted this object inside the menu's loop: only
   // locals from here on. The posted message makes the menu close properly
   // when the user clicks elsewhere.

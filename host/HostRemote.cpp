@@ -67,10 +67,10 @@ int32_t HostViewer::IsHostMuted() const {
 
 // Sets the check box, then tells the host as if the user had clicked it.
 void HostViewer::SetHostMute(int32_t on) {
-  if (IsHostMuted() == on) return;
-  if (mainWindow_ == nullptr) return;
-  SendDlgItemMessageA(mainWindow_, host::kMuteCheckBox, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendCommand(mainWindow_, host::kMuteCheckBox);
+  HWND main = mainWindow_;
+  if (main == nullptr || IsHostMuted() == on) return;
+  SendDlgItemMessageA(main, host::kMuteCheckBox, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendCommand(main, host::kMuteCheckBox);
 }
 
 int32_t HostViewer::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, int32_t* number7,
@@ -120,12 +120,13 @@ void HostViewer::ReadProgrammeText(int32_t index, char* text, int size) const {
 }
 
 bool HostViewer::PressRecordStart() {
-  if (mainWindow_ == nullptr) return false;
+  HWND main = mainWindow_;
+  if (main == nullptr) return false;
   if (IsHostRecording()) {
-    SendCommand(mainWindow_, host::kRecordRestartCommand);
+    SendCommand(main, host::kRecordRestartCommand);
   } else {
-    SetDlgItemTextA(mainWindow_, host::kRecordMinutesControl, host::kRecordMinutes);
-    SendCommand(mainWindow_, host::kRecordToggleCommand);
+    SetDlgItemTextA(main, host::kRecordMinutesControl, host::kRecordMinutes);
+    SendCommand(main, host::kRecordToggleCommand);
   }
   return true;
 }
@@ -139,15 +140,19 @@ bool HostViewer::PressRecordStop() {
 void HostViewer::ToggleFullScreen() {
   HWND video = videoWindow_;
   if (!video) return;
-  if ((GetWindowLongA(video, GWL_STYLE) & WS_VISIBLE) == 0) RestoreHostWindow(video);
-  if (GetWindowLongA(video, GWL_STYLE) & WS_THICKFRAME) {
+  const LONG style = GetWindowLongA(video, GWL_STYLE);
+  const int show = (style & WS_VISIBLE) == 0 ? PrepareShow(video) : -1;
+  HWND zOrder = nullptr;
+  if (style & WS_THICKFRAME) {
     // Windowed: remember whether it was topmost, then keep it on top.
     fullScreenTopmost_ = (GetWindowLongA(video, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0;
-    SetWindowPos(video, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    zOrder = HWND_TOPMOST;
   } else if (fullScreenTopmost_ == 0) {
     // Leaving full screen: give back the place it had before.
-    SetWindowPos(video, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    zOrder = HWND_NOTOPMOST;
   }
+  if (show >= 0) ShowWindow(video, show);
+  if (zOrder != nullptr) SetWindowPos(video, zOrder, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   SendCommand(video, host::kFullScreenCommand);
 }
 

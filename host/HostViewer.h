@@ -3,6 +3,11 @@
 // the remote and video windows it picks out, and the channel names read off
 // the remote window. The host is read and driven only through the window
 // manager; nothing of it is cached but the list and the channel names.
+//
+// The host reacts to what it is sent (a command, a show command) inside the
+// call, and may delete the plug-in, and this object with it, before the call
+// returns. So every operation that drives the host does so last, from local
+// copies, and touches nothing of this object afterwards.
 #pragma once
 #include <windows.h>
 
@@ -104,6 +109,10 @@ class HostViewer {
 
  private:
   void FreeTitles();
+  // Record the new visibility of a listed window and return the show
+  // command that makes it so; -1 when the window is not listed.
+  int PrepareHide(HWND window);
+  int PrepareShow(HWND window);
 
   HostWindowList list_;
   HWND mainWindow_ = nullptr;

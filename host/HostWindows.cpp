@@ -43,6 +43,27 @@ int32_t FindEntry(const HostWindowList& list, HWND window) {
   return -1;
 }
 
+int HideCommandOf(int32_t hideStyle) { return hideStyle == kHideByMinimise ? SW_MINIMIZE : SW_HIDE; }
+int ShowCommandOf(int32_t hideStyle) { return hideStyle == kHideByMinimise ? SW_RESTORE : SW_SHOW; }
+
+// Show commands decided from the list, issued afterwards: each ShowWindow
+// runs the host's window procedure, and the host may delete the plug-in
+// (this list included) while it reacts.
+struct ShowCommands {
+  HWND window[kMaxHostWindows];
+  int command[kMaxHostWindows];
+  int32_t count = 0;
+  void Add(HWND target, int showCommand) {
+    if (count >= kMaxHostWindows) return;
+    window[count] = target;
+    command[count] = showCommand;
+    ++count;
+  }
+  void Issue() const {
+    for (int32_t i = 0; i < count; ++i) ShowWindow(window[i], command[i]);
+  }
+};
+
 // Several viewers may run side by side, one per tuner: only a window of
 // this process is this viewer's.
 HWND FindOwnTopLevelWindow(const char* className) {
@@ -113,13 +134,6 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
     }
   }
 
-  // Windows that were hidden when the viewer last closed are hidden again.
-  for (int32_t i = 0; i < list_.count && ini.Usable(); ++i) {
-    char key[kViewKeySize];
-    hosttext::FormatViewKey(key, sizeof key, list_.title[i]);
-    if (ini.ReadInt(key, 1) == 0) HideHostWindow(list_.window[i]);
-  }
-
   if (remoteWindow_ != nullptr) {
     for (int i = 0; i < hosttext::kChannels; ++i) {
       char text[hosttext::kChannelSlotSize] = "";
@@ -127,35 +141,59 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
       hosttext::FormatChannelSlot(channelNames_[i], i + 1, text);
     }
   }
+
+  // Windows that were hidden when the viewer last closed are hidden again,
+  // last of all.
+  ShowCommands hides;
+  for (int32_t i = 0; i < list_.count && ini.Usable(); ++i) {
+    char key[kViewKeySize];
+    hosttext::FormatViewKey(key, sizeof key, list_.title[i]);
+    if (ini.ReadInt(key, 1) == 0) hides.Add(list_.window[i], PrepareHide(list_.window[i]));
+  }
+  hides.Issue();
   return true;
 }
 
-void HostViewer::HideHostWindow(HWND window) {
-  int32_t index = FindEntry(list_, window);
-  if (index < 0) return;
-  ShowWindow(window, list_.hideStyle[index] == kHideByMinimise ? SW_MINIMIZE : SW_HIDE);
+int HostViewer::PrepareHide(HWND window) {
+  const int32_t index = FindEntry(list_, window);
+  if (index < 0) return -1;
   list_.visible[index] = 0;
+  return HideCommandOf(list_.hideStyle[index]);
+}
+
+int HostViewer::PrepareShow(HWND window) {
+  const int32_t index = FindEntry(list_, window);
+  if (index < 0) return -1;
+  list_.visible[index] = 1;
+  return ShowCommandOf(list_.hideStyle[index]);
+}
+
+void HostViewer::HideHostWindow(HWND window) {
+  const int command = PrepareHide(window);
+  if (command >= 0) ShowWindow(window, command);
 }
 
 void HostViewer::RestoreHostWindow(HWND window) {
-  int32_t index = FindEntry(list_, window);
-  if (index < 0) return;
-  ShowWindow(window, list_.hideStyle[index] == kHideByMinimise ? SW_RESTORE : SW_SHOW);
-  list_.visible[index] = 1;
+  const int command = PrepareShow(window);
+  if (command >= 0) ShowWindow(window, command);
 }
 
 void HostViewer::HideAllHostWindows() {
+  ShowCommands hides;
   for (int32_t i = 0; i < list_.count; ++i) {
-    HideHostWindow(list_.window[i]);
+    hides.Add(list_.window[i], PrepareHide(list_.window[i]));
     list_.visible[i] = 0;
   }
+  hides.Issue();
 }
 
 void HostViewer::RestoreAllHostWindows() {
+  ShowCommands shows;
   for (int32_t i = 0; i < list_.count; ++i) {
-    RestoreHostWindow(list_.window[i]);
+    shows.Add(list_.window[i], PrepareShow(list_.window[i]));
     list_.visible[i] = 1;
   }
+  shows.Issue();
 }
 
 void HostViewer::ToggleHostWindow(int32_t index) {

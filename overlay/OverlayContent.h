@@ -31,8 +31,10 @@ struct OverlayContent {
 class OverlayContentSource {
  public:
   // Fills in the items whose bits are set in `contentFlags`; reads nothing
-  // for the others (reading the programme may switch a host window).
-  virtual void ReadOverlayContent(int32_t contentFlags, OverlayContent* content) = 0;
+  // for the others. Reading the programme switches a host window, and the
+  // host may delete the plug-in, overlay included, while it reacts: false
+  // then, and the overlay must not be touched any more.
+  virtual bool ReadOverlayContent(int32_t contentFlags, OverlayContent* content) = 0;
 
  protected:
   ~OverlayContentSource() = default;

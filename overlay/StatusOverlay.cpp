@@ -179,10 +179,10 @@ void StatusOverlay::TickStatusOverlay() {
   }
 }
 
-void StatusOverlay::PaintStatusOverlay(HDC dc) {
-  if (displayCountdown_ <= 0) return;
+bool StatusOverlay::PaintStatusOverlay(HDC dc) {
+  if (displayCountdown_ <= 0) return true;
   OverlayContent content;
-  if (source_) source_->ReadOverlayContent(contentFlags_, &content);
+  if (source_ && !source_->ReadOverlayContent(contentFlags_, &content)) return false;
   HBRUSH eraser = CreateSolidBrush(kColourKey);
   HGDIOBJ previousBrush = SelectObject(dc, eraser);
   RECT client;
@@ -203,8 +203,11 @@ void StatusOverlay::PaintStatusOverlay(HDC dc) {
   }
   SelectObject(dc, previousBrush);
   DeleteObject(eraser);
+  return true;
 }
 
+// The brush's one owner: no window class names it (see OnScreenWindow.h),
+// so this is the only place it is deleted.
 LRESULT StatusOverlay::OnDestroy(HWND window) {
   if (greyBrush_) DeleteObject(greyBrush_);
   greyBrush_ = nullptr;
@@ -215,6 +218,7 @@ LRESULT StatusOverlay::OnDestroy(HWND window) {
 LRESULT StatusOverlay::OnPaint(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
+  // A paint that ends early because its object went stays on locals only.
   if (dc) PaintStatusOverlay(dc);
   EndPaint(window, &paint);
   return 0;

@@ -34,7 +34,9 @@ class StatusOverlay {
   // overlay next hides.
   void MarkRecordingStopped() { recordingStopped_ = 1; }
   // Draws the items of the current state into `dc`, sized as the window.
-  void PaintStatusOverlay(HDC dc);
+  // False when the overlay's object went away while its items were read:
+  // nothing of it may be touched then.
+  bool PaintStatusOverlay(HDC dc);
 
   HWND Window() const { return window_; }
   HBRUSH GreyBrush() const { return greyBrush_; }

@@ -2,8 +2,8 @@
 // its lifetime when the host deletes it from any thread.
 #include "SamplePlugin.h"
 
+#include <algorithm>
 #include <new>
-#include <utility>
 #include <vector>
 
 #include "HostContract.h"
@@ -32,23 +32,23 @@ void CallHostQuit(void* hostInterface) {
   quit(hostInterface);
 }
 
-// Objects whose deletion waited for their controller window to go.
-std::mutex g_deferredMutex;
-std::vector<std::pair<CSamplePlugin*, unsigned int>> g_deferredDeletions;
+// Every object alive in this module, so that a windows' thread that ends
+// can take its objects' controllers down with it. Recursive: an object that
+// goes with its window leaves the registry while the registry is being walked.
+std::recursive_mutex g_objectsMutex;
+std::vector<CSamplePlugin*> g_objects;
+
+void RegisterObject(CSamplePlugin* object) {
+  std::lock_guard<std::recursive_mutex> lock(g_objectsMutex);
+  g_objects.push_back(object);
+}
+
+void UnregisterObject(CSamplePlugin* object) {
+  std::lock_guard<std::recursive_mutex> lock(g_objectsMutex);
+  g_objects.erase(std::remove(g_objects.begin(), g_objects.end(), object), g_objects.end());
+}
 
 }  // namespace
-
-// A thread timer rather than a window message: the controller window is gone
-// by now, and its class can only be unregistered once it is.
-void CALLBACK FinishDeferredDeletions(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  std::vector<std::pair<CSamplePlugin*, unsigned int>> due;
-  {
-    std::lock_guard<std::mutex> lock(g_deferredMutex);
-    due.swap(g_deferredDeletions);
-  }
-  for (const auto& deletion : due) deletion.first->DestroyNow(deletion.second);
-}
 
 CSamplePlugin::CSamplePlugin()
     : collector_(nullptr),
@@ -57,9 +57,11 @@ CSamplePlugin::CSamplePlugin()
       moduleInstance_(Module().instance),
       controller_(host_, overlay_, panel_, *this) {
   collector_.store(ownedCollector_, std::memory_order_release);
+  RegisterObject(this);
 }
 
 CSamplePlugin::~CSamplePlugin() {
+  UnregisterObject(this);
   HWND controller = controller_.Window();
   if (controller != nullptr && IsWindow(controller)) {
     if (IsOnWindowThread(controller)) {
@@ -86,16 +88,22 @@ CSamplePlugin::~CSamplePlugin() {
 // belong to the thread that called Create, and only that thread can destroy
 // them. From another thread the object asks that thread to do it and returns
 // at once: the windows' thread may be busy, or even waiting for this one, so
-// nothing here waits for it. The object's memory is freed there, once its
-// windows are gone; until then nothing runs on freed memory.
+// nothing here waits for it. That thread frees the object once its windows
+// are gone; until then nothing runs on freed memory.
 IDTVPlugin* CSamplePlugin::ScalarDeletingDestructor(unsigned int flags) {
   std::unique_lock<std::mutex> lock(lifetimeMutex_);
   const bool otherThread = windowThread_ != 0 && windowThread_ != GetCurrentThreadId();
-  if (otherThread || Module().modalLoops > 0) PinThisModule();
+  // Code of the library may still have to run after the host unloads it:
+  // on the windows' thread, or in the plug-in's own call below this one on
+  // this thread's stack (the host deleting the object while it handles a
+  // command, a close or a quit that the plug-in sent it).
+  if (otherThread || Module().pluginFrames > 0) PinThisModule();
   if (otherThread && liveController_ != nullptr) {
     deletionRequested_ = true;
     deletionFlags_ = flags;
-    // Should the post fail, the window's WM_NCDESTROY still finishes the job.
+    // The windows' thread finishes the deletion when this message arrives;
+    // should the post fail, at its next monitoring tick, and at the latest
+    // when the thread ends.
     PostMessageA(liveController_, kDestroyControllerMessage, 0, 0);
     return this;
   }
@@ -111,6 +119,9 @@ void CSamplePlugin::DestroyNow(unsigned int flags) {
 
 int32_t CSamplePlugin::Init(void* hostInterface, uint32_t sdkVersion) {
   if (((sdkVersion >> 16) & 0xFF) != host::kAcceptedSdkMajor) {
+    // The box's loop dispatches the host's messages: nothing of the object
+    // is touched after it.
+    PluginFrameScope frame;
     MessageBoxA(nullptr, kWrongSdkText, sjis::kPluginCaption, MB_ICONERROR);
     return 0;
   }
@@ -152,22 +163,61 @@ void CSamplePlugin::OnControllerCreated(HWND window) {
   windowThread_ = GetCurrentThreadId();
 }
 
+// WM_NCDESTROY. A requested deletion whose window went another way than
+// by its own message (the host destroyed its main window first, or the
+// thread is ending) is finished here: nothing else would.
 void CSamplePlugin::OnControllerWindowGone() {
-  bool finish = false;
+  unsigned int flags = 0;
   {
     std::lock_guard<std::mutex> lock(lifetimeMutex_);
     liveController_ = nullptr;
-    finish = deletionRequested_;
+    if (!deletionRequested_ || deletionFinishing_) return;
+    deletionFinishing_ = true;
+    flags = deletionFlags_;
   }
-  if (!finish) return;
-  std::lock_guard<std::mutex> lock(g_deferredMutex);
-  g_deferredDeletions.emplace_back(this, deletionFlags_);
-  SetTimer(nullptr, 0, 0, FinishDeferredDeletions);
+  // The window still exists until this message returns, so its class stays
+  // registered; the library is pinned (the deletion came from another
+  // thread), so the class keeps pointing at mapped code.
+  DestroyNow(flags);
+}
+
+// On the windows' thread: the window goes first, so that its class can go
+// with the object.
+bool CSamplePlugin::FinishRequestedDeletion() {
+  unsigned int flags = 0;
+  {
+    std::lock_guard<std::mutex> lock(lifetimeMutex_);
+    if (!deletionRequested_ || deletionFinishing_) return false;
+    deletionFinishing_ = true;
+    flags = deletionFlags_;
+  }
+  controller_.DestroyControllerWindow();
+  DestroyNow(flags);
+  return true;
 }
 
 bool CSamplePlugin::DeletionRequested() {
   std::lock_guard<std::mutex> lock(lifetimeMutex_);
   return deletionRequested_;
+}
+
+void CSamplePlugin::OnWindowsThreadEnding() { controller_.DestroyControllerWindow(); }
+
+void EndObjectsOfEndingThread() {
+  const DWORD thread = GetCurrentThreadId();
+  std::lock_guard<std::recursive_mutex> lock(g_objectsMutex);
+  // Shutting a controller down may free its object, which leaves the
+  // registry: walk a copy, and only objects still registered.
+  const std::vector<CSamplePlugin*> objects = g_objects;
+  for (CSamplePlugin* object : objects) {
+    if (std::find(g_objects.begin(), g_objects.end(), object) == g_objects.end()) continue;
+    bool onThisThread = false;
+    {
+      std::lock_guard<std::mutex> objectLock(object->lifetimeMutex_);
+      onThisThread = object->liveController_ != nullptr && object->windowThread_ == thread;
+    }
+    if (onThisThread) object->OnWindowsThreadEnding();
+  }
 }
 
 bool CSamplePlugin::QuitThroughHostInterface() {

@@ -71,13 +71,17 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   // ControllerOwner.
   void OnControllerCreated(HWND window) override;
   void OnControllerWindowGone() override;
+  bool FinishRequestedDeletion() override;
   bool DeletionRequested() override;
   bool QuitThroughHostInterface() override;
   void ComposeBroadcastProgramme(char* text, size_t size) override;
   void StopStreamInformation() override;
 
   void DestroyNow(unsigned int flags);
-  friend void CALLBACK FinishDeferredDeletions(HWND, UINT, UINT_PTR, DWORD);
+  // The windows' thread is ending (DllMain): its windows would vanish without
+  // a message, so the controller is shut down now.
+  void OnWindowsThreadEnding();
+  friend void EndObjectsOfEndingThread();
 
   // The streaming thread reads the collector; the controller's teardown
   // stops and empties it, and only the destructor frees it.
@@ -101,5 +105,10 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   HWND liveController_ = nullptr;  // from WM_INITDIALOG to WM_NCDESTROY
   DWORD windowThread_ = 0;         // the thread of the controller window
   bool deletionRequested_ = false;
+  bool deletionFinishing_ = false;  // the windows' thread has taken it on
   unsigned int deletionFlags_ = 0;
 };
+
+// DllMain, on every thread that ends: the controllers of the objects whose
+// windows live on that thread are shut down before the windows vanish.
+void EndObjectsOfEndingThread();

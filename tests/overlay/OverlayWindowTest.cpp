@@ -104,7 +104,10 @@ bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && 
 class FixedContent : public OverlayContentSource {
  public:
   OverlayContent content;
-  void ReadOverlayContent(int32_t, OverlayContent* out) override { *out = content; }
+  bool ReadOverlayContent(int32_t, OverlayContent* out) override {
+    *out = content;
+    return true;
+  }
 };
 
 // The stand-in viewer's windows, and the overlay and panel created as the

@@ -6,6 +6,12 @@
 // vtable layout, the member-call convention and the deleting destructor are
 // proven by the host's own compiler, not by hand-written slot calls.
 //
+// Its last lifetimes end the way some viewers end: the user closes the
+// viewer from the plug-in's own menu, and the viewer deletes the plug-in and
+// frees its library inside its main window's WM_DESTROY, while the plug-in's
+// close command is still on the stack. The host must come back and end
+// normally.
+//
 // Win32 is declared here rather than included: the MinGW headers are not
 // meant for an MSVC-ABI compiler, and this needs only a handful of calls.
 
@@ -56,6 +62,19 @@ __declspec(dllimport) int __stdcall PeekMessageA(Message* message, HWND window, 
 __declspec(dllimport) LPARAM __stdcall DispatchMessageA(const Message* message);
 __declspec(dllimport) int __cdecl wsprintfA(char* out, const char* format, ...);
 __declspec(dllimport) int __stdcall lstrlenA(const char* text);
+__declspec(dllimport) HMODULE __stdcall GetModuleHandleA(const char* name);
+typedef LPARAM(__stdcall* WindowProcedure)(HWND, UINT, WPARAM, LPARAM);
+struct WindowClass {
+  UINT style;
+  WindowProcedure procedure;
+  int classExtra, windowExtra;
+  HMODULE instance;
+  void *icon, *cursor, *background;
+  const char *menuName, *className;
+};
+__declspec(dllimport) unsigned short __stdcall RegisterClassA(const WindowClass* windowClass);
+__declspec(dllimport) LPARAM
+    __stdcall DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 }
 
 namespace {
@@ -64,8 +83,11 @@ constexpr DWORD kStandardOutput = static_cast<DWORD>(-11);
 constexpr DWORD kOverlappedWindow = 0x00CF0000;
 constexpr UINT kOwner = 4;  // GW_OWNER
 constexpr UINT kTimerMessage = 0x0113;
+constexpr UINT kCommandMessage = 0x0111;
+constexpr UINT kDestroyMessage = 0x0002;
 constexpr UINT kRemove = 1;  // PM_REMOVE
 constexpr int kLifetimes = 4;
+constexpr WPARAM kCloseViewerCommand = 1009;  // "ZentuViewの終了"
 
 // The viewer's plug-in interface, as its SDK declares it.
 class IDTVPlugin {
@@ -81,10 +103,52 @@ class IDTVPlugin {
 using GetIfaceFunction = IDTVPlugin* (*)();
 using GetIface2Function = int (*)(int reserved, IDTVPlugin** plugin);
 
-// The host interface handed to Init; the plug-in calls nothing of it here.
-struct HostInterface {
-  void* vtable[8];
+HWND g_mainWindow = nullptr;
+
+// The host interface handed to Init: its seventh operation quits the viewer,
+// here by destroying the main window at once.
+class HostInterface {
+ public:
+  virtual void Operation0() {}
+  virtual void Operation1() {}
+  virtual void Operation2() {}
+  virtual void Operation3() {}
+  virtual void Operation4() {}
+  virtual void Operation5() {}
+  virtual void Quit() {
+    ++quits;
+    DestroyWindow(g_mainWindow);
+  }
+  virtual void Operation7() {}
+  int quits = 0;
 } g_hostInterface;
+
+// What the main window does when it goes: in the closing lifetimes, delete
+// the plug-in and free its library right there.
+IDTVPlugin* g_pluginToDelete = nullptr;
+HMODULE g_libraryToFree = nullptr;
+bool g_deletedInDestroy = false;
+
+LPARAM __stdcall MainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kDestroyMessage && g_pluginToDelete != nullptr) {
+    delete g_pluginToDelete;
+    g_pluginToDelete = nullptr;
+    FreeLibrary(g_libraryToFree);
+    g_libraryToFree = nullptr;
+    g_deletedInDestroy = true;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr char kMainClass[] = "MsvcAbiHostMain";
+
+void RegisterMainClass() {
+  WindowClass windowClass = {};
+  windowClass.procedure = MainWindowProcedure;
+  windowClass.instance = GetModuleHandleA(nullptr);
+  windowClass.className = kMainClass;
+  RegisterClassA(&windowClass);
+}
 
 // Two packets of 188 bytes: the start of a long NIT section, then one filler.
 unsigned char g_packets[2 * 188];
@@ -137,8 +201,8 @@ void RunLifetime(HMODULE library, int lifetime) {
   }
   if (plugin == nullptr) Fail(lifetime, "no plug-in object");
 
-  HWND main = CreateWindowExA(0, "STATIC", "Zentu HDTV Player", kOverlappedWindow, 40, 40, 400, 300, nullptr,
-                              nullptr, nullptr, nullptr);
+  HWND main = CreateWindowExA(0, kMainClass, "Zentu HDTV Player", kOverlappedWindow, 40, 40, 400, 300,
+                              nullptr, nullptr, nullptr, nullptr);
   if (main == nullptr) Fail(lifetime, "no main window");
   if (plugin->Init(&g_hostInterface, 0x00010400) != 1) Fail(lifetime, "Init refused 0x00010400");
   if (plugin->Create(main) != 1) Fail(lifetime, "Create did not answer 1");
@@ -161,10 +225,50 @@ void RunLifetime(HMODULE library, int lifetime) {
   Pump();
 }
 
+// The user closes the viewer from the plug-in's menu. With SDK 0x00010400
+// the plug-in asks the host interface to quit, otherwise it sends WM_CLOSE
+// to the main window; either way the main window goes inside the call, and
+// its WM_DESTROY deletes the plug-in and frees the library.
+void RunClosingLifetime(int lifetime, unsigned int sdkVersion) {
+  HMODULE library = LoadLibraryA("ZentuTaskTray.dll");
+  if (library == nullptr) Fail(lifetime, "cannot load ZentuTaskTray.dll");
+  auto getIface = reinterpret_cast<GetIfaceFunction>(GetProcAddress(library, "GetIface"));
+  IDTVPlugin* plugin = getIface != nullptr ? getIface() : nullptr;
+  if (plugin == nullptr) Fail(lifetime, "no plug-in object");
+  g_mainWindow = CreateWindowExA(0, kMainClass, "Zentu HDTV Player", kOverlappedWindow, 40, 40, 400, 300,
+                                 nullptr, nullptr, nullptr, nullptr);
+  if (g_mainWindow == nullptr) Fail(lifetime, "no main window");
+  if (plugin->Init(&g_hostInterface, sdkVersion) != 1) Fail(lifetime, "Init refused");
+  plugin->Create(g_mainWindow);
+  HWND controller = FindController(g_mainWindow);
+  if (controller == nullptr) Fail(lifetime, "no controller window");
+  for (int tick = 0; tick < 3; ++tick) SendMessageA(controller, kTimerMessage, 1000, 0);
+  Pump();
+
+  g_pluginToDelete = plugin;
+  g_libraryToFree = library;
+  g_deletedInDestroy = false;
+  const int quitsBefore = g_hostInterface.quits;
+  SendMessageA(controller, kCommandMessage, kCloseViewerCommand, 0);
+  Pump();
+  if (!g_deletedInDestroy) Fail(lifetime, "the main window's WM_DESTROY did not run");
+  if (IsWindow(g_mainWindow) || IsWindow(controller)) Fail(lifetime, "a window outlived the close");
+  const bool quit = g_hostInterface.quits > quitsBefore;
+  if (quit != (sdkVersion == 0x00010400)) Fail(lifetime, "closed the wrong way");
+  char line[200];
+  wsprintfA(line,
+            "msvc-abi host: lifetime %d: closed from the plug-in's menu through %s; the main window's "
+            "WM_DESTROY deleted the plug-in and freed its library; back in the host, library %s\n",
+            lifetime, quit ? "the host interface's quit" : "WM_CLOSE",
+            GetModuleHandleA("ZentuTaskTray.dll") != nullptr ? "still mapped" : "unmapped");
+  Print(line);
+}
+
 }  // namespace
 
 extern "C" void __stdcall Start() {
   FillPackets();
+  RegisterMainClass();
   HMODULE library = nullptr;
   for (int lifetime = 0; lifetime < kLifetimes; ++lifetime) {
     if (library == nullptr) library = LoadLibraryA("ZentuTaskTray.dll");
@@ -176,8 +280,11 @@ extern "C" void __stdcall Start() {
     }
   }
   if (library != nullptr) FreeLibrary(library);
+  // Last: from here on the library may stay mapped until the process ends.
+  RunClosingLifetime(kLifetimes, 0x00010400);
+  RunClosingLifetime(kLifetimes + 1, 0x00010000);
   char line[80];
-  wsprintfA(line, "msvc-abi host: %d lifetimes passed\n", kLifetimes);
+  wsprintfA(line, "msvc-abi host: %d lifetimes passed\n", kLifetimes + 2);
   Print(line);
   ExitProcess(0);
 }

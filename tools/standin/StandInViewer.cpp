@@ -138,6 +138,7 @@ void StandInViewer::Destroy() {
 }
 
 LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (onMessage_) onMessage_(which, message, wParam);
   switch (message) {
     case WM_CREATE:
       if (which == Window::kMain) OnCreateMain(window);

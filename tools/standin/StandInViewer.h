@@ -92,6 +92,10 @@ struct Options {
 
 // Called when a channel button is pressed: (host value, service id).
 using ServiceChangeHandler = std::function<void(int32_t hostValue, int32_t serviceId)>;
+// Called first for every message a stand-in window receives, so that a test
+// can make the host react as some viewers do (for instance by deleting the
+// plug-in while it handles what the plug-in sent it).
+using MessageHook = std::function<void(Window window, UINT message, WPARAM wParam)>;
 
 class StandInViewer {
  public:
@@ -131,6 +135,7 @@ class StandInViewer {
   void SetProgrammeText(const char* text);
   void SetMuted(bool muted);  // check box only, as if set by the host
   void SetServiceChangeHandler(ServiceChangeHandler handler) { onServiceChange_ = std::move(handler); }
+  void SetMessageHook(MessageHook hook) { onMessage_ = std::move(hook); }
 
   // Everything the windows received, in order.
   const std::vector<ReceivedCommand>& Received() const { return received_; }
@@ -171,6 +176,7 @@ class StandInViewer {
   RECT savedVideoRect_ = {};
   std::vector<ReceivedCommand> received_;
   ServiceChangeHandler onServiceChange_;
+  MessageHook onMessage_;
 };
 
 // The plug-in's vtable slots as the host calls them.

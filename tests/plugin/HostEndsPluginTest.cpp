@@ -1,0 +1,250 @@
+// The host ends the plug-in wherever it may: the real DLL, deleted and
+// unloaded by a host that does so while it handles what the plug-in sent it,
+// and deleted on another thread while the windows' thread stops pumping.
+// The object's memory is watched: its block is kept when the DLL frees it
+// and filled with a pattern, so that a write into the deleted object shows
+// as a changed byte and a missing free as no free at all.
+#include <windows.h>
+#include <malloc.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "ImportRedirect.h"
+#include "StandInViewer.h"
+#include "WinTestSupport.h"
+
+using namespace testsupport;
+using standin::Window;
+
+namespace {
+
+constexpr unsigned char kPoison = 0xA5;
+
+// The DLL's calls of the C runtime's free, while one object is watched.
+class ObjectQuarantine {
+ public:
+  ObjectQuarantine(HMODULE dll, void* object) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    watched_ = object;
+    kept_ = nullptr;
+    redirect_ = std::make_unique<ImportRedirect>(dll, "msvcrt.dll", "free", reinterpret_cast<void*>(&Free));
+    original_ = redirect_->Installed() ? reinterpret_cast<FreeFunction>(redirect_->Original()) : nullptr;
+  }
+  ~ObjectQuarantine() {
+    redirect_.reset();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (kept_ != nullptr) free(kept_);
+    watched_ = kept_ = nullptr;
+  }
+  bool Installed() const { return original_ != nullptr; }
+  bool Freed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return kept_ != nullptr;
+  }
+  // Bytes of the freed object written since it was freed.
+  size_t WrittenAfterFree() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    size_t changed = 0;
+    for (size_t i = 0; kept_ != nullptr && i < keptSize_; ++i)
+      changed += static_cast<unsigned char*>(kept_)[i] != kPoison;
+    return changed;
+  }
+
+ private:
+  using FreeFunction = void(__cdecl*)(void*);
+  static void __cdecl Free(void* block) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (block != nullptr && block == watched_ && kept_ == nullptr) {
+        keptSize_ = _msize(block);
+        std::memset(block, kPoison, keptSize_);
+        kept_ = block;
+        return;
+      }
+    }
+    original_(block);
+  }
+  static std::mutex mutex_;
+  static void* watched_;
+  static void* kept_;
+  static size_t keptSize_;
+  static FreeFunction original_;
+  std::unique_ptr<ImportRedirect> redirect_;
+};
+
+std::mutex ObjectQuarantine::mutex_;
+void* ObjectQuarantine::watched_ = nullptr;
+void* ObjectQuarantine::kept_ = nullptr;
+size_t ObjectQuarantine::keptSize_ = 0;
+ObjectQuarantine::FreeFunction ObjectQuarantine::original_ = nullptr;
+
+void* MakeObject(HMODULE module) {
+  auto getIface =
+      reinterpret_cast<standin::GetIfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetIface")));
+  return getIface ? getIface() : nullptr;
+}
+
+void Tick(HWND controller, int times) {
+  for (int i = 0; i < times; ++i) SendMessageA(controller, WM_TIMER, 1000, 0);
+}
+
+void Command(HWND controller, int id) { SendMessageA(controller, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+// What the host does before the plug-in acts, and what makes the plug-in
+// hand control to the host; the host deletes the plug-in and frees its
+// library when `window` receives `message` with `wParam` in its low word.
+struct HostReaction {
+  const char* name;
+  Window window;
+  UINT message;
+  WORD wParam;
+  std::function<void(standin::StandInViewer&, const ProgramIni&)> before;
+  std::function<void(HWND controller, standin::StandInViewer&)> act;
+};
+
+TEST(HostEndsPlugin, InsideAnyCallIntoTheHostNothingRunsOnTheFreedObject) {
+  const auto nothing = [](standin::StandInViewer&, const ProgramIni&) {};
+  const HostReaction reactions[] = {
+      {"record stop: the record command", Window::kMain, WM_COMMAND, 1009,
+       [](standin::StandInViewer& viewer, const ProgramIni&) { viewer.SetRecording(true); },
+       [](HWND controller, standin::StandInViewer&) { Command(controller, 1018); }},
+      {"record start: the record command", Window::kMain, WM_COMMAND, 1009, nothing,
+       [](HWND controller, standin::StandInViewer&) { Command(controller, 1017); }},
+      {"channel: the channel button", Window::kRemote, WM_COMMAND, 1006, nothing,
+       [](HWND controller, standin::StandInViewer&) { Command(controller, 1019); }},
+      {"mute: the mute command", Window::kMain, WM_COMMAND, 1034, nothing,
+       [](HWND controller, standin::StandInViewer&) { Command(controller, 1012); }},
+      {"hide all: the main window hides", Window::kMain, WM_SHOWWINDOW, FALSE, nothing,
+       [](HWND controller, standin::StandInViewer&) { Command(controller, 1008); }},
+      {"discovery: a window saved as hidden hides", Window::kProgramme, WM_SHOWWINDOW, FALSE,
+       [](standin::StandInViewer&, const ProgramIni& ini) {
+         ini.Write("\x94\xd4\x91\x67\x8f\xee\x95\xf1_View", "0");  // 番組情報_View
+       },
+       [](HWND, standin::StandInViewer&) {}},
+      {"full screen: the hidden video window shows", Window::kVideo, WM_SHOWWINDOW, TRUE, nothing,
+       [](HWND controller, standin::StandInViewer& viewer) {
+         ShowWindow(viewer.VideoWindow(), SW_HIDE);
+         Command(controller, 1031);
+       }},
+      {"overlay paint: the programme window is switched back", Window::kProgramme, WM_COMMAND, 1021,
+       [](standin::StandInViewer& viewer, const ProgramIni&) {
+         SendMessageA(viewer.ProgrammeWindow(), WM_COMMAND, 1021, 0);  // shows the next programme
+       },
+       [](HWND controller, standin::StandInViewer&) {
+         Command(controller, 1032);
+         PumpMessages();  // the overlay paints
+       }},
+  };
+  for (const HostReaction& reaction : reactions) {
+    SCOPED_TRACE(reaction.name);
+    ProgramIni ini;
+    standin::StandInViewer viewer;
+    ASSERT_TRUE(viewer.Create());
+    HMODULE module = LoadLibraryA("ZentuTaskTray.dll");
+    ASSERT_NE(module, nullptr);
+    void* object = MakeObject(module);
+    ASSERT_NE(object, nullptr);
+    ObjectQuarantine quarantine(module, object);
+    ASSERT_TRUE(quarantine.Installed());
+    RawPlugin plugin(object);
+    standin::HostInterface host;
+    plugin.Init(host.Object(), 0x00010400);
+    plugin.Create(viewer.MainWindow());
+    HWND controller = standin::FindPluginController(viewer.MainWindow());
+    ASSERT_NE(controller, nullptr);
+    reaction.before(viewer, ini);
+
+    bool deleted = false;
+    viewer.SetMessageHook([&](Window window, UINT message, WPARAM wParam) {
+      if (deleted || window != reaction.window || message != reaction.message ||
+          LOWORD(wParam) != reaction.wParam)
+        return;
+      deleted = true;
+      plugin.Destroy(1);
+      FreeLibrary(module);
+    });
+    Tick(controller, 3);  // discovery
+    reaction.act(controller, viewer);
+    PumpMessages();
+    viewer.SetMessageHook(nullptr);
+
+    EXPECT_TRUE(deleted);
+    EXPECT_TRUE(quarantine.Freed());
+    EXPECT_EQ(0u, quarantine.WrittenAfterFree());
+    EXPECT_FALSE(IsWindow(controller));
+    if (!deleted) {
+      plugin.Destroy(1);
+      FreeLibrary(module);
+    }
+  }
+}
+
+// The host deletes the object on another thread; the windows' thread then
+// stops pumping. The object is freed all the same, and unloading is safe.
+TEST(HostEndsPlugin, DeletionOnAnotherThreadFinishesWhenTheWindowsThreadStopsPumping) {
+  enum class Then { kKeepPumping, kQuitAtOnce, kEndAtOnce };
+  const struct {
+    const char* name;
+    Then then;
+  } rows[] = {{"the windows' thread keeps pumping", Then::kKeepPumping},
+              {"a WM_QUIT is posted at once", Then::kQuitAtOnce},
+              {"the windows' thread ends at once", Then::kEndAtOnce}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ProgramIni ini;
+    HMODULE module = LoadLibraryA("ZentuTaskTray.dll");
+    ASSERT_NE(module, nullptr);
+    void* object = MakeObject(module);
+    ASSERT_NE(object, nullptr);
+    ObjectQuarantine quarantine(module, object);
+    ASSERT_TRUE(quarantine.Installed());
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE deleted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // The thread's end takes the viewer's windows along without a message;
+    // the viewer object itself goes after the thread.
+    auto* viewer = new standin::StandInViewer();
+    HWND controller = nullptr;
+    std::thread windows([&] {
+      viewer->Create();
+      RawPlugin(object).Create(viewer->MainWindow());
+      controller = standin::FindPluginController(viewer->MainWindow());
+      SetEvent(ready);
+      WaitForSingleObject(deleted, INFINITE);
+      if (row.then == Then::kEndAtOnce) return;
+      if (row.then == Then::kQuitAtOnce) PostQuitMessage(0);
+      MSG message;
+      for (int i = 0; i < 200 && !quarantine.Freed(); ++i) {
+        if (row.then == Then::kQuitAtOnce) {
+          if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
+          DispatchMessageA(&message);
+        } else {
+          PumpMessages();
+          Sleep(5);
+        }
+      }
+    });
+    WaitForSingleObject(ready, INFINITE);
+    ASSERT_NE(controller, nullptr);
+    RawPlugin(object).Destroy(1);
+    SetEvent(deleted);
+    windows.join();
+
+    EXPECT_TRUE(quarantine.Freed());
+    EXPECT_EQ(0u, quarantine.WrittenAfterFree());
+    EXPECT_FALSE(IsWindow(controller));
+    EXPECT_EQ(ini.Read("AutoDispStatus"), "1");  // the normal shutdown ran
+    FreeLibrary(module);
+    delete viewer;
+    CloseHandle(ready);
+    CloseHandle(deleted);
+  }
+}
+
+}  // namespace
