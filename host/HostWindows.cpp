@@ -50,8 +50,8 @@ int ShowCommandOf(int32_t hideStyle) { return hideStyle == kHideByMinimise ? SW_
 // runs the host's window procedure, and the host may delete the plug-in
 // (this list included) while it reacts.
 struct ShowCommands {
-  HWND window[kMaxHostWindows];
-  int command[kMaxHostWindows];
+  HWND window[kMaxHostWindows] = {};
+  int command[kMaxHostWindows] = {};
   int32_t count = 0;
   void Add(HWND target, int showCommand) {
     if (count >= kMaxHostWindows) return;

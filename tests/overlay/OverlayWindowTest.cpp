@@ -412,7 +412,7 @@ TEST_F(OverlayShowTest, TheGreyBrushIsDeletedOnceAndNoClassNamesIt) {
   testsupport::GdiObjectCounter gdi;
   ASSERT_TRUE(gdi.Installed());
   CreateWindows();
-  const HBRUSH grey = overlay_.GreyBrush();
+  HBRUSH grey = overlay_.GreyBrush();
   ASSERT_NE(nullptr, grey);
   for (HWND window : {Overlay(), Panel()}) {
     Canvas canvas(8, 8);

@@ -27,63 +27,58 @@ namespace {
 
 constexpr unsigned char kPoison = 0xA5;
 
+using FreeFunction = void(__cdecl*)(void*);
+std::mutex g_mutex;
+void* g_watched = nullptr;
+void* g_kept = nullptr;
+size_t g_keptSize = 0;
+FreeFunction g_originalFree = nullptr;
+
 // The DLL's calls of the C runtime's free, while one object is watched.
 class ObjectQuarantine {
  public:
   ObjectQuarantine(HMODULE dll, void* object) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    watched_ = object;
-    kept_ = nullptr;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_watched = object;
+    g_kept = nullptr;
     redirect_ = std::make_unique<ImportRedirect>(dll, "msvcrt.dll", "free", reinterpret_cast<void*>(&Free));
-    original_ = redirect_->Installed() ? reinterpret_cast<FreeFunction>(redirect_->Original()) : nullptr;
+    g_originalFree = redirect_->Installed() ? reinterpret_cast<FreeFunction>(redirect_->Original()) : nullptr;
   }
   ~ObjectQuarantine() {
     redirect_.reset();
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (kept_ != nullptr) free(kept_);
-    watched_ = kept_ = nullptr;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_kept != nullptr) free(g_kept);
+    g_watched = g_kept = nullptr;
   }
-  bool Installed() const { return original_ != nullptr; }
+  bool Installed() const { return g_originalFree != nullptr; }
   bool Freed() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return kept_ != nullptr;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_kept != nullptr;
   }
   // Bytes of the freed object written since it was freed.
   size_t WrittenAfterFree() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(g_mutex);
     size_t changed = 0;
-    for (size_t i = 0; kept_ != nullptr && i < keptSize_; ++i)
-      changed += static_cast<unsigned char*>(kept_)[i] != kPoison;
+    for (size_t i = 0; g_kept != nullptr && i < g_keptSize; ++i)
+      changed += static_cast<unsigned char*>(g_kept)[i] != kPoison;
     return changed;
   }
 
  private:
-  using FreeFunction = void(__cdecl*)(void*);
   static void __cdecl Free(void* block) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (block != nullptr && block == watched_ && kept_ == nullptr) {
-        keptSize_ = _msize(block);
-        std::memset(block, kPoison, keptSize_);
-        kept_ = block;
+      std::lock_guard<std::mutex> lock(g_mutex);
+      if (block != nullptr && block == g_watched && g_kept == nullptr) {
+        g_keptSize = _msize(block);
+        std::memset(block, kPoison, g_keptSize);
+        g_kept = block;
         return;
       }
     }
-    original_(block);
+    g_originalFree(block);
   }
-  static std::mutex mutex_;
-  static void* watched_;
-  static void* kept_;
-  static size_t keptSize_;
-  static FreeFunction original_;
   std::unique_ptr<ImportRedirect> redirect_;
 };
-
-std::mutex ObjectQuarantine::mutex_;
-void* ObjectQuarantine::watched_ = nullptr;
-void* ObjectQuarantine::kept_ = nullptr;
-size_t ObjectQuarantine::keptSize_ = 0;
-ObjectQuarantine::FreeFunction ObjectQuarantine::original_ = nullptr;
 
 void* MakeObject(HMODULE module) {
   auto getIface =
