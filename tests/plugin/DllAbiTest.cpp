@@ -189,8 +189,8 @@ TEST_F(LoadedDll, SdkVersionCheckedOnTheThirdByteOnly) {
   plugin.Destroy(1);
 }
 
-// The version resource carries the CMake project version, in Japanese with
-// code page 932.
+// The version resource carries the CMake project version, the product's one
+// name and the copyright of LICENSE, in Japanese with code page 932.
 TEST_F(LoadedDll, VersionResourceIsTheProjectVersionInJapanese) {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(module_, path, sizeof path);
@@ -217,7 +217,9 @@ TEST_F(LoadedDll, VersionResourceIsTheProjectVersionInJapanese) {
   const std::pair<std::string, std::string> strings[] = {
       {"FileDescription", kMessageCaption},  // タスクトレイ管理 in Shift_JIS
       {"FileVersion", ZENTU_FILE_VERSION_TEXT},
-      {"ProductVersion", ZENTU_FILE_VERSION_TEXT}};
+      {"ProductVersion", ZENTU_FILE_VERSION_TEXT},
+      {"ProductName", "ZentuTaskTray"},
+      {"LegalCopyright", ZENTU_COPYRIGHT_TEXT}};
   for (const auto& [key, expected] : strings) {
     char* value = nullptr;
     const std::string query = "\\StringFileInfo\\041103a4\\" + key;
