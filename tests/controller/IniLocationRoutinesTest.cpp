@@ -7,96 +7,68 @@
 
 namespace {
 
-struct PlanRow {
-  const char* what;
-  bool besideWritable, perUserUsable;
-  IniFileSeen beside, perUser;
-  IniPlace use;
-  bool copy;
-};
-
 TEST(IniLocation, PlanUsesTheWritableFileWithTheLastWrittenSettings) {
   const IniFileSeen none{}, old{true, 100}, recent{true, 200};
-  const PlanRow rows[] = {
-      {"writable, nothing yet", true, true, none, none, IniPlace::kBeside, false},
-      {"writable, per-user file older", true, true, recent, old, IniPlace::kBeside, false},
-      {"writable again, per-user file newer", true, true, old, recent, IniPlace::kBeside, true},
-      {"writable again, only a per-user file", true, true, none, old, IniPlace::kBeside, true},
-      {"unwritable, file beside only", false, true, old, none, IniPlace::kPerUser, true},
-      {"unwritable, per-user file newer", false, true, old, recent, IniPlace::kPerUser, false},
-      {"unwritable, both alike (copied)", false, true, old, old, IniPlace::kPerUser, false},
-      {"unwritable, file beside replaced", false, true, recent, old, IniPlace::kPerUser, true},
-      {"unwritable, no per-user place", false, false, old, none, IniPlace::kBeside, false},
-      {"writable, no per-user place", true, false, old, recent, IniPlace::kBeside, false},
+  const IniPlace beside = IniPlace::kBeside, perUser = IniPlace::kPerUser;
+  const struct {
+    bool besideWritable = false, perUserUsable = false;
+    IniFileSeen beside, perUser;
+    IniPlace use = IniPlace::kBeside;
+    bool copy = false;
+  } rows[] = {
+      {true, true, none, none, beside, false},  {true, true, recent, old, beside, false},
+      {true, true, old, recent, beside, true},  {true, true, none, old, beside, true},  // writable again
+      {false, true, old, none, perUser, true},  {false, true, old, recent, perUser, false},
+      {false, true, old, old, perUser, false},  {false, true, recent, old, perUser, true},  // replaced
+      {false, false, old, none, beside, false}, {true, false, old, recent, beside, false},
   };
-  for (const PlanRow& row : rows) {
+  for (const auto& row : rows) {
     const IniPlan plan = PlanIniFile(row.besideWritable, row.perUserUsable, row.beside, row.perUser);
-    EXPECT_EQ(plan.use, row.use) << row.what;
-    EXPECT_EQ(plan.copyOtherFirst, row.copy) << row.what;
+    EXPECT_EQ(plan.use, row.use) << &row - rows;
+    EXPECT_EQ(plan.copyOtherFirst, row.copy) << &row - rows;
   }
 }
 
-std::string PerUser(const char* appData, const char* folder, size_t size = 260) {
-  char out[300] = "stale";
-  size_t folderLength = 0;
-  if (!BuildPerUserIniPath(appData, folder, out, size, &folderLength)) return out[0] == '\0' ? "-" : "stale";
-  // The folder to make: the path up to its file name.
-  EXPECT_EQ(std::string(out).rfind("\\ZentuTaskTray\\"), folderLength - 14) << out;
-  return out;
-}
-
-// The path without its hash, and whether 8 hex digits and ".ini" end it.
-std::string WithoutHash(const std::string& path) {
-  if (path.size() < 12 || path.compare(path.size() - 4, 4, ".ini") != 0) return "no hash: " + path;
-  if (path.find_first_not_of("0123456789ABCDEF", path.size() - 12) != path.size() - 4)
-    return "no hash: " + path;
-  return path.substr(0, path.size() - 12);
-}
-
-TEST(IniLocation, PerUserFileNamesTheProgramFolder) {
-  const std::string twentyHyou = [] {
-    std::string s = "a";
-    for (int i = 0; i < 20; ++i) s += "\x95\x5C";  // 表
-    return s;
-  }();
+TEST(IniLocation, PerUserFileNamesTheFolderAndHashesItsPath) {
+  std::string hyou20 = "C:\\a";
+  for (int i = 0; i < 20; ++i) hyou20 += "\x95\x5C";  // 表: its trail byte is a backslash
   const struct {
     const char* appData;
     std::string folder;
-    const char* expected;  // without the hash; "-": refused
+    const char* expected;  // "": refused
   } rows[] = {
-      {"C:\\Users\\u\\AppData\\Roaming", "C:\\Program Files\\ZentuView\\",
-       "C:\\Users\\u\\AppData\\Roaming\\ZentuTaskTray\\Zentu_TaskTray-ZentuView-"},
-      {"C:\\AppData\\", "C:\\TV\\\x95\x5C\x8E\xA6\\",
-       "C:\\AppData\\ZentuTaskTray\\Zentu_TaskTray-\x95\x5C\x8E\xA6-"},
-      {"C:\\\x95\x5C", "D:\\", "C:\\\x95\x5C\\ZentuTaskTray\\Zentu_TaskTray-"},  // 表 ends APPDATA; a root
-      {"\\\\server\\home", "\\\\nas\\tv\\view\\", "\\\\server\\home\\ZentuTaskTray\\Zentu_TaskTray-view-"},
-      {"C:\\A", "C:\\" + twentyHyou + "\\", nullptr},  // cut to 31 bytes, below
-      {"AppData", "C:\\TV\\", "-"},
-      {"", "C:\\TV\\", "-"},
-      {"C:\\A", "", "-"},
+      {"C:\\A", "C:\\Program Files\\ZentuView\\",
+       "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-ZentuView-82342344.ini"},
+      {"C:\\A\\", "c:/program files/ZentuView",
+       "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-ZentuView-82342344.ini"},
+      {"C:\\\x95\x5C", "C:\\TV\\\x95\x5C\x8E\xA6\\",  // 表 ends APPDATA; the folder is 表示
+       "C:\\\x95\x5C\\ZentuTaskTray\\Zentu_TaskTray-\x95\x5C\x8E\xA6-4D29F18B.ini"},
+      {"\\\\server\\home", "D:\\", "\\\\server\\home\\ZentuTaskTray\\Zentu_TaskTray-0ECE368B.ini"},
+      {"C:\\A", hyou20 + "\\", nullptr},  // the name cut to 31 bytes, a whole character
+      {"C:\\A", "C:\\TV\\\x83\x41\\", "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-\x83\x41-24DE38A6.ini"},  // ア
+      {"C:\\A", "C:\\TV\\\x83\x61\\", "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-\x83\x61-44DE6B06.ini"},  // ツ
+      {"AppData", "C:\\TV\\", ""},
+      {"%APPDATA%", "C:\\TV\\", ""},
+      {"C:\\A", "", ""},
   };
   for (const auto& row : rows) {
-    const std::string path = PerUser(row.appData, row.folder.c_str());
-    if (row.expected == nullptr) {
-      EXPECT_EQ(WithoutHash(path), "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-" + twentyHyou.substr(0, 31) + "-");
-    } else {
-      EXPECT_EQ(row.expected[0] == '-' ? path : WithoutHash(path), row.expected) << row.folder;
+    char out[300] = "stale";
+    size_t folderLength = 0;
+    BuildPerUserIniPath(row.appData, row.folder.c_str(), out, sizeof out, &folderLength);
+    const std::string expected = row.expected != nullptr ? row.expected
+                                                         : "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-" +
+                                                               hyou20.substr(3, 31) + "-8B1E1C57.ini";
+    EXPECT_EQ(out, expected) << row.folder;
+    if (!expected.empty()) {
+      EXPECT_EQ(expected.substr(folderLength, 1), "\\") << expected;  // the folder to make ends there
     }
   }
-  // The hash (FNV-1a of "C:\PROGRAM FILES\ZENTUVIEW") is part of users' file
-  // names: it must never change.
-  EXPECT_EQ(PerUser("C:\\A", "C:\\Program Files\\ZentuView\\"),
-            "C:\\A\\ZentuTaskTray\\Zentu_TaskTray-ZentuView-82342344.ini");
-  // A folder spelled otherwise is the same folder; any other folder is not.
-  const std::string one = PerUser("C:\\A", "C:\\TV\\View\\");
-  EXPECT_EQ(WithoutHash(PerUser("C:\\A", "c:/tv/View")), WithoutHash(one));
-  EXPECT_EQ(PerUser("C:\\A", "c:/tv/View").substr(WithoutHash(one).size()),
-            one.substr(WithoutHash(one).size()));
-  EXPECT_NE(PerUser("C:\\A", "C:\\TV2\\View\\"), one);
-  EXPECT_NE(PerUser("C:\\A", "C:\\TV\\\x83\x41\\View\\"),
-            PerUser("C:\\A", "C:\\TV\\\x83\x61\\View\\"));  // ア, ツ
-  EXPECT_EQ(PerUser("C:\\A", "C:\\TV\\View\\", one.size()), "-");
-  EXPECT_EQ(PerUser("C:\\A", "C:\\TV\\View\\", one.size() + 1), one);
+  // Exactly as long as the buffer, and one byte longer.
+  const std::string fits = rows[0].expected;
+  char out[300];
+  EXPECT_TRUE(BuildPerUserIniPath("C:\\A", "C:\\Program Files\\ZentuView", out, fits.size() + 1, nullptr));
+  EXPECT_FALSE(BuildPerUserIniPath("C:\\A", "C:\\Program Files\\ZentuView", out, fits.size(), nullptr));
+  EXPECT_STREQ(out, "");
 }
 
 }  // namespace
