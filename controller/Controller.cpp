@@ -45,16 +45,6 @@ void UnregisterLive(const Controller* controller) {
   }
 }
 
-// The host's executable, not this library. A path that does not fit is not
-// used at all, rather than a wrong one.
-void BuildIniPath(char (&iniPath)[kIniPathSize]) {
-  char modulePath[kIniPathSize] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-  iniPath[0] = '\0';
-  if (length == 0 || length >= sizeof modulePath) return;
-  BuildIniPathBeside(modulePath, iniPath, sizeof iniPath);
-}
-
 // Saved position: applied only when all three keys hold text.
 void RestoreSavedPosition(ControllerSettings& settings, const IniFile& ini, HWND window) {
   char x[kIniValueSize], y[kIniValueSize], minimisedText[kIniValueSize];
@@ -157,7 +147,7 @@ void Controller::DestroyControllerWindow() {
 void Controller::OnControllerInit(HWND window) {
   window_ = window;
   if (instance_ == nullptr) instance_ = Module().instance;
-  BuildIniPath(settings_.iniPath);
+  LocateHostIniFile(settings_.iniPath, sizeof settings_.iniPath);
   const IniFile ini(settings_.iniPath);
   RestoreSavedPosition(settings_, ini, window);
   ReadOptions(settings_, ini, window);

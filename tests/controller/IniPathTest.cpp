@@ -13,6 +13,9 @@ TEST(IniPath, JoinsDriveAndDirectoryOfTheProgram) {
   EXPECT_STREQ(out, "C:\\Program Files\\Zentu\\Zentu_TaskTray.ini");
   ASSERT_TRUE(BuildIniPathBeside("D:\\ZentuView.exe", out, sizeof out));
   EXPECT_STREQ(out, "D:\\Zentu_TaskTray.ini");
+  // 表示.exe: the 0x5C trail byte of 表 separates nothing.
+  ASSERT_TRUE(BuildIniPathBeside("C:\\TV\\\x95\x5C\x8E\xA6.exe", out, sizeof out));
+  EXPECT_STREQ(out, "C:\\TV\\Zentu_TaskTray.ini");
   ASSERT_TRUE(BuildIniPathBeside("ZentuView.exe", out, sizeof out));
   EXPECT_STREQ(out, "Zentu_TaskTray.ini");
 }

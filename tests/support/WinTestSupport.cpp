@@ -104,11 +104,17 @@ void RunOnOtherThreadPumping(const std::function<void()>& work) {
 
 // ---- The ini file ----
 
+// Found through the UTF-16 name, where no byte of a character is a
+// separator, so that a program whose Shift_JIS name holds a trail byte 0x5C
+// still finds its file where Windows puts it.
 ProgramIni::ProgramIni() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  path_ = path;
-  path_ = path_.substr(0, path_.find_last_of("\\/") + 1) + "Zentu_TaskTray.ini";
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring wide(path);
+  wide = wide.substr(0, wide.find_last_of(L"\\/") + 1) + L"Zentu_TaskTray.ini";
+  char ansi[MAX_PATH * 2] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+  path_ = ansi;
   Clear();
 }
 
