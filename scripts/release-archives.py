@@ -6,10 +6,12 @@ same inputs and time stamp:
   DIST/SHA256SUMS
 
 Each archive holds, in this order: ZentuTaskTray.dll, はじめにお読みください.txt
-(README.ja.md as plain text), LICENSE (the licence and the notices of the
-runtime linked into the DLL) and CHANGELOG. The text files are Shift_JIS
-(code page 932) with CRLF line ends, as Notepad on a Japanese Windows reads
-them; a character that code page 932 cannot hold is an error.
+(README.ja.md as plain text, with the distributor's contact filled in),
+LICENSE.txt (the licence and the notices of the runtime linked into the DLL)
+and 更新履歴.txt (the change history, its entry for this version dated with
+the time stamp below). The text files are Shift_JIS (code page 932) with CRLF
+line ends, as Notepad on a Japanese Windows opens them with a double click; a
+character that code page 932 cannot hold is an error.
 
 File names: the name is stored in code page 932 with the UTF-8 flag clear,
 and an Info-ZIP Unicode Path extra field (0x7075) carries its UTF-8 form.
@@ -32,7 +34,13 @@ import unicodedata
 import zlib
 
 README_NAME = "はじめにお読みください.txt"
+LICENSE_NAME = "LICENSE.txt"
+CHANGELOG_NAME = "更新履歴.txt"
 TEXT_WIDTH = 72  # columns, a double-width character counting two
+# A quoted name (「...」) up to this width is never broken across lines.
+UNBROKEN_QUOTE = 64
+# The line of README.ja.md that the distributor's contact replaces.
+CONTACT_MARK = "<!-- contact -->"
 JST_OFFSET = 9 * 3600
 
 # Japanese line-breaking rules: characters that may not begin a line, and
@@ -55,33 +63,56 @@ def strip_inline(text):
 
 
 def tokens(text):
-    """Breakable pieces: a double-width character, a run of other
-    non-blank characters (a word, a path) or a run of blanks."""
-    return re.findall(r"[ ]+|[\u0021-\u007e\u00a0-\u00ff]+|.", text)
+    """Breakable pieces: a quoted name (「...」, a window title, a key, a
+    message) as a whole, a double-width character, a run of other non-blank
+    characters (a word, a path) or a run of blanks. A quotation too long to
+    be a name breaks like any text."""
+    pieces = []
+    for piece in re.findall(r"「[^「」]*」|[ ]+|[\u0021-\u007e\u00a0-\u00ff]+|.", text):
+        if piece.startswith("「") and len(piece) > 1 and columns(piece) > UNBROKEN_QUOTE:
+            pieces.append("「")
+            pieces.extend(tokens(piece[1:]))
+        else:
+            pieces.append(piece)
+    return pieces
 
 
 def wrap(text, first_prefix, next_prefix, width=TEXT_WIDTH):
+    """Lines of at most `width` columns. A piece that may not begin a line
+    takes the line's last piece along to the next line, and a piece that
+    may not end one goes to the next line with what follows it."""
     lines = []
-    line = first_prefix
-    room = width - columns(first_prefix)
-    used = 0
+    line = []  # pieces of the current line after its prefix
+    prefix = first_prefix
+
+    def room():
+        return width - columns(prefix)
+
+    def used():
+        return sum(columns(piece) for piece in line)
+
     for token in tokens(text):
-        size = columns(token)
         if token.isspace():
-            if used:
-                line, used = line + token, used + size
+            if line:
+                line.append(token)
             continue
-        if used and used + size > room and token[0] not in NO_LINE_START:
-            carried = ""
-            # A character that may not end a line goes along to the next.
-            while line and line[-1] in NO_LINE_END and columns(line) > columns(next_prefix):
-                carried, line = line[-1] + carried, line[:-1]
-            lines.append(line.rstrip())
-            line = next_prefix + carried
-            room = width - columns(next_prefix)
-            used = columns(carried)
-        line, used = line + token, used + size
-    lines.append(line.rstrip())
+        if line and used() + columns(token) > room():
+            carried = []
+            if token[0] in NO_LINE_START:
+                # The piece before it goes along, with any blanks dropped.
+                while line and line[-1].isspace():
+                    line.pop()
+                if len(line) > 1:
+                    carried.insert(0, line.pop())
+            # Pieces that may not end a line go along too.
+            while len(line) > 1 and line[-1][-1] in NO_LINE_END:
+                carried.insert(0, line.pop())
+            if line:
+                lines.append((prefix + "".join(line)).rstrip())
+                prefix = next_prefix
+                line = carried
+        line.append(token)
+    lines.append((prefix + "".join(line)).rstrip())
     return lines
 
 
@@ -175,6 +206,30 @@ def windows_text(text):
         raise SystemExit(f"release-archives: U+{ord(bad):04X} '{bad}' (line {line}) has no code page 932 form")
 
 
+def fill_contact(markdown, contact):
+    if CONTACT_MARK not in markdown:
+        raise SystemExit(f"release-archives: the read-me has no {CONTACT_MARK} line for the contact")
+    lines = markdown.splitlines()
+    at = lines.index(CONTACT_MARK)
+    # The line after the mark is the repository's own text; the package says
+    # what the distributor set.
+    lines[at + 1] = contact
+    return "\n".join(lines) + "\n"
+
+
+def jst_date(epoch):
+    return time.strftime("%Y-%m-%d", time.gmtime(epoch + JST_OFFSET))
+
+
+def date_changelog(changelog, version, epoch):
+    """The change history with its entry for `version` dated from the epoch,
+    the same moment as the archive entries' time stamps."""
+    heading = re.compile(r"^" + re.escape(version) + r"（[^）\n]*）$", re.M)
+    if not heading.search(changelog):
+        raise SystemExit(f"release-archives: the change history has no entry 「{version}（…）」")
+    return heading.sub(f"{version}（{jst_date(epoch)}）", changelog, count=1)
+
+
 # ---- ZIP -------------------------------------------------------------------
 
 def dos_time(epoch):
@@ -220,15 +275,16 @@ def main():
     parser.add_argument("--readme", required=True, help="README.ja.md")
     parser.add_argument("--license", required=True, nargs="+", help="LICENSE and the notices appended to it")
     parser.add_argument("--changelog", required=True)
+    parser.add_argument("--contact", required=True, help="where users report problems, as the read-me says it")
     args = parser.parse_args()
 
     def read_text(path):
         with open(path, encoding="utf-8") as f:
             return f.read()
 
-    readme = windows_text(markdown_to_text(read_text(args.readme), args.version))
+    readme = windows_text(markdown_to_text(fill_contact(read_text(args.readme), args.contact), args.version))
     licence = windows_text("\n\n".join(read_text(p).rstrip("\n") for p in args.license) + "\n")
-    changelog = windows_text(read_text(args.changelog))
+    changelog = windows_text(date_changelog(read_text(args.changelog), args.version, args.epoch))
 
     os.makedirs(args.dist, exist_ok=True)
     sums = []
@@ -236,8 +292,8 @@ def main():
         arch, path = pair.split("=", 1)
         with open(path, "rb") as f:
             dll = f.read()
-        archive = zip_archive([("ZentuTaskTray.dll", dll), (README_NAME, readme), ("LICENSE", licence),
-                               ("CHANGELOG", changelog)], args.epoch)
+        archive = zip_archive([("ZentuTaskTray.dll", dll), (README_NAME, readme), (LICENSE_NAME, licence),
+                               (CHANGELOG_NAME, changelog)], args.epoch)
         name = f"ZentuTaskTray-{args.version}-{arch}.zip"
         with open(os.path.join(args.dist, name), "wb") as f:
             f.write(archive)
