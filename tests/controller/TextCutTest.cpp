@@ -87,7 +87,7 @@ std::string MenuOfWindowTitle(ShellTray&, const std::string& text) {
   HWND owned = CreateWindowExA(0, "STATIC", text.c_str(), WS_POPUP | WS_VISIBLE, 0, 0, 50, 20,
                                harness.Viewer().MainWindow(), nullptr, nullptr, nullptr);
   harness.Host().DiscoverHostWindows(IniFile(""));
-  const std::string seen = MenuText(harness, 2000 + harness.ListIndexOf(owned));
+  std::string seen = MenuText(harness, 2000 + harness.ListIndexOf(owned));
   DestroyWindow(owned);
   return seen;
 }

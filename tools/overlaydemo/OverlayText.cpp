@@ -32,9 +32,10 @@ int RunTool(int argc, char** argv) {
   const bool readError = std::ferror(file) != 0;
   const int readErrno = errno;
   std::fclose(file);
-  // NOLINTNEXTLINE(concurrency-mt-unsafe): the tool has one thread
-  if (readError)
+  if (readError) {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the tool has one thread
     return kTool.Fail(1, std::string("cannot read ") + argv[1] + ": " + std::strerror(readErrno));
+  }
 
   std::vector<uint8_t> section;
   char text[1024] = "";
