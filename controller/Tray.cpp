@@ -1,10 +1,10 @@
 // The tray icon's mouse messages, its tip and its pop-up menu: what they
 // show is planned from the host's state (TrayRoutines), then applied here.
-#include <cstdio>
 #include <cstring>
 
 #include "Controller.h"
 #include "ModuleState.h"
+#include "ShiftJisCut.h"
 #include "TrayRoutines.h"
 #include "resource.h"
 
@@ -123,7 +123,7 @@ void Controller::ShowTrayMenu(HWND window) {
   for (const TrayMenuItem& item : plan.changes) {
     SetItem(tray, item);
     if (item.id == IDM_RECORD_START && item.setText) {
-      std::snprintf(recordingTimeText_, sizeof recordingTimeText_, "%s", item.text.c_str());
+      sjis::CopyShiftJisTruncated(recordingTimeText_, sizeof recordingTimeText_, item.text.c_str());
     }
   }
 

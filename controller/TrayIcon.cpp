@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ShiftJisCut.h"
 #include "TrayRoutines.h"
 
 namespace {
@@ -61,7 +62,7 @@ void TrayIcon::AddTrayIcon(HWND owner) {
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
   data_.hIcon = normalIcon_;
-  CopyTrayTip(kDefaultTrayTip, data_.szTip, sizeof data_.szTip);
+  sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, kDefaultTrayTip);
   tipIsDefault_ = 1;
   added_ = 0;
   pending_ = 1;
@@ -103,13 +104,13 @@ void TrayIcon::ShowImage(bool recording) {
 }
 
 void TrayIcon::SetComposedTip(const char* tip) {
-  CopyTrayTip(tip, data_.szTip, sizeof data_.szTip);
+  sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, tip);
   NotifyTray(NIM_MODIFY);
   tipIsDefault_ = 0;
 }
 
 void TrayIcon::SetDefaultTip() {
   tipIsDefault_ = 1;
-  CopyTrayTip(kDefaultTrayTip, data_.szTip, sizeof data_.szTip);
+  sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, kDefaultTrayTip);
   NotifyTray(NIM_MODIFY);
 }

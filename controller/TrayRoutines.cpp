@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ShiftJisCut.h"
 #include "ShiftJisTexts.h"
 #include "resource.h"
 
@@ -55,27 +56,21 @@ DecodedCommand DecodeControllerCommand(uint64_t wParam, int32_t windowCount) {
   return {KindOfLowWord(static_cast<uint16_t>(wParam & 0xFFFF)), 0};
 }
 
-void CopyTrayTip(const char* text, char* tip, size_t tipSize) {
-  if (tipSize == 0) return;
-  size_t length = std::strlen(text);
-  if (length > tipSize - 1) length = tipSize - 1;
-  std::memcpy(tip, text, length);
-  tip[length] = '\0';
-}
-
 bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t tipSize) {
   if (!programme && !status) return false;
-  // Programme (< 120 bytes) + "\r\n" + status (< 256 bytes) fit; longer
-  // inputs are cut here the same way the tip is.
-  char text[512];
-  std::snprintf(text, sizeof text, "%s%s%s", programme ? programme : kDefaultTrayTip, status ? "\r\n" : "",
-                status ? status : "");
-  CopyTrayTip(text, tip, tipSize);
+  if (tipSize == 0) return true;
+  // Each part is cut on its own, so that a part that ends in half a
+  // character cannot pair its lead byte with the line break.
+  size_t length = sjis::CopyShiftJisTruncated(tip, tipSize, programme ? programme : kDefaultTrayTip);
+  if (status) {
+    length += sjis::CopyShiftJisTruncated(tip + length, tipSize - length, "\r\n");
+    sjis::CopyShiftJisTruncated(tip + length, tipSize - length, status);
+  }
   return true;
 }
 
 void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size) {
-  std::snprintf(text, size, sjis::kRecordingTimeFormat, hours, minutes, seconds);
+  sjis::FormatShiftJisTruncated(text, size, sjis::kRecordingTimeFormat, hours, minutes, seconds);
 }
 
 bool IsChannelNameBlank(const char* name, int32_t index) {
@@ -85,7 +80,7 @@ bool IsChannelNameBlank(const char* name, int32_t index) {
 }
 
 void FormatCloseQuestion(const char* name, char* text, size_t size) {
-  std::snprintf(text, size, sjis::kCloseQuestionFormat, name);
+  sjis::FormatShiftJisTruncated(text, size, sjis::kCloseQuestionFormat, name);
 }
 
 int ProgrammeTipLimit(bool mainWindowHidden) {
@@ -96,7 +91,7 @@ TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tip
                           size_t tipSize) {
   if (ComposeTrayTip(programme, status, tip, tipSize)) return TrayTipChange::kComposed;
   if (tipIsDefault != 0) return TrayTipChange::kNone;
-  CopyTrayTip(kDefaultTrayTip, tip, tipSize);
+  sjis::CopyShiftJisTruncated(tip, tipSize, kDefaultTrayTip);
   return TrayTipChange::kDefault;
 }
 

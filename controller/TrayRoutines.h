@@ -42,15 +42,12 @@ DecodedCommand DecodeControllerCommand(uint64_t wParam, int32_t windowCount);
 constexpr size_t kTrayTipBytes = 127;
 constexpr char kDefaultTrayTip[] = "Zentu HDTV Player";
 
-// Copies the first bytes of text that fit (at most tipSize - 1) with a
-// terminating zero; the cut is byte-wise and may split a double-byte character.
-void CopyTrayTip(const char* text, char* tip, size_t tipSize);
-
 // The tip for what is hidden: the programme text (null when the programme
 // window is not hidden) and the host status-bar text (null when the main
 // window is not hidden or has no status bar), joined by "\r\n"; without a
-// programme the line begins with the viewer's title. Returns false, leaving
-// tip alone, when there is neither.
+// programme the line begins with the viewer's title. What does not fit in
+// tipSize - 1 bytes is cut after the last whole character. Returns false,
+// leaving tip alone, when there is neither.
 bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t tipSize);
 
 // How many bytes of the programme text the tip takes (the size of the read):

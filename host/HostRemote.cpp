@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "HostViewer.h"
+#include "WindowText.h"
 
 namespace {
 
@@ -22,6 +23,9 @@ HWND FindStatusBar(HWND main) {
   return FindWindowExA(main, nullptr, host::kStatusBarClass, nullptr);
 }
 
+// A buffer size as the reads take it; none when not positive.
+size_t Capacity(int size) { return size > 0 ? static_cast<size_t>(size) : 0; }
+
 }  // namespace
 
 bool HostViewer::SelectChannel(int32_t request) {
@@ -39,7 +43,7 @@ int32_t HostViewer::FindCurrentChannel() const {
   HWND remote = Live(remoteWindow_);
   if (remote == nullptr) return -1;
   char text[hosttext::kCurrentChannelTextMax + 1] = "";
-  GetDlgItemTextA(remote, host::kCurrentChannelControl, text, sizeof text);
+  ReadWholeWindowText(GetDlgItem(remote, host::kCurrentChannelControl), text, sizeof text);
   return hosttext::FindChannelSlot(channelNames_, text);
 }
 
@@ -50,7 +54,7 @@ void HostViewer::StepChannelIndex(int32_t* index, int32_t request) {
 int32_t HostViewer::IsHostRecording() const {
   if (mainWindow_ == nullptr) return 0;
   char text[256] = "";
-  GetDlgItemTextA(mainWindow_, host::kRecordingTextControl, text, sizeof text);
+  ReadWholeWindowText(GetDlgItem(mainWindow_, host::kRecordingTextControl), text, sizeof text);
   return hosttext::IsRecordingText(text) ? 1 : 0;
 }
 
@@ -89,13 +93,13 @@ int32_t HostViewer::ReadStatusBarNumbers(int32_t* number4, int32_t* number5, int
 bool HostViewer::ReadStatusBarText(char* text, int size) const {
   HWND statusBar = FindStatusBar(mainWindow_);
   if (statusBar == nullptr) return false;
-  GetWindowTextA(statusBar, text, size);
+  ReadWholeWindowText(statusBar, text, Capacity(size));
   return true;
 }
 
 bool HostViewer::ReadCurrentChannelName(char* text, int size) const {
   if (remoteWindow_ == nullptr) return false;
-  GetDlgItemTextA(remoteWindow_, host::kCurrentChannelControl, text, size);
+  ReadWholeWindowText(GetDlgItem(remoteWindow_, host::kCurrentChannelControl), text, Capacity(size));
   return true;
 }
 
@@ -106,17 +110,17 @@ bool HostViewer::ReadProgrammeWindow(char* text, int size) const {
   // A listed window that has since been destroyed counts as not listed.
   if (!IsWindow(window)) return false;
   char title[1024] = "";
-  GetWindowTextA(window, title, sizeof title);
+  ReadWholeWindowText(window, title, sizeof title);
   const bool switched = std::strstr(title, host::kNextProgrammeMark) != nullptr;
   if (switched) SendCommand(window, host::kProgrammeToggleCommand);
-  GetDlgItemTextA(window, host::kProgrammeTextControl, text, size);
+  ReadWholeWindowText(GetDlgItem(window, host::kProgrammeTextControl), text, Capacity(size));
   if (switched) SendCommand(window, host::kProgrammeToggleCommand);
   return true;
 }
 
 void HostViewer::ReadProgrammeText(int32_t index, char* text, int size) const {
   if (index < 0 || index >= list_.count) return;
-  GetWindowTextA(GetDlgItem(list_.window[index], host::kProgrammeTextControl), text, size);
+  ReadWholeWindowText(GetDlgItem(list_.window[index], host::kProgrammeTextControl), text, Capacity(size));
 }
 
 bool HostViewer::PressRecordStart() {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ShiftJisCut.h"
+
 namespace hosttext {
 
 namespace {
@@ -14,9 +16,6 @@ bool StartsWith(const char* text, const char* prefix) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Shift_JIS lead bytes: 0x81-0x9F and 0xE0-0xFC.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 const char* SkipNonDigits(const char* p) {
   while (*p != '\0' && !IsDigit(*p)) ++p;
@@ -57,23 +56,10 @@ bool IsRecordingText(const char* text) {
   return std::strcmp(text, host::kRecordingEnglish) == 0 || std::strcmp(text, host::kRecordingJapanese) == 0;
 }
 
-size_t CopyShiftJisTruncated(char* destination, size_t size, const char* text) {
-  if (size == 0) return 0;
-  size_t length = 0;
-  while (text[length] != '\0') {
-    size_t width = IsLeadByte(static_cast<unsigned char>(text[length])) && text[length + 1] != '\0' ? 2 : 1;
-    if (length + width > size - 1) break;
-    length += width;
-  }
-  std::memcpy(destination, text, length);
-  destination[length] = '\0';
-  return length;
-}
-
 void FormatChannelSlot(char* slot, int channelNumber, const char* buttonText) {
   int prefix = std::snprintf(slot, kChannelSlotSize, "ch%d:", channelNumber);
   if (prefix < 0 || static_cast<size_t>(prefix) >= kChannelSlotSize) return;
-  CopyShiftJisTruncated(slot + prefix, kChannelSlotSize - prefix, buttonText ? buttonText : "");
+  sjis::CopyShiftJisTruncated(slot + prefix, kChannelSlotSize - prefix, buttonText ? buttonText : "");
 }
 
 bool IsChannelSlotUnnamed(const char* slot, int channelNumber) {
@@ -84,7 +70,7 @@ bool IsChannelSlotUnnamed(const char* slot, int channelNumber) {
 
 int32_t FindChannelSlot(const char (*slots)[kChannelSlotSize], const char* currentText) {
   char search[kCurrentChannelTextMax + 2] = ":";
-  CopyShiftJisTruncated(search + 1, kCurrentChannelTextMax + 1, currentText ? currentText : "");
+  sjis::CopyShiftJisTruncated(search + 1, kCurrentChannelTextMax + 1, currentText ? currentText : "");
   for (int32_t i = 0; i < kChannels; ++i) {
     if (std::strstr(slots[i], search) != nullptr) return i;
   }

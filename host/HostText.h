@@ -23,10 +23,6 @@ TitleRole ApplyHostTitleRules(char* title);
 // True when the recording status text reads exactly "Recording" or "録画中".
 bool IsRecordingText(const char* text);
 
-// Copies at most size - 1 bytes of text and a zero, never splitting a
-// Shift_JIS double-byte character. Returns the number of bytes copied.
-size_t CopyShiftJisTruncated(char* destination, size_t size, const char* text);
-
 // Writes "ch%d:%s" of channelNumber and buttonText into a 100-byte slot;
 // too long names are cut at a character boundary.
 void FormatChannelSlot(char* slot, int channelNumber, const char* buttonText);

@@ -4,6 +4,8 @@
 #include <new>
 
 #include "HostViewer.h"
+#include "ShiftJisCut.h"
+#include "WindowText.h"
 
 namespace {
 
@@ -11,7 +13,7 @@ constexpr size_t kViewKeySize = kHostTitleSize + 8;  // title, "_View" and a zer
 
 char* NewTitle(const char* text) {
   char* title = new (std::nothrow) char[kHostTitleSize];
-  if (title) hosttext::CopyShiftJisTruncated(title, kHostTitleSize, text);
+  if (title) sjis::CopyShiftJisTruncated(title, kHostTitleSize, text);
   return title;
 }
 
@@ -107,7 +109,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
     if (GetWindow(window, GW_OWNER) != mainWindow_) continue;
     if ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) == 0) continue;
     char text[kHostTitleSize] = "";
-    GetWindowTextA(window, text, sizeof text);
+    ReadWholeWindowText(window, text, sizeof text);
     hosttext::TitleRole role = hosttext::ApplyHostTitleRules(text);
     if (role == hosttext::TitleRole::kRemote) remoteWindow_ = window;
     if (role == hosttext::TitleRole::kVideo) {
@@ -125,7 +127,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
       for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr;
            child = GetWindow(child, GW_HWNDNEXT)) {
         char text[kHostTitleSize] = "";
-        GetWindowTextA(child, text, sizeof text);
+        ReadWholeWindowText(child, text, sizeof text);
         if (std::strcmp(text, host::kVideoTitle) == 0) {
           videoWindow_ = child;
           break;
@@ -137,7 +139,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
   if (remoteWindow_ != nullptr) {
     for (int i = 0; i < hosttext::kChannels; ++i) {
       char text[hosttext::kChannelSlotSize] = "";
-      GetDlgItemTextA(remoteWindow_, host::kChannelButtonIds[i], text, sizeof text);
+      ReadWholeWindowText(GetDlgItem(remoteWindow_, host::kChannelButtonIds[i]), text, sizeof text);
       hosttext::FormatChannelSlot(channelNames_[i], i + 1, text);
     }
   }

@@ -6,6 +6,7 @@
 #include "AribString.h"
 #include "MjdToDate.h"
 #include "SectionDecoders.h"
+#include "ShiftJisCut.h"
 
 const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0x10};
 
@@ -131,10 +132,10 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   ComputeEventEnd(startHour, startMinute, BcdToInt(event.startTime[2]), BcdToInt(event.duration[0]),
                   BcdToInt(event.duration[1]), BcdToInt(event.duration[2]), &endHour, &endMinute);
   // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
-  std::snprintf(text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
-                static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
-                static_cast<int>(startHour), static_cast<int>(startMinute), static_cast<int>(endHour),
-                static_cast<int>(endMinute), name);
+  sjis::FormatShiftJisTruncated(
+      text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
+      static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
+      static_cast<int>(startMinute), static_cast<int>(endHour), static_cast<int>(endMinute), name);
   return text[0] != '\0';
 }
 

@@ -48,9 +48,7 @@ constexpr toolcli::Tool kTool{"zentu-aribdecode",
                               "Decodes one ARIB STD-B24 coded string, given in hex over one or more\n"
                               "arguments (white space ignored), and prints it as UTF-8.\n"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunTool(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (kTool.Answers(arg)) return 0;
@@ -72,3 +70,7 @@ int main(int argc, char** argv) {
   std::printf("%s\n", utf8.c_str());
   return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return kTool.Run(argc, argv, RunTool); }

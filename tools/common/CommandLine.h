@@ -1,5 +1,6 @@
 // What the command-line tools share: --help with the usage, --version with
-// the project version, and bad arguments refused with exit status 2.
+// the project version, bad arguments refused with exit status 2, and no
+// success reported when the output could not be written.
 #pragma once
 #include <string>
 
@@ -15,6 +16,12 @@ struct Tool {
   // What was wrong on standard error, then the usage; returns the exit
   // status, 2.
   int Refuse(const std::string& what) const;
+  // "NAME: what" as one line on standard error; returns `status`.
+  int Fail(int status, const std::string& what) const;
+  // Runs the tool's `body` and returns its exit status; a body that ended
+  // well but whose standard output could not be written completely (a full
+  // disk, for one) ends with 1 and says so in one line.
+  int Run(int argc, char** argv, int (*body)(int argc, char** argv)) const;
 };
 
 }  // namespace toolcli

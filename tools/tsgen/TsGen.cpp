@@ -1,5 +1,6 @@
 // zentu-tsgen: writes a deterministic ISDB-T-like sample multiplex with
 // Japanese service information, optionally with injected damage.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -203,9 +204,7 @@ bool ParseInt(const char* text, long low, long high, long* value) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunTool(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -236,16 +235,15 @@ int main(int argc, char** argv) {
   }
   if (options.output.empty()) return kTool.Refuse("no output file (-o FILE)");
   std::FILE* out = options.output == "-" ? stdout : std::fopen(options.output.c_str(), "wb");
-  if (!out) {
-    std::fprintf(stderr, "zentu-tsgen: cannot write %s\n", options.output.c_str());
-    return 2;
-  }
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): the tool has one thread
+  if (!out) return kTool.Fail(2, "cannot write " + options.output + ": " + std::strerror(errno));
   Generator generator(options);
   const bool written = generator.Run(out);
   const bool closed = out == stdout ? std::fflush(out) == 0 : std::fclose(out) == 0;
-  if (!written || !closed) {
-    std::fprintf(stderr, "zentu-tsgen: write error on %s\n", options.output.c_str());
-    return 1;
-  }
+  if (!written || !closed) return kTool.Fail(1, "write error on " + options.output);
   return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return kTool.Run(argc, argv, RunTool); }

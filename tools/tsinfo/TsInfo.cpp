@@ -149,9 +149,7 @@ constexpr toolcli::Tool kTool{
     "Shows the services, their present and following programmes and the broadcast\n"
     "clock that the plug-in reads from a transport stream; --json as one object.\n"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunTool(int argc, char** argv) {
   bool json = false;
   const char* path = nullptr;
   for (int i = 1; i < argc; ++i) {
@@ -172,8 +170,7 @@ int main(int argc, char** argv) {
   std::FILE* in = fromStdin ? stdin : std::fopen(path, "rb");
   if (!in) {
     // NOLINTNEXTLINE(concurrency-mt-unsafe): the tool has one thread
-    std::fprintf(stderr, "zentu-tsinfo: cannot open %s: %s\n", path, std::strerror(errno));
-    return 2;
+    return kTool.Fail(2, std::string("cannot open ") + path + ": " + std::strerror(errno));
   }
   auto collector = std::make_unique<PsiCollector>();
   std::vector<uint8_t> buffer(kTsPacketSize * 2048);
@@ -191,11 +188,10 @@ int main(int argc, char** argv) {
     if (got == 0) break;
   }
   const bool readError = std::ferror(in) != 0;
+  const int readErrno = errno;
   if (!fromStdin) std::fclose(in);
-  if (readError) {
-    std::fprintf(stderr, "zentu-tsinfo: cannot read %s\n", path);
-    return 2;
-  }
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): the tool has one thread
+  if (readError) return kTool.Fail(2, std::string("cannot read ") + path + ": " + std::strerror(readErrno));
   const PsiSnapshot snapshot = collector->Snapshot();
   if (json) {
     PrintJson(packets, snapshot);
@@ -204,3 +200,7 @@ int main(int argc, char** argv) {
   }
   return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return kTool.Run(argc, argv, RunTool); }
