@@ -118,7 +118,9 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   if (!event.present || !event.descriptorsComplete || !event.hasShortEvent) return false;
   const ByteField& codedName = event.shortEvent.eventName;
   if (codedName.cut || codedName.size == 0) return false;
-  // A decoded name is at most n + 18 bytes and its NUL.
+  // The name is decoded into n + 20 bytes: a name of half-width letters
+  // and kana, two bytes each once decoded, loses its end (the overlay shows
+  // a line of its width anyway); the cut keeps whole characters.
   const size_t n = codedName.size;
   char name[kMaxNameLength + 40];
   DecodeAribString(codedName.data, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
