@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "HostText.h"
+#include "ShiftJisCut.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ bool BuildPerUserIniPath(const char* appData, const char* programFolder, char* o
   const size_t nameLength = folderEnd - nameStart;
   std::memcpy(whole, programFolder + nameStart,
               nameLength < sizeof whole - 1 ? nameLength : sizeof whole - 1);
-  hosttext::CopyShiftJisTruncated(name, sizeof name, whole);
+  sjis::CopyShiftJisTruncated(name, sizeof name, whole);
   // A drive's root ("C:") names no folder of its own.
   if (std::strchr(name, ':') != nullptr) name[0] = '\0';
 
