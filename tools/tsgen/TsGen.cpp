@@ -192,9 +192,16 @@ constexpr toolcli::Tool kTool{
     "usage: zentu-tsgen [--seconds N] [--damage SEED] [--lost N] [--repeated N] [--corrupted N]"
     " -o FILE\n"
     "       zentu-tsgen --help | --version\n"
-    "Writes a deterministic sample multiplex (FILE - writes standard output).\n"
-    "  --seconds N    stream length in seconds, 1 to 86400 (default 60)\n"
-    "  --damage SEED  lose, repeat and corrupt packets (N per 1000 each, default 20)\n"};
+    "Writes a deterministic sample multiplex: three television services and a\n"
+    "partial-reception service with NIT, SDT, EIT present/following and TOT.\n"
+    "  -o FILE         the output file (required; - writes standard output)\n"
+    "  --seconds N     stream length in seconds, 1 to 86400 (default 60)\n"
+    "  --damage SEED   damage the stream: packets are lost, repeated and\n"
+    "                  corrupted at random, from this seed (0 to 2147483647)\n"
+    "  --lost N        with --damage: packets lost per 1000 (0 to 1000, default 20)\n"
+    "  --repeated N    with --damage: packets sent twice per 1000 (default 20)\n"
+    "  --corrupted N   with --damage: packets with a flipped byte per 1000 (default 20)\n"
+    "The same options give the same bytes.\n"};
 
 bool ParseInt(const char* text, long low, long high, long* value) {
   char* end = nullptr;
