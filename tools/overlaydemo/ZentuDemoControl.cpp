@@ -2,7 +2,8 @@
 // for scripts/demo. Every subcommand prints one line and exits 0 on success.
 //
 //   ZentuDemoControl wait-controller SECONDS   wait for the controller window
-//   ZentuDemoControl retitle-programme TITLE   rename the programme window
+//   ZentuDemoControl wait-status TEXT SECONDS  wait until the status bar shows TEXT
+//   ZentuDemoControl programme                 the programme window's text
 //   ZentuDemoControl command ID                WM_COMMAND ID to the controller
 //   ZentuDemoControl overlay                   overlay visibility and rectangle
 //   ZentuDemoControl video                     video window rectangle
@@ -21,8 +22,9 @@ namespace {
 
 constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
 constexpr char kOverlayClass[] = "Zentu_TaskTrayStatus_Class";
-constexpr char kMainTitle[] = "Zentu HDTV Player";
 constexpr char kVideoTitle[] = "Video";
+constexpr char kStatusBarClass[] = "WTL_MultiPaneStatusBar";
+constexpr int kProgrammeTextId = 1003;
 constexpr char kMenuClass[] = "#32768";  // the system's pop-up menu windows
 // The plug-in's tray icon: its callback message (WM_APP + 100) and its id.
 constexpr UINT kTrayCallbackMessage = 0x8064;
@@ -72,15 +74,44 @@ int WaitController(double seconds) {
   return 1;
 }
 
-int RetitleProgramme(const char* title) {
+// The viewer's main window: the owner of the plug-in's controller window.
+// Its title is no guide, since the shell's tip window may carry the same.
+HWND FindMainWindow() {
+  HWND controller = FindWindowA(kControllerClass, nullptr);
+  return controller ? GetWindow(controller, GW_OWNER) : nullptr;
+}
+
+// The text of another process's window: WM_GETTEXT is marshalled across
+// processes.
+void ReadText(HWND window, char* text, int size) {
+  text[0] = '\0';
+  if (window) SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text));
+}
+
+int WaitStatus(const char* wanted, double seconds) {
+  char text[256];
+  for (int i = 0; i <= static_cast<int>(seconds * 50); ++i) {
+    HWND main = FindMainWindow();
+    ReadText(main ? FindWindowExA(main, nullptr, kStatusBarClass, nullptr) : nullptr, text, sizeof text);
+    if (std::strstr(text, wanted)) {
+      std::printf("status bar %s\n", text);
+      return 0;
+    }
+    Sleep(20);
+  }
+  std::printf("status bar %s, not %s\n", text, wanted);
+  return 1;
+}
+
+int PrintProgramme() {
   HWND programme = FindByTitlePrefix(kProgrammeTitlePrefix);
   if (!programme) {
     std::printf("no programme window\n");
     return 1;
   }
-  // WM_SETTEXT is marshalled across processes; SetWindowTextA is not.
-  SendMessageA(programme, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
-  std::printf("programme window retitled\n");
+  char text[1024];
+  ReadText(GetDlgItem(programme, kProgrammeTextId), text, sizeof text);
+  std::printf("%s\n", text);
   return 0;
 }
 
@@ -189,7 +220,7 @@ int CloseMenus() {
 }
 
 int CloseViewer() {
-  HWND main = FindWindowA(nullptr, kMainTitle);
+  HWND main = FindMainWindow();
   if (!main) {
     std::printf("no viewer window\n");
     return 1;
@@ -203,7 +234,8 @@ int CloseViewer() {
 
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "wait-controller") == 0) return WaitController(std::atof(argv[2]));
-  if (argc >= 3 && std::strcmp(argv[1], "retitle-programme") == 0) return RetitleProgramme(argv[2]);
+  if (argc >= 4 && std::strcmp(argv[1], "wait-status") == 0) return WaitStatus(argv[2], std::atof(argv[3]));
+  if (argc >= 2 && std::strcmp(argv[1], "programme") == 0) return PrintProgramme();
   if (argc >= 3 && std::strcmp(argv[1], "command") == 0) return Command(std::atoi(argv[2]));
   if (argc >= 2 && std::strcmp(argv[1], "overlay") == 0) return Show(kOverlayClass, nullptr, "overlay");
   if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return Show(nullptr, kVideoTitle, "video");
@@ -214,8 +246,8 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "close-menu") == 0) return CloseMenus();
   if (argc >= 2 && std::strcmp(argv[1], "close-viewer") == 0) return CloseViewer();
   std::printf(
-      "usage: ZentuDemoControl wait-controller SECONDS | retitle-programme TITLE | command ID |\n"
-      "                        overlay | video | resize-video W H | tray-menu X Y | close-menu |\n"
-      "                        close-viewer\n");
+      "usage: ZentuDemoControl wait-controller SECONDS | wait-status TEXT SECONDS | programme |\n"
+      "                        command ID | overlay | video | resize-video W H | tray-menu X Y |\n"
+      "                        close-menu | close-viewer\n");
   return 2;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "StandInRoutines.h"
+
 // The host's member-call convention on 32-bit x86.
 #if defined(__i386__)
 #define STANDIN_THISCALL __attribute__((thiscall))
@@ -43,7 +45,6 @@ constexpr int kMainMuteCheckId = 1034;
 constexpr int kCommandRecordToggle = 1009;
 constexpr int kCommandRecordWhileRecording = 1016;
 // Controls on the remote window.
-constexpr int kChannelCount = 12;
 constexpr int kChannelButtonIds[kChannelCount] = {1006, 1008, 1007, 1009, 1010, 1011,
                                                   1012, 1013, 1025, 1026, 1027, 1028};
 constexpr int kRemoteCurrentChannelId = 1021;

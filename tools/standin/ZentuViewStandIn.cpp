@@ -5,14 +5,19 @@
 //   ZentuViewStandIn.exe plugin.dll [--ts FILE] [--speed X] [--bitrate BPS]
 //       [--loop] [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]
 //       [--iface2] [--command ID@SECONDS]... [--no-programme-window]
-//       [--repaint-overlay MS] [--origin X,Y] [--behind]
+//       [--repaint-overlay MS] [--origin X,Y] [--behind] [--recorded SECONDS]
 //
 // --speed 1 streams at the given bitrate (default 16851000 bit/s), 2 twice as
 // fast, 0 as fast as the plug-in takes it. --repaint-overlay keeps the
 // plug-in's status overlay up and repaints it every MS milliseconds; at the end
 // the stand-in prints how long the streaming thread's InputTsData calls took.
-// Without the programme window the overlay reads the programme from the
-// stream, under the plug-in's lock. --origin moves every window by X,Y and
+// --channels names CH1, CH2, ... (the other buttons stay without a
+// channel); without it the line-up is the sample stream's. The programme
+// window shows the present programme of the tuned service as the stand-in
+// reads it from the stream; without that window the overlay reads the
+// programme from the stream itself, under the plug-in's lock. A recording
+// started with --recorded counts its time from that many seconds, as one
+// that has run for a while. --origin moves every window by X,Y and
 // --behind opens them behind the windows already on the desktop, so that
 // two viewers can run side by side, the second one started behind the first.
 #include <algorithm>
@@ -26,6 +31,8 @@
 #include <thread>
 #include <vector>
 
+#include "PsiCollector.h"
+#include "StandInRoutines.h"
 #include "StandInViewer.h"
 
 namespace {
@@ -44,12 +51,13 @@ struct Settings {
   double seconds = 0;
   uint32_t sdkVersion = 0x00010400;
   bool utility = false;
-  std::vector<std::string> channels;
+  std::string channels[standin::kChannelCount];
   bool iface2 = false;
   bool programmeWindow = true;
   int repaintOverlayMs = 0;
   int originX = 0, originY = 0;
   bool behind = false;
+  long recordedSeconds = 0;
   // Commands sent to the plug-in's controller window at given times, the
   // way its tray menu would send them.
   struct TimedCommand {
@@ -64,7 +72,7 @@ void PrintUsage() {
       "usage: ZentuViewStandIn plugin.dll [--ts FILE] [--speed X] [--bitrate BPS] [--loop]\n"
       "                        [--seconds N] [--sdk HEX] [--utility] [--channels A,B,...]\n"
       "                        [--iface2] [--command ID@SECONDS]... [--no-programme-window]\n"
-      "                        [--repaint-overlay MS] [--origin X,Y] [--behind]\n");
+      "                        [--repaint-overlay MS] [--origin X,Y] [--behind] [--recorded SECONDS]\n");
 }
 
 bool ParseArguments(int argc, char** argv, Settings* settings) {
@@ -103,14 +111,9 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
       if (id <= 0) return false;
       settings->commands.push_back({id, when});
     } else if (arg == "--channels" && hasValue) {
-      std::string list = argv[++i];
-      size_t start = 0;
-      while (settings->channels.size() < standin::kChannelCount) {
-        size_t comma = list.find(',', start);
-        settings->channels.push_back(list.substr(start, comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-      }
+      if (!standin::ParseChannelLineUp(argv[++i], settings->channels)) return false;
+    } else if (arg == "--recorded" && hasValue) {
+      settings->recordedSeconds = std::atol(argv[++i]);
     } else if (arg[0] != '-' && settings->dllPath.empty())
       settings->dllPath = arg;
     else
@@ -119,10 +122,12 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
   return !settings->dllPath.empty();
 }
 
-// Feeds the TS file to InputTsData in runs of whole packets, paced.
+// Feeds the TS file to InputTsData in runs of whole packets, paced, and
+// then to the stand-in's own reading of the stream, if any.
 class Streamer {
  public:
-  Streamer(void* plugin, const Settings& settings) : plugin_(plugin), settings_(settings) {}
+  Streamer(void* plugin, const Settings& settings, PsiCollector* ownReading)
+      : plugin_(plugin), settings_(settings), ownReading_(ownReading) {}
   ~Streamer() { Stop(); }
 
   bool Start() {
@@ -165,6 +170,11 @@ class Streamer {
         input(plugin_, data_.data() + offset, static_cast<uint32_t>(length));
         callMicroseconds_.push_back(
             std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - callBegin).count());
+        if (ownReading_) {
+          for (size_t packet = 0; packet < length; packet += kPacketSize) {
+            ownReading_->IntakePacket(data_.data() + offset + packet);
+          }
+        }
         ++calls_;
         packets_ += length / kPacketSize;
         bytesSent += length;
@@ -184,6 +194,7 @@ class Streamer {
 
   void* plugin_;
   const Settings& settings_;
+  PsiCollector* ownReading_;
   std::vector<uint8_t> data_;
   std::vector<double> callMicroseconds_;
   std::thread thread_;
@@ -235,6 +246,10 @@ void PrintCallTimes(std::vector<double>& times) {
 standin::StandInViewer* g_viewer = nullptr;
 std::chrono::steady_clock::time_point g_recordingSince;
 bool g_wasRecording = false;
+// What the stand-in reads from the stream for its programme window, and the
+// service of each channel button.
+PsiCollector* g_ownReading = nullptr;
+const int32_t* g_serviceIds = nullptr;
 
 // Closes the viewer when the --seconds limit is reached.
 void CALLBACK OnDeadline(HWND, UINT, UINT_PTR, DWORD) {
@@ -243,34 +258,52 @@ void CALLBACK OnDeadline(HWND, UINT, UINT_PTR, DWORD) {
   if (g_mainWindow && IsWindow(g_mainWindow)) PostMessageA(g_mainWindow, WM_CLOSE, 0, 0);
 }
 
-// Keeps the status bar alive: signal, counters, clock, booked minutes and the
-// running recording's time (positions 7, 8 and 9).
+// The programme window shows the tuned service's present programme as far
+// as the stream has been read; it changes only when the text does.
+void ShowProgramme() {
+  if (!g_viewer || !g_ownReading || !g_viewer->ProgrammeWindow()) return;
+  static std::string shown;
+  std::string text;
+  std::vector<uint8_t> section;
+  const int channel = g_viewer->CurrentChannel();
+  if (channel >= 0 &&
+      g_ownReading->CopyPresentSection(static_cast<uint16_t>(g_serviceIds[channel]), section)) {
+    text = standin::ProgrammeWindowText(section.data(), section.size());
+  }
+  if (text == shown) return;
+  shown = text;
+  g_viewer->SetProgrammeText(text.c_str());
+}
+
+// Keeps the status bar alive: signal, counters, the running recording's set
+// length and elapsed time; and the programme window up to date.
 void CALLBACK OnStatusTick(HWND, UINT, UINT_PTR, DWORD) {
   if (!g_viewer || !g_viewer->MainWindow()) return;
   bool recording = g_viewer->IsRecording();
   if (recording && !g_wasRecording) g_recordingSince = std::chrono::steady_clock::now();
   g_wasRecording = recording;
-  long elapsed = recording ? static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(
-                                                   std::chrono::steady_clock::now() - g_recordingSince)
-                                                   .count())
-                           : 0;
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char text[128];
-  std::snprintf(text, sizeof text, "25.3dB 0 0 0 %02d:%02d %s %02ld:%02ld:%02ld", now.wHour, now.wMinute,
-                recording ? g_viewer->RecordMinutesAtStart().c_str() : "0", elapsed / 3600, elapsed / 60 % 60,
-                elapsed % 60);
-  g_viewer->SetStatusText(text);
+  // Rounded, not cut, to whole seconds: the ticks come about a second apart
+  // and a little early or late, and each second is then shown once.
+  const long elapsedMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - g_recordingSince)
+                                               .count());
+  const long elapsed = g_settings->recordedSeconds + (elapsedMs + 500) / 1000;
+  g_viewer->SetStatusText(
+      standin::FormatStatusText(recording, std::atol(g_viewer->RecordMinutesAtStart().c_str()), elapsed)
+          .c_str());
+  ShowProgramme();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Settings settings;
+  for (int i = 0; i < standin::kChannelCount; ++i) settings.channels[i] = standin::kSampleStreamLineUp[i];
   if (!ParseArguments(argc, argv, &settings)) {
     PrintUsage();
     return 2;
   }
+  g_settings = &settings;
   HMODULE module = LoadLibraryA(settings.dllPath.c_str());
   if (!module) {
     std::printf("cannot load %s (error %lu)\n", settings.dllPath.c_str(), GetLastError());
@@ -299,7 +332,7 @@ int main(int argc, char** argv) {
   options.originX = settings.originX;
   options.originY = settings.originY;
   options.behind = settings.behind;
-  for (size_t i = 0; i < settings.channels.size(); ++i) options.channelNames[i] = settings.channels[i];
+  for (int i = 0; i < standin::kChannelCount; ++i) options.channelNames[i] = settings.channels[i];
   standin::StandInViewer viewer(options);
   g_viewer = &viewer;
   if (!viewer.Create()) {
@@ -329,6 +362,7 @@ int main(int argc, char** argv) {
                 static_cast<long>(serviceId));
     std::fflush(stdout);
     PluginSlot<PluginOnServiceChangeFn>(plugin, kSlotService)(plugin, hostValue, serviceId);
+    ShowProgramme();
   });
   // Tune the first named channel as the viewer does at start-up.
   for (int i = 0; i < standin::kChannelCount; ++i) {
@@ -339,7 +373,10 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
 
-  Streamer streamer(plugin, settings);
+  PsiCollector ownReading;
+  if (settings.programmeWindow) g_ownReading = &ownReading;
+  g_serviceIds = options.serviceIds;
+  Streamer streamer(plugin, settings, g_ownReading);
   if (!settings.tsPath.empty()) {
     if (!streamer.Start()) std::printf("cannot read %s\n", settings.tsPath.c_str());
   }
@@ -349,7 +386,6 @@ int main(int argc, char** argv) {
     SetTimer(nullptr, 0, static_cast<UINT>(settings.repaintOverlayMs), OnRepaintOverlay);
   // Thread timers get their ids from the system: one timer per command, in
   // order of their times, each sending the next command in that order.
-  g_settings = &settings;
   std::stable_sort(
       settings.commands.begin(), settings.commands.end(),
       [](const Settings::TimedCommand& a, const Settings::TimedCommand& b) { return a.seconds < b.seconds; });
