@@ -80,10 +80,17 @@ class ObjectQuarantine {
   std::unique_ptr<ImportRedirect> redirect_;
 };
 
-void* MakeObject(HMODULE module) {
+// Loads the DLL and makes an object whose memory is watched; null when any
+// of it fails.
+void* LoadWatchedObject(HMODULE* module, std::unique_ptr<ObjectQuarantine>* quarantine) {
+  *module = LoadLibraryA("ZentuTaskTray.dll");
+  if (*module == nullptr) return nullptr;
   auto getIface =
-      reinterpret_cast<standin::GetIfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetIface")));
-  return getIface ? getIface() : nullptr;
+      reinterpret_cast<standin::GetIfaceFn>(reinterpret_cast<void*>(GetProcAddress(*module, "GetIface")));
+  void* object = getIface ? getIface() : nullptr;
+  if (object == nullptr) return nullptr;
+  *quarantine = std::make_unique<ObjectQuarantine>(*module, object);
+  return (*quarantine)->Installed() ? object : nullptr;
 }
 
 void Tick(HWND controller, int times) {
@@ -142,12 +149,11 @@ TEST(HostEndsPlugin, InsideAnyCallIntoTheHostNothingRunsOnTheFreedObject) {
     ProgramIni ini;
     standin::StandInViewer viewer;
     ASSERT_TRUE(viewer.Create());
-    HMODULE module = LoadLibraryA("ZentuTaskTray.dll");
-    ASSERT_NE(module, nullptr);
-    void* object = MakeObject(module);
+    HMODULE module = nullptr;
+    std::unique_ptr<ObjectQuarantine> watched;
+    void* object = LoadWatchedObject(&module, &watched);
     ASSERT_NE(object, nullptr);
-    ObjectQuarantine quarantine(module, object);
-    ASSERT_TRUE(quarantine.Installed());
+    const ObjectQuarantine& quarantine = *watched;
     RawPlugin plugin(object);
     standin::HostInterface host;
     plugin.Init(host.Object(), 0x00010400);
@@ -194,12 +200,11 @@ TEST(HostEndsPlugin, DeletionOnAnotherThreadFinishesWhenTheWindowsThreadStopsPum
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     ProgramIni ini;
-    HMODULE module = LoadLibraryA("ZentuTaskTray.dll");
-    ASSERT_NE(module, nullptr);
-    void* object = MakeObject(module);
+    HMODULE module = nullptr;
+    std::unique_ptr<ObjectQuarantine> watched;
+    void* object = LoadWatchedObject(&module, &watched);
     ASSERT_NE(object, nullptr);
-    ObjectQuarantine quarantine(module, object);
-    ASSERT_TRUE(quarantine.Installed());
+    const ObjectQuarantine& quarantine = *watched;
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE deleted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // The thread's end takes the viewer's windows along without a message;
