@@ -11,13 +11,12 @@ constexpr char kPerUserFolder[] = "ZentuTaskTray";
 constexpr char kPerUserPrefix[] = "Zentu_TaskTray-";
 constexpr size_t kFolderNameMax = 32;
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Width in bytes of the character at text: a trail byte 0x5C ('\') belongs
 // to its lead byte, it is no separator.
 size_t CharWidth(const char* text) {
-  return IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0' ? 2 : 1;
+  return sjis::IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0' ? 2 : 1;
 }
 
 bool IsAbsolute(const char* path) {

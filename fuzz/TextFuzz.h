@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ShiftJisCut.h"
+
 namespace fuzztext {
 
 // The input from `offset` on as texts separated by zero bytes; `count`
@@ -57,9 +59,7 @@ inline std::unique_ptr<uint8_t[]> ExactCopy(const uint8_t* data, size_t size) {
 // trail byte, its characters read from the start.
 inline bool EndsInHalfCharacter(const char* text) {
   for (size_t i = 0; text[i] != '\0';) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    if (!lead) {
+    if (!sjis::IsLeadByte(static_cast<unsigned char>(text[i]))) {
       ++i;
     } else if (text[i + 1] == '\0') {
       return true;

@@ -183,7 +183,7 @@ void HostViewer::RestoreHostWindow(HWND window) {
 void HostViewer::HideAllHostWindows() {
   ShowCommands hides;
   for (int32_t i = 0; i < list_.count; ++i) {
-    hides.Add(list_.window[i], PrepareHide(list_.window[i]));
+    hides.Add(list_.window[i], HideCommandOf(list_.hideStyle[i]));
     list_.visible[i] = 0;
   }
   hides.Issue();
@@ -192,7 +192,7 @@ void HostViewer::HideAllHostWindows() {
 void HostViewer::RestoreAllHostWindows() {
   ShowCommands shows;
   for (int32_t i = 0; i < list_.count; ++i) {
-    shows.Add(list_.window[i], PrepareShow(list_.window[i]));
+    shows.Add(list_.window[i], ShowCommandOf(list_.hideStyle[i]));
     list_.visible[i] = 1;
   }
   shows.Issue();

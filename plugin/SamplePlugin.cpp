@@ -163,6 +163,16 @@ void CSamplePlugin::OnControllerCreated(HWND window) {
   windowThread_ = GetCurrentThreadId();
 }
 
+// Under lifetimeMutex_: whether a deletion asked for on another thread is
+// still to be done, taking it on for the caller (once, whichever of the
+// windows' thread's paths comes first) with its flags.
+bool CSamplePlugin::TakeRequestedDeletion(unsigned int* flags) {
+  if (!deletionRequested_ || deletionFinishing_) return false;
+  deletionFinishing_ = true;
+  *flags = deletionFlags_;
+  return true;
+}
+
 // WM_NCDESTROY. A requested deletion whose window went another way than
 // by its own message (the host destroyed its main window first, or the
 // thread is ending) is finished here: nothing else would.
@@ -171,9 +181,7 @@ void CSamplePlugin::OnControllerWindowGone() {
   {
     std::lock_guard<std::mutex> lock(lifetimeMutex_);
     liveController_ = nullptr;
-    if (!deletionRequested_ || deletionFinishing_) return;
-    deletionFinishing_ = true;
-    flags = deletionFlags_;
+    if (!TakeRequestedDeletion(&flags)) return;
   }
   // The window still exists until this message returns, so its class stays
   // registered; the library is pinned (the deletion came from another
@@ -187,9 +195,7 @@ bool CSamplePlugin::FinishRequestedDeletion() {
   unsigned int flags = 0;
   {
     std::lock_guard<std::mutex> lock(lifetimeMutex_);
-    if (!deletionRequested_ || deletionFinishing_) return false;
-    deletionFinishing_ = true;
-    flags = deletionFlags_;
+    if (!TakeRequestedDeletion(&flags)) return false;
   }
   controller_.DestroyControllerWindow();
   DestroyNow(flags);

@@ -77,6 +77,7 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   void ComposeBroadcastProgramme(char* text, size_t size) override;
   void StopStreamInformation() override;
 
+  bool TakeRequestedDeletion(unsigned int* flags);
   void DestroyNow(unsigned int flags);
   // The windows' thread is ending (DllMain): its windows would vanish without
   // a message, so the controller is shut down now.
