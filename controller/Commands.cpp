@@ -1,7 +1,6 @@
 // The controller window's command table: every WM_COMMAND the controller
 // receives, from its tray menu or from any other sender, runs through here.
 #include "Controller.h"
-#include "ModuleState.h"
 #include "TrayRoutines.h"
 
 namespace {
@@ -47,15 +46,13 @@ void Controller::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 // the host reacts inside the press, and may delete the plug-in meanwhile.
 
 void Controller::HideAll() {
-  const HostCallGuard guard(*this);
   host_.HideAllHostWindows();
   // The overlay would otherwise stay over the desktop until the next tick.
-  if (guard.StillServing()) overlay_.HideStatusOverlay();
+  if (StillServing()) overlay_.HideStatusOverlay();
 }
 
 void Controller::SelectChannel(int32_t request) {
-  const HostCallGuard guard(*this);
-  if (!host_.SelectChannel(request) || !guard.StillServing()) return;
+  if (!host_.SelectChannel(request) || !StillServing()) return;
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayChannel, settings_.autoDispStatus);
 }
 
@@ -69,30 +66,24 @@ void Controller::CloseViewer(HWND window) {
   if (name) {
     char question[kQuestionSize];
     FormatCloseQuestion(name, question, sizeof question);
-    const HostCallGuard guard(*this);
     const int answer = MessageBoxA(window, question, sjis::kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION);
     // Only an explicit Yes closes a recording viewer: a box that failed, or
     // that ended because its owner went, answers something else. While the
-    // box was up the host may have deleted this object or closed its windows:
-    // the object is checked before it is touched again.
-    if (answer != IDYES || !guard.StillServing() || owner_.DeletionRequested()) return;
+    // box was up the host may have deleted this object or closed its windows.
+    if (answer != IDYES || !StillServing()) return;
   }
-  // The host may end inside the call, deleting the object and freeing the
-  // library before it returns into this code: the library stays mapped
-  // (the viewer is ending anyway), and nothing is touched afterwards.
-  PinThisModule();
+  // The host ends inside the call, deleting the object meanwhile: it is
+  // freed once this message's call returns.
   if (!owner_.QuitThroughHostInterface()) host_.CloseMainWindow();
 }
 
 void Controller::StartRecording() {
-  const HostCallGuard guard(*this);
-  if (!host_.PressRecordStart() || !guard.StillServing()) return;
+  if (!host_.PressRecordStart() || !StillServing()) return;
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
 }
 
 void Controller::StopRecording() {
-  const HostCallGuard guard(*this);
-  if (!host_.PressRecordStop() || !guard.StillServing()) return;
+  if (!host_.PressRecordStop() || !StillServing()) return;
   overlay_.MarkRecordingStopped();
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
 }

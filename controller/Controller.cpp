@@ -2,14 +2,11 @@
 // shutdown, its dialog procedure, and what the overlay shows.
 #include "Controller.h"
 
+#include <atomic>
 #include <cstring>
-#include <mutex>
-#include <utility>
-#include <vector>
 
 #include "IniFile.h"
 #include "IniPath.h"
-#include "ModuleState.h"
 #include "resource.h"
 
 namespace {
@@ -22,28 +19,8 @@ constexpr char kKeyNoCardRec[] = "NoCardRec";
 constexpr char kKeyAutoDispStatus[] = "AutoDispStatus";
 constexpr int kIniValueSize = 100;
 
-// Every controller alive in this module, by address and serial, so that code
-// that resumes after a modal loop can tell whether its object still exists
-// without touching it.
-std::mutex g_liveMutex;
-std::vector<std::pair<const Controller*, uint32_t>> g_liveControllers;
-uint32_t g_lastSerial = 0;
-
-uint32_t RegisterLive(const Controller* controller) {
-  std::lock_guard<std::mutex> lock(g_liveMutex);
-  g_liveControllers.emplace_back(controller, ++g_lastSerial);
-  return g_lastSerial;
-}
-
-void UnregisterLive(const Controller* controller) {
-  std::lock_guard<std::mutex> lock(g_liveMutex);
-  for (auto it = g_liveControllers.begin(); it != g_liveControllers.end(); ++it) {
-    if (it->first == controller) {
-      g_liveControllers.erase(it);
-      return;
-    }
-  }
-}
+// The current controller (see CurrentController).
+std::atomic<const Controller*> g_current{nullptr};
 
 // Saved position: applied only when all three keys hold text.
 void RestoreSavedPosition(ControllerSettings& settings, const IniFile& ini, HWND window) {
@@ -78,38 +55,26 @@ void SavePosition(const ControllerSettings& settings, const IniFile& ini) {
   ini.WriteInt(kKeyWindowMin, settings.minimised);
 }
 
-// The object that owns a controller window, kept in its window data: the
-// window's own end concerns that object, whichever one is current.
-Controller* OwnerOf(HWND window) {
+// The controller a window was created for, kept in its window data: the
+// window's messages concern that object, whichever one is current.
+Controller* ControllerOf(HWND window) {
   return reinterpret_cast<Controller*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
 }  // namespace
 
 Controller::Controller(HostViewer& host, StatusOverlay& overlay, RemotePanel& panel, ControllerOwner& owner)
-    : host_(host), overlay_(overlay), panel_(panel), owner_(owner), serial_(RegisterLive(this)) {}
+    : host_(host), overlay_(overlay), panel_(panel), owner_(owner) {}
 
 Controller::~Controller() {
-  Controller* self = this;
-  Module().current.compare_exchange_strong(self, nullptr);
+  const Controller* self = this;
+  g_current.compare_exchange_strong(self, nullptr);
   // A window left behind (its thread never destroyed it) must not reach
   // this object any more.
   if (window_ != nullptr && IsWindow(window_)) SetWindowLongPtrA(window_, DWLP_USER, 0);
-  UnregisterLive(this);
 }
 
-bool Controller::IsLive(const Controller* controller, uint32_t serial) {
-  std::lock_guard<std::mutex> lock(g_liveMutex);
-  for (const auto& live : g_liveControllers) {
-    if (live.first == controller && live.second == serial) return true;
-  }
-  return false;
-}
-
-bool HostCallGuard::StillServing() const {
-  if (!Alive()) return false;
-  return controller_->window_ == window_ && window_ != nullptr && IsWindow(window_);
-}
+const Controller* CurrentController() { return g_current; }
 
 HWND Controller::CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow) {
   instance_ = instance;
@@ -131,22 +96,16 @@ HWND Controller::CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow)
 
 void Controller::DestroyControllerWindow() {
   HWND window = window_;
-  if (window == nullptr || !IsWindow(window)) return;
-  Controller* previous = Module().current.exchange(this);
-  // A deletion that waited for the window frees this object inside the call;
-  // only the pointers' values are used afterwards.
-  DestroyWindow(window);
-  Controller* expected = this;
-  if (Module().current.compare_exchange_strong(expected, previous)) return;
-  // This controller went with its window and its destructor cleared the
-  // current one; the one that was current before it is again.
-  expected = nullptr;
-  if (previous != this) Module().current.compare_exchange_strong(expected, previous);
+  if (window == nullptr) return;
+  if (IsWindow(window)) {
+    DestroyWindow(window);
+  } else {
+    OnControllerDestroy(window);
+  }
 }
 
 void Controller::OnControllerInit(HWND window) {
   window_ = window;
-  if (instance_ == nullptr) instance_ = Module().instance;
   LocateHostIniFile(settings_.iniPath, sizeof settings_.iniPath);
   const IniFile ini(settings_.iniPath);
   RestoreSavedPosition(settings_, ini, window);
@@ -181,7 +140,7 @@ void Controller::ShowStatusOverlay(int32_t show, int32_t seconds, int32_t conten
 
 bool Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* content) {
   // The overlay paints outside the controller's own messages.
-  PluginFrameScope frame;
+  const OwnerCall call(owner_);
   if (contentFlags & kOverlayChannel) {
     content->channelKnown = host_.ReadCurrentChannelName(content->channelName, sizeof content->channelName);
   }
@@ -194,9 +153,8 @@ bool Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* conten
   }
   if (contentFlags & kOverlayProgramme) {
     // The programme window is switched for the read: the host reacts to it.
-    const HostCallGuard guard(*this);
     const bool fromWindow = host_.ReadProgrammeWindow(content->programme, sizeof content->programme);
-    if (!guard.Alive()) return false;
+    if (!StillServing()) return false;
     if (!fromWindow) owner_.ComposeBroadcastProgramme(content->programme, sizeof content->programme);
   }
   if (contentFlags & kOverlayRecording) {
@@ -210,51 +168,43 @@ bool Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* conten
   return true;
 }
 
-INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Whatever a message leads to may hand control to the host, which may
-  // delete the object and free the library before this returns.
-  PluginFrameScope frame;
-  if (message == WM_INITDIALOG) {
-    auto* created = reinterpret_cast<Controller*>(lParam);
-    Module().current = created;
-    if (created != nullptr) {
-      SetWindowLongPtrA(window, DWLP_USER, lParam);
-      created->Owner().OnControllerCreated(window);
-    }
-  }
-  // A deletion asked for on another thread is finished on this one: when
-  // its message arrives, or at the next tick should that message have been
-  // lost. The window and the object are gone afterwards.
-  if (message == kDestroyControllerMessage || message == WM_TIMER) {
-    Controller* owner = OwnerOf(window);
-    if (owner != nullptr && owner->Owner().FinishRequestedDeletion()) return 0;
-    if (message == kDestroyControllerMessage) return 0;
-  }
-  // The window's last message.
-  if (message == WM_NCDESTROY) {
-    if (Controller* owner = OwnerOf(window)) owner->Owner().OnControllerWindowGone();
-    return 0;
-  }
-
-  Controller* controller = Module().current;
-  if (controller == nullptr) return 0;
-
+// One handler per message.
+INT_PTR Controller::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: controller->OnControllerInit(window); return 1;
-    case WM_DESTROY: controller->OnControllerDestroy(window); return 0;
-    case WM_CLOSE: controller->OnClose(window); return 0;
-    case WM_COMMAND: controller->OnCommand(window, wParam, lParam); return 0;
+    case WM_INITDIALOG: OnControllerInit(window); return 1;
+    case WM_DESTROY: OnControllerDestroy(window); return 0;
+    case WM_CLOSE: OnClose(window); return 0;
+    case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
     case WM_TIMER:
-      if (controller->Monitor().timerId != 0 && wParam == controller->Monitor().timerId) {
-        controller->OnMonitorTick(window);
-      }
+      if (monitor_.timerId != 0 && wParam == monitor_.timerId) OnMonitorTick(window);
       return 0;
-    case kTrayCallbackMessage: controller->OnTrayNotify(window, lParam); return 0;
+    case kTrayCallbackMessage: OnTrayNotify(window, lParam); return 0;
     default: break;
   }
-  if (controller->Tray().TaskbarCreatedMessage() != 0 &&
-      message == controller->Tray().TaskbarCreatedMessage()) {
-    controller->Tray().OnTaskbarCreated();
-  }
+  if (tray_.TaskbarCreatedMessage() != 0 && message == tray_.TaskbarCreatedMessage())
+    tray_.OnTaskbarCreated();
+  // kEndOwnerMessage has no handler: it only makes a call, whose end
+  // carries out the deletion the host asked for on another thread. Any
+  // other message does the same should that one be lost.
   return 0;
+}
+
+INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG && lParam != 0) {
+    auto* created = reinterpret_cast<Controller*>(lParam);
+    g_current = created;
+    SetWindowLongPtrA(window, DWLP_USER, lParam);
+    created->Owner().OnControllerCreated(window);
+  }
+  Controller* controller = ControllerOf(window);
+  if (controller == nullptr) return 0;
+  // Whatever the message leads to may hand control to the host, which may
+  // delete the object (and unload the library) before this returns: the
+  // object stays until the call ends, and the call's end carries the
+  // deletion out. Nothing of the controller is touched after it.
+  const OwnerCall call(controller->Owner());
+  // The window's life is followed even while no controller is current.
+  if (message == WM_NCDESTROY) controller->Owner().OnControllerWindowGone();
+  if (g_current.load() == nullptr) return 0;
+  return controller->OnMessage(window, message, wParam, lParam);
 }

@@ -20,8 +20,9 @@ constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
 constexpr UINT_PTR kMonitorTimerId = 1000;
 constexpr UINT kMonitorPeriodMs = 1000;
 // Posted to the controller window when the host deletes its owner from
-// another thread: the window is destroyed on its own thread.
-constexpr UINT kDestroyControllerMessage = WM_APP + 101;
+// another thread: the owner ends on the window's own thread, as the message's
+// call returns.
+constexpr UINT kEndOwnerMessage = WM_APP + 101;
 
 // The one-second heartbeat: the timer and the discovery countdown.
 struct MonitorState {
@@ -39,16 +40,15 @@ class Controller final : public OverlayContentSource {
   // Registers the dialog class and creates the hidden controller window,
   // owned by the host's main window; null when it could not.
   HWND CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow);
-  // Destroys the window (the shutdown) with this controller's state, even
-  // if another one has become current since.
+  // The shutdown: destroys the window, whose WM_DESTROY runs the teardown.
+  // A window that its thread took along without a message (the thread
+  // ended) gets the teardown here.
   void DestroyControllerWindow();
   HWND Window() const { return window_; }
   ControllerOwner& Owner() { return owner_; }
-  // Whether `controller` is still the live object with `serial`; it is not
-  // dereferenced, so it may have been freed.
-  static bool IsLive(const Controller* controller, uint32_t serial);
 
   // The controller window's messages.
+  INT_PTR OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnControllerInit(HWND window);
   void OnControllerDestroy(HWND window);
   // Closing hides the window, if the host's window list holds it; it is
@@ -68,14 +68,14 @@ class Controller final : public OverlayContentSource {
   ControllerSettings& Settings() { return settings_; }
   TrayIcon& Tray() { return tray_; }
   const MonitorState& Monitor() const { return monitor_; }
-  // The recording item's text as the last menu showed it.
-  const char* RecordingTimeText() const { return recordingTimeText_; }
 
   // The overlay's items, read from the host and the stream.
   bool ReadOverlayContent(int32_t contentFlags, OverlayContent* content) override;
 
  private:
-  friend class HostCallGuard;
+  // Asked after every call into the host, which may have asked to delete the
+  // owner or destroyed the host's windows (and this window with them).
+  bool StillServing() const { return window_ != nullptr && owner_.Serving(); }
   void HideAll();
   void StartRecording();
   void StopRecording();
@@ -90,32 +90,17 @@ class Controller final : public OverlayContentSource {
   StatusOverlay& overlay_;
   RemotePanel& panel_;
   ControllerOwner& owner_;
-  const uint32_t serial_;
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
   ControllerSettings settings_;
   TrayIcon tray_;
   MonitorState monitor_;
-  char recordingTimeText_[100] = "";
 };
 
-// Taken before the controller hands control to the host: a command, a show
-// command, a question. The host's reaction may delete the plug-in object,
-// this controller and its windows before the call returns. Afterwards the
-// guard tells whether the controller is still alive (and still has its
-// window), without touching it unless it is.
-class HostCallGuard {
- public:
-  explicit HostCallGuard(const Controller& controller)
-      : controller_(&controller), serial_(controller.serial_), window_(controller.window_) {}
-  bool Alive() const { return Controller::IsLive(controller_, serial_); }
-  bool StillServing() const;
-
- private:
-  const Controller* controller_;
-  uint32_t serial_;
-  HWND window_;
-};
+// The controller whose window was initialised last; null before that and
+// once that controller is gone. The controller window answers 0 while it is
+// null.
+const Controller* CurrentController();
 
 // The controller window's dialog procedure.
 INT_PTR CALLBACK ControllerDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,15 +9,16 @@ class ControllerOwner {
  public:
   // The controller window exists (WM_INITDIALOG), on the calling thread.
   virtual void OnControllerCreated(HWND window) = 0;
-  // The controller window has gone (WM_NCDESTROY); a deletion that waited
-  // for it finishes, and the owner may be freed before this returns.
+  // The controller window's last message (WM_NCDESTROY).
   virtual void OnControllerWindowGone() = 0;
-  // On the windows' thread: if the host has asked on another thread to delete
-  // the owner, destroys the controller window and frees the owner, and
-  // returns true; nothing of either may be touched afterwards.
-  virtual bool FinishRequestedDeletion() = 0;
-  // Whether the host has asked to delete the owner.
-  virtual bool DeletionRequested() = 0;
+  // One of the plug-in's own calls, which may hand control to the host: the
+  // owner is not freed while one is in progress. A deletion that came
+  // meanwhile is carried out by the last LeaveCall: nothing of the owner or
+  // the controller may be touched after it.
+  virtual void EnterCall() = 0;
+  virtual void LeaveCall() = 0;
+  // Whether the owner still serves: the host has not asked to delete it.
+  virtual bool Serving() = 0;
   // Asks the host to quit through its interface where its SDK has that;
   // false when the main window is to be closed instead.
   virtual bool QuitThroughHostInterface() = 0;
@@ -29,4 +30,16 @@ class ControllerOwner {
 
  protected:
   ~ControllerOwner() = default;
+};
+
+// Counts one of the plug-in's own calls while it runs (see EnterCall).
+class OwnerCall {
+ public:
+  explicit OwnerCall(ControllerOwner& owner) : owner_(owner) { owner_.EnterCall(); }
+  ~OwnerCall() { owner_.LeaveCall(); }
+  OwnerCall(const OwnerCall&) = delete;
+  OwnerCall& operator=(const OwnerCall&) = delete;
+
+ private:
+  ControllerOwner& owner_;
 };

@@ -18,9 +18,8 @@ bool Controller::TickDiscovery(HWND window) {
   if (monitor_.discoveryCountdown <= 0) return true;
   --monitor_.discoveryCountdown;
   if (monitor_.discoveryCountdown != 0) return true;
-  const HostCallGuard guard(*this);
   const bool discovered = host_.DiscoverHostWindows(IniFile(settings_.iniPath));
-  if (!guard.StillServing()) return false;
+  if (!StillServing()) return false;
   if (discovered) tray_.AddTrayIcon(window);
   return true;
 }

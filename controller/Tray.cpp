@@ -3,8 +3,6 @@
 #include <cstring>
 
 #include "Controller.h"
-#include "ModuleState.h"
-#include "ShiftJisCut.h"
 #include "TrayRoutines.h"
 #include "resource.h"
 
@@ -39,6 +37,57 @@ void InsertWindowItem(HMENU menu, UINT position, const TrayMenuItem& item) {
   info.dwTypeData = const_cast<char*>(item.text.c_str());
   info.cch = static_cast<UINT>(item.text.size());
   InsertMenuItemA(menu, position, TRUE, &info);
+}
+
+// The host's state as the menu shows it, with the texts it points to.
+struct TrayMenuSnapshot {
+  const char* titles[kMaxHostWindows];
+  int32_t visible[kMaxHostWindows];
+  const char* channels[hosttext::kChannels];
+  TrayMenuState state;
+};
+
+void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
+                         const ControllerSettings& settings, TrayMenuSnapshot* snapshot) {
+  const HostWindowList& list = host.WindowList();
+  for (int32_t i = 0; i < list.count; ++i) {
+    snapshot->titles[i] = list.title[i];
+    snapshot->visible[i] = host.IsHostWindowVisible(i);
+  }
+  for (int i = 0; i < hosttext::kChannels; ++i) snapshot->channels[i] = host.ChannelName(i);
+  TrayMenuState& state = snapshot->state;
+  state.windowCount = list.count;
+  state.windowTitles = snapshot->titles;
+  state.windowVisible = snapshot->visible;
+  state.mainWindowKnown = host.HostMainWindow() != nullptr;
+  state.muted = state.mainWindowKnown && host.IsHostMuted();
+  state.recording = state.mainWindowKnown && host.IsHostRecording();
+  if (state.recording) {
+    host.ReadStatusBarNumbers(nullptr, nullptr, &state.recordingHours, &state.recordingMinutes,
+                              &state.recordingSeconds);
+  }
+  state.remoteWindowKnown = host.HostRemoteWindow() != nullptr;
+  state.busy = host.IsHostBusy() != 0;
+  state.currentChannel = host.FindCurrentChannel();
+  state.channelNames = snapshot->channels;
+  state.overlayUp = overlay.IsUp();
+  state.autoDispStatus = settings.autoDispStatus;
+}
+
+void ApplyTrayMenuPlan(HMENU tray, const TrayMenuPlan& plan) {
+  for (size_t i = 0; i < plan.windowItems.size(); ++i) {
+    InsertWindowItem(tray, kFirstWindowItemPosition + static_cast<UINT>(i), plan.windowItems[i]);
+  }
+  for (const TrayMenuItem& item : plan.changes) SetItem(tray, item);
+}
+
+void TrackTrayMenu(HWND window, HMENU tray) {
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  TrackPopupMenu(tray, kTrayMenuFlags, cursor.x, cursor.y, 0, window, nullptr);
+  // The posted message makes the menu close properly when the user clicks
+  // elsewhere.
+  PostMessageA(window, WM_NULL, 0, 0);
 }
 
 }  // namespace
@@ -79,60 +128,14 @@ void Controller::ShowTrayMenu(HWND window) {
   // the user clicks elsewhere.
   SetForegroundWindow(window);
   SetFocus(window);
-
   // A fresh copy every time: nothing inserted below outlives this display.
-  HMENU menu = LoadMenuA(Module().instance, kPopupMenuName);
+  HMENU menu = LoadMenuA(instance_, kPopupMenuName);
   if (!menu) return;
-  HMENU tray = GetSubMenu(menu, 0);
-  if (!tray) {
-    DestroyMenu(menu);
-    return;
+  if (HMENU tray = GetSubMenu(menu, 0)) {
+    TrayMenuSnapshot snapshot;
+    GatherTrayMenuState(host_, overlay_, settings_, &snapshot);
+    ApplyTrayMenuPlan(tray, PlanTrayMenu(snapshot.state));
+    TrackTrayMenu(window, tray);
   }
-
-  const HostWindowList& list = host_.WindowList();
-  const char* titles[kMaxHostWindows];
-  int32_t visible[kMaxHostWindows];
-  for (int32_t i = 0; i < list.count; ++i) {
-    titles[i] = list.title[i];
-    visible[i] = host_.IsHostWindowVisible(i);
-  }
-  const char* channels[hosttext::kChannels];
-  for (int i = 0; i < hosttext::kChannels; ++i) channels[i] = host_.ChannelName(i);
-  TrayMenuState state;
-  state.windowCount = list.count;
-  state.windowTitles = titles;
-  state.windowVisible = visible;
-  state.mainWindowKnown = host_.HostMainWindow() != nullptr;
-  state.muted = state.mainWindowKnown && host_.IsHostMuted();
-  state.recording = state.mainWindowKnown && host_.IsHostRecording();
-  if (state.recording) {
-    host_.ReadStatusBarNumbers(nullptr, nullptr, &state.recordingHours, &state.recordingMinutes,
-                               &state.recordingSeconds);
-  }
-  state.remoteWindowKnown = host_.HostRemoteWindow() != nullptr;
-  state.busy = host_.IsHostBusy() != 0;
-  state.currentChannel = host_.FindCurrentChannel();
-  state.channelNames = channels;
-  state.overlayUp = overlay_.IsUp();
-  state.autoDispStatus = settings_.autoDispStatus;
-
-  const TrayMenuPlan plan = PlanTrayMenu(state);
-  for (size_t i = 0; i < plan.windowItems.size(); ++i) {
-    InsertWindowItem(tray, kFirstWindowItemPosition + static_cast<UINT>(i), plan.windowItems[i]);
-  }
-  for (const TrayMenuItem& item : plan.changes) {
-    SetItem(tray, item);
-    if (item.id == IDM_RECORD_START && item.setText) {
-      sjis::CopyShiftJisTruncated(recordingTimeText_, sizeof recordingTimeText_, item.text.c_str());
-    }
-  }
-
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  TrackPopupMenu(tray, kTrayMenuFlags, cursor.x, cursor.y, 0, window, nullptr);
-  // The host may have deleted this object inside the menu's loop: only
-  // locals from here on. The posted message makes the menu close properly
-  // when the user clicks elsewhere.
-  PostMessageA(window, WM_NULL, 0, 0);
   DestroyMenu(menu);
 }

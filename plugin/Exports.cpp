@@ -7,13 +7,10 @@
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-  // Stored on every notification: the dialog, menu and icons are loaded
-  // from this module.
+// Stores the module on every notification (the dialog, menu and icons load
+// from it) and does nothing else: it runs under the loader lock.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
   Module().instance = instance;
-  // A thread's windows vanish with it without a message: the plug-in's
-  // controllers on an ending thread are shut down while they still can be.
-  if (reason == DLL_THREAD_DETACH) EndObjectsOfEndingThread();
   return TRUE;
 }
 

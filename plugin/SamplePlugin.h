@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include "Controller.h"
 #include "HostViewer.h"
+#include "PluginLifetime.h"
 #include "RemotePanel.h"
 #include "StatusOverlay.h"
 
@@ -69,20 +69,20 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
 
  private:
   // ControllerOwner.
-  void OnControllerCreated(HWND window) override;
-  void OnControllerWindowGone() override;
-  bool FinishRequestedDeletion() override;
-  bool DeletionRequested() override;
+  void OnControllerCreated(HWND window) override { lifetime_.WindowCreated(window); }
+  void OnControllerWindowGone() override { lifetime_.WindowGone(); }
+  void EnterCall() override { lifetime_.EnterCall(); }
+  void LeaveCall() override { Take(lifetime_.LeaveCall()); }
+  bool Serving() override { return lifetime_.Serving(); }
   bool QuitThroughHostInterface() override;
   void ComposeBroadcastProgramme(char* text, size_t size) override;
   void StopStreamInformation() override;
 
-  bool TakeRequestedDeletion(unsigned int* flags);
-  void DestroyNow(unsigned int flags);
-  // The windows' thread is ending (DllMain): its windows would vanish without
-  // a message, so the controller is shut down now.
-  void OnWindowsThreadEnding();
-  friend void EndObjectsOfEndingThread();
+  // Carries out what the lifetime decided, after its lock is released.
+  void Take(LifetimeStep step);
+  // The one place the object ends: the controller window goes (its
+  // WM_DESTROY is the shutdown), then the object, freed when the host asked.
+  void End();
 
   // The streaming thread reads the collector; the controller's teardown
   // stops and empties it, and only the destructor frees it.
@@ -95,21 +95,9 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   void* hostInterface_ = nullptr;
   uint32_t sdkVersion_ = 0;
 
+  PluginLifetime lifetime_;
   HostViewer host_;
   StatusOverlay overlay_;
   RemotePanel panel_;
   Controller controller_;
-
-  // Deletion by the host from any thread (see the .cpp): guards the
-  // controller window against a deletion on another thread.
-  std::mutex lifetimeMutex_;
-  HWND liveController_ = nullptr;  // from WM_INITDIALOG to WM_NCDESTROY
-  DWORD windowThread_ = 0;         // the thread of the controller window
-  bool deletionRequested_ = false;
-  bool deletionFinishing_ = false;  // the windows' thread has taken it on
-  unsigned int deletionFlags_ = 0;
 };
-
-// DllMain, on every thread that ends: the controllers of the objects whose
-// windows live on that thread are shut down before the windows vanish.
-void EndObjectsOfEndingThread();

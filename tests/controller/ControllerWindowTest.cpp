@@ -74,7 +74,7 @@ TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
   char caption[64] = {};
   GetWindowTextA(controller, caption, sizeof caption);
   EXPECT_STREQ(caption, testsupport::kControllerCaption);
-  EXPECT_EQ(Module().current.load(), &plugin.GetController());
+  EXPECT_EQ(CurrentController(), &plugin.GetController());
   EXPECT_EQ(plugin.Host().HostMainWindow(), host_->MainWindow());
   EXPECT_EQ(plugin.GetController().Monitor().timerId, kMonitorTimerId);
   EXPECT_NE(plugin.GetController().Tray().NormalIcon(), nullptr);
@@ -259,9 +259,8 @@ TEST_F(Controller, OverlayCountdownHidesAndClearsOnTheLastTick) {
   EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 0);
   EXPECT_EQ(plugin.Overlay().ContentFlags(), 0);
   EXPECT_EQ(plugin.Overlay().RecordingStopped(), 0);
-  if (plugin.Overlay().Window() != nullptr) {
-    EXPECT_FALSE(IsWindowVisible(plugin.Overlay().Window()));
-  }
+  ASSERT_NE(plugin.Overlay().Window(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(plugin.Overlay().Window()));
   Tick();
   EXPECT_EQ(plugin.Overlay().DisplayCountdown(), 0);
 }
@@ -303,23 +302,21 @@ TEST_F(Controller, ShutdownReleasesEverythingAndWritesTheSettings) {
   HWND overlay = plugin.Overlay().Window();
   HWND panel = plugin.Panel().Window();
   HWND controller = ControllerWindow();
+  ASSERT_NE(overlay, nullptr);
+  ASSERT_NE(panel, nullptr);
   tray.Clear();
 
   DestroyWindow(host_->MainWindow());
   EXPECT_FALSE(IsWindow(controller));
-  if (overlay != nullptr) {
-    EXPECT_FALSE(IsWindow(overlay));
-  }
-  if (panel != nullptr) {
-    EXPECT_FALSE(IsWindow(panel));
-  }
+  EXPECT_FALSE(IsWindow(overlay));
+  EXPECT_FALSE(IsWindow(panel));
   EXPECT_EQ(plugin.Overlay().Window(), nullptr);
   EXPECT_EQ(plugin.Panel().Window(), nullptr);
   EXPECT_EQ(tray.CountOf(NIM_DELETE), 1u);
   EXPECT_EQ(plugin.Host().WindowList().count, 0);
   EXPECT_EQ(plugin.GetController().Monitor().timerId, 0u);
   EXPECT_EQ(plugin.Collector(), nullptr);
-  EXPECT_EQ(Module().current.load(), &plugin.GetController());  // kept after shutdown
+  EXPECT_EQ(CurrentController(), &plugin.GetController());  // kept after shutdown
   EXPECT_EQ(ini_.Read("Zentu HDTV Player_View"), "1");
   EXPECT_EQ(ini_.Read("AutoDispStatus"), "1");
   EXPECT_NE(ini_.Read("WindowX"), "<missing>");
@@ -342,7 +339,7 @@ TEST_F(Controller, MessagesBeforeInitDialogAreIgnored) {
         0);
   }
   EXPECT_EQ(ControllerDialogProc(window, WM_INITDIALOG, 0, 0), 0);
-  EXPECT_EQ(Module().current.load(), nullptr);
+  EXPECT_EQ(CurrentController(), nullptr);
   EXPECT_EQ(GetFileAttributesA(ini_.Path().c_str()), INVALID_FILE_ATTRIBUTES);
   DestroyWindow(window);
 }

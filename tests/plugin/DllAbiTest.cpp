@@ -2,14 +2,11 @@
 // name, and the object driven only through its six raw vtable slots with the
 // host's calling convention.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -81,84 +78,6 @@ TEST_F(LoadedDll, FullLifeThroughRawSlots) {
   EXPECT_EQ(plugin.InputTsData(packet.data(), 188), 1);  // after teardown
 
   EXPECT_EQ(plugin.Destroy(1), plugin.Object());
-}
-
-TEST_F(LoadedDll, SlotZeroBeforeTheHostWindowGoesShutsTheControllerDown) {
-  HWND host = StartViewer();
-  void* object = nullptr;
-  EXPECT_EQ(getIface2_(0, &object), 1);
-  ASSERT_NE(object, nullptr);
-  RawPlugin plugin(object);
-  EXPECT_EQ(plugin.Create(host), 1);
-  HWND controller = standin::FindPluginController(host);
-  ASSERT_NE(controller, nullptr);
-  EXPECT_EQ(plugin.Destroy(1), object);
-  EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");
-  viewer.Destroy();
-}
-
-TEST_F(LoadedDll, NoWindowClassOutlivesTheLibrary) {
-  HWND host = StartViewer();
-  RawPlugin plugin(getIface_());
-  ASSERT_EQ(plugin.Create(host), 1);
-  WNDCLASSEXA info{};
-  info.cbSize = sizeof info;
-  ASSERT_TRUE(GetClassInfoExA(module_, standin::kPluginControllerClass, &info));
-  viewer.Destroy();
-  plugin.Destroy(1);
-  HMODULE unloaded = module_;
-  FreeLibrary(module_);
-  module_ = nullptr;
-  for (const char* name : standin::kPluginWindowClasses) {
-    EXPECT_FALSE(GetClassInfoExA(unloaded, name, &info)) << name;
-  }
-}
-
-// The host deletes the object on another thread and unloads the library
-// there, while the windows' thread goes on pumping and ticking: the windows
-// are torn down on their own thread and nothing runs on freed memory or
-// unmapped code.
-TEST_F(LoadedDll, DeletionAndUnloadOnAnotherThreadLeaveNothingRunning) {
-  HWND host = StartViewer();
-  ShellTray tray;
-  ASSERT_TRUE(tray.Create());
-  RawPlugin plugin(getIface_());
-  ASSERT_EQ(plugin.Create(host), 1);
-  HWND controller = standin::FindPluginController(host);
-  ASSERT_NE(controller, nullptr);
-  for (int i = 0; i < 3; ++i) SendMessageA(controller, WM_TIMER, 1000, 0);
-  ASSERT_EQ(tray.CountOf(NIM_ADD), 1u);
-
-  HMODULE library = module_;
-  module_ = nullptr;
-  std::atomic<bool> unloaded{false};
-  std::thread other([&] {
-    Sleep(20);
-    plugin.Destroy(1);
-    FreeLibrary(library);
-    unloaded = true;
-  });
-  while (!unloaded) {
-    if (IsWindow(controller)) SendMessageA(controller, WM_TIMER, 1000, 0);
-    PumpMessages();
-    Sleep(1);
-  }
-  other.join();
-  WNDCLASSEXA info{};
-  info.cbSize = sizeof info;
-  for (int i = 0; i < 200 && GetClassInfoExA(library, standin::kPluginControllerClass, &info); ++i) {
-    PumpMessages();
-    Sleep(5);
-  }
-  EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(tray.CountOf(NIM_DELETE), 1u);
-  for (const char* name : standin::kPluginWindowClasses) {
-    EXPECT_FALSE(GetClassInfoExA(library, name, &info)) << name;
-  }
-  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");
-  viewer.Destroy();
-  PumpMessages();
 }
 
 TEST_F(LoadedDll, GetIface2AnswersOneEvenWithoutAPlace) {

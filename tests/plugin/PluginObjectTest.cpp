@@ -6,7 +6,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <thread>
 
 #include "PluginHarness.h"
 #include "PsiCollector.h"
@@ -32,10 +31,8 @@ class PluginObject : public ::testing::Test {
   standin::StandInViewer viewer;
 };
 
-TEST_F(PluginObject, ConstructionSetsChannelButtonsCountdownAndZeroes) {
+TEST_F(PluginObject, ConstructionSetsTheCountdownAndZeroes) {
   CSamplePlugin plugin;
-  const uint32_t expected[12] = {1006, 1008, 1007, 1009, 1010, 1011, 1012, 1013, 1025, 1026, 1027, 1028};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(host::kChannelButtonIds[i], expected[i]) << "CH" << i + 1;
   EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 3);
   EXPECT_NE(plugin.Collector(), nullptr);
   EXPECT_EQ(plugin.ModuleInstance(), Module().instance.load());
@@ -123,54 +120,18 @@ TEST_F(PluginObject, ServiceChangeWithFullTableStillRecordsTheId) {
   }
 }
 
-TEST_F(PluginObject, DeletingTheObjectShutsItsControllerWindowDown) {
-  auto* plugin = new CSamplePlugin();
-  ASSERT_EQ(plugin->Create(StartViewer()), 1);
-  HWND controller = plugin->GetController().Window();
-  ASSERT_TRUE(IsWindow(controller));
-  ASSERT_EQ(Module().current.load(), &plugin->GetController());
-
-  EXPECT_EQ(plugin->ScalarDeletingDestructor(1), plugin);
-  EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(Module().current.load(), nullptr);
-  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");  // the normal shutdown ran
-  // The host's later teardown and stray messages find nothing to use.
-  viewer.Destroy();
-  PumpMessages();
-}
-
-TEST_F(PluginObject, DeletingAnotherObjectKeepsTheCurrentOne) {
+// Each controller window's end concerns its own object.
+TEST_F(PluginObject, DeletingAnotherObjectLeavesTheFirstOneServing) {
   CSamplePlugin first;
   ASSERT_EQ(first.Create(StartViewer()), 1);
   auto* second = new CSamplePlugin();
   ASSERT_EQ(second->Create(viewer.MainWindow()), 1);
   HWND secondController = second->GetController().Window();
-  ASSERT_EQ(Module().current.load(), &second->GetController());
-  Module().current = &first.GetController();  // as if the first object had been set up last
-
   delete second;
   EXPECT_FALSE(IsWindow(secondController));
-  EXPECT_EQ(Module().current.load(), &first.GetController());
+  EXPECT_TRUE(IsWindow(first.GetController().Window()));
   EXPECT_NE(first.Collector(), nullptr);  // the first object's shutdown did not run
   EXPECT_NE(first.GetController().Monitor().timerId, 0u);
-}
-
-// The windows' thread may itself be waiting for the thread that deletes: the
-// deletion returns without waiting for it, and the windows go once it pumps.
-TEST_F(PluginObject, DeletionOnAnotherThreadNeverWaitsForTheWindowsThread) {
-  auto* plugin = new CSamplePlugin();
-  ASSERT_EQ(plugin->Create(StartViewer()), 1);
-  HWND controller = plugin->GetController().Window();
-  std::thread deleting([plugin] { plugin->ScalarDeletingDestructor(1); });
-  deleting.join();  // this thread does not pump meanwhile
-  EXPECT_TRUE(IsWindow(controller));
-  for (int i = 0; i < 100 && Module().current.load() != nullptr; ++i) {
-    PumpMessages();
-    Sleep(2);
-  }
-  EXPECT_FALSE(IsWindow(controller));
-  EXPECT_EQ(Module().current.load(), nullptr);
-  EXPECT_EQ(ini.Read("AutoDispStatus"), "1");  // the normal shutdown ran
 }
 
 }  // namespace

@@ -46,8 +46,14 @@ ImportRedirect::ImportRedirect(HMODULE module, const char* dll, const char* func
   WriteSlot(slot_, standIn);
 }
 
+// A library that was unloaded meanwhile has no slot left to put back.
 ImportRedirect::~ImportRedirect() {
-  if (slot_ != nullptr) WriteSlot(slot_, original_);
+  HMODULE stillMapped = nullptr;
+  if (slot_ != nullptr && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                 GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                             reinterpret_cast<LPCSTR>(slot_), &stillMapped)) {
+    WriteSlot(slot_, original_);
+  }
 }
 
 }  // namespace testsupport

@@ -10,9 +10,7 @@ ModuleState& Module() { return g_module; }
 
 void ModuleState::Reset(HINSTANCE module) {
   instance = module;
-  current = nullptr;
   lastServiceId = 0;
-  pluginFrames = 0;
 }
 
 void PinThisModule() {
