@@ -7,6 +7,7 @@
 #include "MjdToDate.h"
 #include "SectionDecoders.h"
 #include "ShiftJisCut.h"
+#include "ShiftJisTexts.h"
 
 const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0x10};
 
@@ -133,11 +134,10 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   int32_t endHour = 0, endMinute = 0;
   ComputeEventEnd(startHour, startMinute, BcdToInt(event.startTime[2]), BcdToInt(event.duration[0]),
                   BcdToInt(event.duration[1]), BcdToInt(event.duration[2]), &endHour, &endMinute);
-  // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
-  sjis::FormatShiftJisTruncated(
-      text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
-      static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
-      static_cast<int>(startMinute), static_cast<int>(endHour), static_cast<int>(endMinute), name);
+  sjis::FormatShiftJisTruncated(text, textSize, sjis::kProgrammeFormat, static_cast<int>(year),
+                                static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
+                                static_cast<int>(startMinute), static_cast<int>(endHour),
+                                static_cast<int>(endMinute), name);
   return text[0] != '\0';
 }
 
@@ -150,8 +150,8 @@ void CutAfterSecondLine(char* text) {
 }
 
 const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped) {
-  if (recordingStopped) return "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E";  // 録画停止
-  if (hostBusy) return "\x98\x5E\x89\xE6\x92\x86";                  // 録画中
+  if (recordingStopped) return sjis::kRecordingStopped;
+  if (hostBusy) return sjis::kRecording;
   return "";
 }
 
