@@ -1,8 +1,6 @@
 #include "TrayRoutines.h"
 
-#include <cstdio>
-#include <cstring>
-
+#include "HostText.h"
 #include "ShiftJisCut.h"
 #include "ShiftJisTexts.h"
 #include "resource.h"
@@ -73,12 +71,6 @@ void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* 
   sjis::FormatShiftJisTruncated(text, size, sjis::kRecordingTimeFormat, hours, minutes, seconds);
 }
 
-bool IsChannelNameBlank(const char* name, int32_t index) {
-  char blank[16];
-  std::snprintf(blank, sizeof blank, "ch%d:", index + 1);
-  return std::strcmp(name, blank) == 0;
-}
-
 void FormatCloseQuestion(const char* name, char* text, size_t size) {
   sjis::FormatShiftJisTruncated(text, size, sjis::kCloseQuestionFormat, name);
 }
@@ -118,7 +110,7 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
     if (i == state.currentChannel) itemState |= kMenuChecked;
     // Without a remote window the items keep their texts "CH1" to "CH12".
     const bool named = state.remoteWindowKnown;
-    if (named && IsChannelNameBlank(state.channelNames[i], i)) itemState |= kMenuGrayed;
+    if (named && hosttext::IsChannelSlotUnnamed(state.channelNames[i], i + 1)) itemState |= kMenuGrayed;
     changes.push_back(
         {static_cast<uint32_t>(IDM_CH1 + i), itemState, named, named ? state.channelNames[i] : ""});
   }

@@ -31,7 +31,7 @@ struct Slots {
 };
 
 const char* const kEightNamed[kChannels] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", "ZT4",
-                                            "ZT5",  "ZT6", "",    "",    "",    ""};
+                                                      "ZT5",  "ZT6", "",    "",    "",    ""};
 
 }  // namespace
 
@@ -78,10 +78,23 @@ TEST(HostChannelSlots, FormattedFromNumberAndButtonText) {
   EXPECT_STREQ(slot, "ch3:ZT1");
   FormatChannelSlot(slot, 12, "");
   EXPECT_STREQ(slot, "ch12:");
-  EXPECT_TRUE(IsChannelSlotUnnamed(slot, 12));
-  EXPECT_FALSE(IsChannelSlotUnnamed(slot, 1));
-  FormatChannelSlot(slot, 1, " ");
-  EXPECT_FALSE(IsChannelSlotUnnamed(slot, 1));
+}
+
+// Unnamed only when the slot is its own channel's "ch<n>:" and nothing more.
+TEST(HostChannelSlots, UnnamedIsExactlyItsOwnPrefix) {
+  const struct {
+    const char* slot;
+    int channelNumber;
+    bool unnamed;
+  } rows[] = {
+      {"ch3:", 3, true},     {"ch12:", 12, true}, {"ch3: ", 3, false},
+      {"ch1:ZT1", 1, false}, {"ch3:", 4, false},  {"ch12:", 1, false},
+      {"ch1:", 12, false},   {"ch1", 1, false},   {"", 1, false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IsChannelSlotUnnamed(row.slot, row.channelNumber), row.unnamed)
+        << '"' << row.slot << "\" of channel " << row.channelNumber;
+  }
 }
 
 TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
@@ -104,7 +117,8 @@ TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
 }
 
 TEST(HostCurrentChannel, FoundByColonAndSubstring) {
-  const char* const names[kChannels] = {"Toto G", "Toto E", "TV", "TVK", "", "", "", "", "", "", "", ""};
+  const char* const names[kChannels] = {"Toto G", "Toto E", "TV", "TVK", "", "",
+                                                  "",       "",       "",   "",    "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto E"), 1);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto"), 0);  // beginning of two names: the lower index
@@ -115,7 +129,8 @@ TEST(HostCurrentChannel, FoundByColonAndSubstring) {
 }
 
 TEST(HostCurrentChannel, LowerIndexWinsEvenOverAnExactName) {
-  const char* const names[kChannels] = {"", "Toto TV2", "Toto TV", "", "", "", "", "", "", "", "", ""};
+  const char* const names[kChannels] = {"", "Toto TV2", "Toto TV", "", "", "",
+                                                  "", "",         "",        "", "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto TV"), 1);
 }
