@@ -14,7 +14,6 @@ constexpr uint16_t kHideWindowCommand = 1011;
 constexpr uint16_t kMuteOnCommand = 1013;
 constexpr uint16_t kMuteOffCommand = 1014;
 constexpr uint64_t kFirstWindowCommand = 2000;
-constexpr int kChannels = 12;
 
 CommandKind KindOfLowWord(uint16_t id) {
   switch (id) {
@@ -105,7 +104,7 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
     changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});
   }
   const bool channelsGrayed = !state.remoteWindowKnown || state.busy;
-  for (int32_t i = 0; i < kChannels; ++i) {
+  for (int32_t i = 0; i < host::kChannelCount; ++i) {
     uint32_t itemState = channelsGrayed ? kMenuGrayed : 0u;
     if (i == state.currentChannel) itemState |= kMenuChecked;
     // Without a remote window the items keep their texts "CH1" to "CH12".

@@ -118,6 +118,6 @@ class HostViewer {
   HWND mainWindow_ = nullptr;
   HWND remoteWindow_ = nullptr;
   HWND videoWindow_ = nullptr;
-  char channelNames_[hosttext::kChannels][hosttext::kChannelSlotSize];
+  char channelNames_[host::kChannelCount][hosttext::kChannelSlotSize];
   int32_t fullScreenTopmost_ = 0;
 };

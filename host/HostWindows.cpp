@@ -137,7 +137,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
   }
 
   if (remoteWindow_ != nullptr) {
-    for (int i = 0; i < hosttext::kChannels; ++i) {
+    for (int i = 0; i < host::kChannelCount; ++i) {
       char text[hosttext::kChannelSlotSize] = "";
       ReadWholeWindowText(GetDlgItem(remoteWindow_, host::kChannelButtonIds[i]), text, sizeof text);
       hosttext::FormatChannelSlot(channelNames_[i], i + 1, text);

@@ -24,13 +24,13 @@ std::string Apply(const std::string& title, TitleRole* role) {
 }
 
 struct Slots {
-  char slot[kChannels][kChannelSlotSize] = {};
-  explicit Slots(const char* const names[kChannels]) {
-    for (int i = 0; i < kChannels; ++i) FormatChannelSlot(slot[i], i + 1, names[i]);
+  char slot[host::kChannelCount][kChannelSlotSize] = {};
+  explicit Slots(const char* const names[host::kChannelCount]) {
+    for (int i = 0; i < host::kChannelCount; ++i) FormatChannelSlot(slot[i], i + 1, names[i]);
   }
 };
 
-const char* const kEightNamed[kChannels] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", "ZT4",
+const char* const kEightNamed[host::kChannelCount] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", "ZT4",
                                                       "ZT5",  "ZT6", "",    "",    "",    ""};
 
 }  // namespace
@@ -117,7 +117,7 @@ TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
 }
 
 TEST(HostCurrentChannel, FoundByColonAndSubstring) {
-  const char* const names[kChannels] = {"Toto G", "Toto E", "TV", "TVK", "", "",
+  const char* const names[host::kChannelCount] = {"Toto G", "Toto E", "TV", "TVK", "", "",
                                                   "",       "",       "",   "",    "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto E"), 1);
@@ -129,7 +129,7 @@ TEST(HostCurrentChannel, FoundByColonAndSubstring) {
 }
 
 TEST(HostCurrentChannel, LowerIndexWinsEvenOverAnExactName) {
-  const char* const names[kChannels] = {"", "Toto TV2", "Toto TV", "", "", "",
+  const char* const names[host::kChannelCount] = {"", "Toto TV2", "Toto TV", "", "", "",
                                                   "", "",         "",        "", "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto TV"), 1);
@@ -137,7 +137,7 @@ TEST(HostCurrentChannel, LowerIndexWinsEvenOverAnExactName) {
 
 TEST(HostCurrentChannel, OverLongCurrentTextIsCutTo98Bytes) {
   std::string name(97, 'N');
-  const char* const names[kChannels] = {"", "", "", "", "", "", "", "", "", "", "", ""};
+  const char* const names[host::kChannelCount] = {"", "", "", "", "", "", "", "", "", "", "", ""};
   Slots slots(names);
   FormatChannelSlot(slots.slot[4], 5, name.c_str());  // "ch5:" + 95 bytes
   EXPECT_EQ(FindChannelSlot(slots.slot, std::string(95, 'N').c_str()), 4);
@@ -161,11 +161,11 @@ TEST(HostChannelPlan, DirectRequestsPressOnlyNamedButtons) {
 }
 
 TEST(HostChannelPlan, OneNamedChannelIsItsOwnNeighbour) {
-  const char* const names[kChannels] = {"", "", "", "", "", "ONLY", "", "", "", "", "", ""};
+  const char* const names[host::kChannelCount] = {"", "", "", "", "", "ONLY", "", "", "", "", "", ""};
   Slots slots(names);
   EXPECT_EQ(PlanChannelSelection(slots.slot, -2, 5), 5);
   EXPECT_EQ(PlanChannelSelection(slots.slot, -3, 5), 5);
-  const char* const none[kChannels] = {"", "", "", "", "", "", "", "", "", "", "", ""};
+  const char* const none[host::kChannelCount] = {"", "", "", "", "", "", "", "", "", "", "", ""};
   Slots empty(none);
   EXPECT_EQ(PlanChannelSelection(empty.slot, -2, 0), -1);
 }
