@@ -18,7 +18,6 @@
 #include "IniFile.h"
 
 constexpr int kMaxHostWindows = 100;
-constexpr int kHostTitleSize = 256;
 
 // How a listed window is hidden, shown and tested for visibility.
 enum HostHideStyle : int32_t {

@@ -9,11 +9,11 @@
 
 namespace {
 
-constexpr size_t kViewKeySize = kHostTitleSize + 8;  // title, "_View" and a zero
+constexpr size_t kViewKeySize = hosttext::kTitleSize + 8;  // title, "_View" and a zero
 
 char* NewTitle(const char* text) {
-  char* title = new (std::nothrow) char[kHostTitleSize];
-  if (title) sjis::CopyShiftJisTruncated(title, kHostTitleSize, text);
+  char* title = new (std::nothrow) char[hosttext::kTitleSize];
+  if (title) sjis::CopyShiftJisTruncated(title, hosttext::kTitleSize, text);
   return title;
 }
 
@@ -108,7 +108,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
        window = GetWindow(window, GW_HWNDNEXT)) {
     if (GetWindow(window, GW_OWNER) != mainWindow_) continue;
     if ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) == 0) continue;
-    char text[kHostTitleSize] = "";
+    char text[hosttext::kTitleSize] = "";
     ReadWholeWindowText(window, text, sizeof text);
     hosttext::TitleRole role = hosttext::ApplyHostTitleRules(text);
     if (role == hosttext::TitleRole::kRemote) remoteWindow_ = window;
@@ -126,7 +126,7 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
       AppendEntry(list_, utility, NewTitle(host::kUtilityListTitle), kHideByMinimise);
       for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr;
            child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[kHostTitleSize] = "";
+        char text[hosttext::kTitleSize] = "";
         ReadWholeWindowText(child, text, sizeof text);
         if (std::strcmp(text, host::kVideoTitle) == 0) {
           videoWindow_ = child;
