@@ -37,6 +37,13 @@ int32_t LeadingDigitsValue(const char* p) {
   return static_cast<int32_t>(value);
 }
 
+// One step forward for request -2, back otherwise, wrapping within 0..11.
+void StepChannel(int32_t* index, int32_t request) {
+  *index += request == -2 ? 1 : -1;
+  if (*index < 0) *index = host::kChannelCount - 1;
+  if (*index > host::kChannelCount - 1) *index = 0;
+}
+
 }  // namespace
 
 TitleRole ApplyHostTitleRules(char* title) {
@@ -75,12 +82,6 @@ int32_t FindChannelSlot(const char (*slots)[kChannelSlotSize], const char* curre
     if (std::strstr(slots[i], search) != nullptr) return i;
   }
   return -1;
-}
-
-void StepChannel(int32_t* index, int32_t request) {
-  *index += request == -2 ? 1 : -1;
-  if (*index < 0) *index = host::kChannelCount - 1;
-  if (*index > host::kChannelCount - 1) *index = 0;
 }
 
 int32_t PlanChannelSelection(const char (*slots)[kChannelSlotSize], int32_t request, int32_t currentIndex) {

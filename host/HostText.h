@@ -36,9 +36,6 @@ bool IsChannelSlotUnnamed(const char* slot, int channelNumber);
 // channel text (cut to 98 bytes), or -1.
 int32_t FindChannelSlot(const char (*slots)[kChannelSlotSize], const char* currentText);
 
-// One step forward for request -2, back otherwise, wrapping within 0..11.
-void StepChannel(int32_t* index, int32_t request);
-
 // The channel to press for a request: 0..11 directly (if named), -2 next and
 // other negatives previous from the current index, skipping unnamed slots.
 // Returns -1 when nothing is to be pressed.

@@ -92,7 +92,6 @@ class HostViewer {
   // Presses the channel button for a request (0..11, -2 next, other negative
   // previous); returns whether a button was pressed.
   bool SelectChannel(int32_t request);
-  static void StepChannelIndex(int32_t* index, int32_t request);
   void SetHostMute(int32_t on);
   // Record start: "30" minutes and the record command, or the restart
   // command while recording. False without a main window.
