@@ -66,7 +66,7 @@ bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t
   return true;
 }
 
-void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size) {
+void FormatRecordingMenuText(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size) {
   sjis::FormatShiftJisTruncated(text, size, sjis::kRecordingTimeFormat, hours, minutes, seconds);
 }
 
@@ -97,8 +97,8 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
   if (state.mainWindowKnown && state.muted) changes.push_back({IDM_MUTE, kMenuChecked, false, ""});
   if (state.mainWindowKnown && state.recording) {
     char text[100];
-    FormatRecordingTime(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text,
-                        sizeof text);
+    FormatRecordingMenuText(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text,
+                            sizeof text);
     changes.push_back({IDM_RECORD_START, kMenuChecked, true, text});
   } else {
     changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});

@@ -166,8 +166,8 @@ void FormatOverlayClock(int32_t hour, int32_t minute, int32_t second, char* text
                 static_cast<int>(second));
 }
 
-void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
-                         size_t textSize) {
+void FormatRecordingTimeLine(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
+                             size_t textSize) {
   std::snprintf(text, textSize, "%02d:%02d/%02d:%02d", static_cast<int>(number4), static_cast<int>(number5),
                 static_cast<int>(number7), static_cast<int>(number8));
 }

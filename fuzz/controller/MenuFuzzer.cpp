@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The recording time into a short buffer.
   ExactBuffer time(1 + static_cast<size_t>(data[1] % 32));
-  FormatRecordingTime(numbers.number7, numbers.number8, numbers.number9, time.Data(), time.Size());
+  FormatRecordingMenuText(numbers.number7, numbers.number8, numbers.number9, time.Data(), time.Size());
   CheckShownText(time.Data(), time.Size());
   return 0;
 }
