@@ -107,6 +107,13 @@ class HostViewer {
 
  private:
   void FreeTitles();
+  // The steps of DiscoverHostWindows, in order. ListOwnedWindows tells
+  // whether one of the owned windows is the video window.
+  bool ListMainWindow();
+  bool ListOwnedWindows();
+  void ListUtilityWindow();
+  void ReadChannelNames();
+  void HideWindowsSavedHidden(const IniFile& ini);
   // Record the new visibility of a listed window and return the show
   // command that makes it so; -1 when the window is not listed.
   int PrepareHide(HWND window);
