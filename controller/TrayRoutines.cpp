@@ -1,8 +1,6 @@
 #include "TrayRoutines.h"
 
-#include <cstdio>
-#include <cstring>
-
+#include "HostText.h"
 #include "ShiftJisCut.h"
 #include "ShiftJisTexts.h"
 #include "resource.h"
@@ -16,7 +14,6 @@ constexpr uint16_t kHideWindowCommand = 1011;
 constexpr uint16_t kMuteOnCommand = 1013;
 constexpr uint16_t kMuteOffCommand = 1014;
 constexpr uint64_t kFirstWindowCommand = 2000;
-constexpr int kChannels = 12;
 
 CommandKind KindOfLowWord(uint16_t id) {
   switch (id) {
@@ -69,14 +66,8 @@ bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t
   return true;
 }
 
-void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size) {
+void FormatRecordingMenuText(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size) {
   sjis::FormatShiftJisTruncated(text, size, sjis::kRecordingTimeFormat, hours, minutes, seconds);
-}
-
-bool IsChannelNameBlank(const char* name, int32_t index) {
-  char blank[16];
-  std::snprintf(blank, sizeof blank, "ch%d:", index + 1);
-  return std::strcmp(name, blank) == 0;
 }
 
 void FormatCloseQuestion(const char* name, char* text, size_t size) {
@@ -106,19 +97,19 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
   if (state.mainWindowKnown && state.muted) changes.push_back({IDM_MUTE, kMenuChecked, false, ""});
   if (state.mainWindowKnown && state.recording) {
     char text[100];
-    FormatRecordingTime(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text,
-                        sizeof text);
+    FormatRecordingMenuText(state.recordingHours, state.recordingMinutes, state.recordingSeconds, text,
+                            sizeof text);
     changes.push_back({IDM_RECORD_START, kMenuChecked, true, text});
   } else {
     changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});
   }
   const bool channelsGrayed = !state.remoteWindowKnown || state.busy;
-  for (int32_t i = 0; i < kChannels; ++i) {
+  for (int32_t i = 0; i < host::kChannelCount; ++i) {
     uint32_t itemState = channelsGrayed ? kMenuGrayed : 0u;
     if (i == state.currentChannel) itemState |= kMenuChecked;
     // Without a remote window the items keep their texts "CH1" to "CH12".
     const bool named = state.remoteWindowKnown;
-    if (named && IsChannelNameBlank(state.channelNames[i], i)) itemState |= kMenuGrayed;
+    if (named && hosttext::IsChannelSlotUnnamed(state.channelNames[i], i + 1)) itemState |= kMenuGrayed;
     changes.push_back(
         {static_cast<uint32_t>(IDM_CH1 + i), itemState, named, named ? state.channelNames[i] : ""});
   }

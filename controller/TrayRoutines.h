@@ -97,11 +97,9 @@ struct TrayMenuPlan {
 
 TrayMenuPlan PlanTrayMenu(const TrayMenuState& state);
 
-// "録画中(%02d:%02d:%02d)" in Shift_JIS.
-void FormatRecordingTime(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size);
-
-// A channel slot reads "ch<n>:" alone when its button has no text.
-bool IsChannelNameBlank(const char* name, int32_t index);
+// The record item's text while recording: "録画中(%02d:%02d:%02d)" in
+// Shift_JIS, of the elapsed hours, minutes and seconds.
+void FormatRecordingMenuText(int32_t hours, int32_t minutes, int32_t seconds, char* text, size_t size);
 
 // The question before closing a viewer that records: "「%s」が録画を実行して
 // います。\r\nZentuViewを終了してもいいですか?" with the busy window's name.

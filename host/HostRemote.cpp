@@ -47,10 +47,6 @@ int32_t HostViewer::FindCurrentChannel() const {
   return hosttext::FindChannelSlot(channelNames_, text);
 }
 
-void HostViewer::StepChannelIndex(int32_t* index, int32_t request) {
-  if (index) hosttext::StepChannel(index, request);
-}
-
 int32_t HostViewer::IsHostRecording() const {
   if (mainWindow_ == nullptr) return 0;
   char text[256] = "";

@@ -37,6 +37,13 @@ int32_t LeadingDigitsValue(const char* p) {
   return static_cast<int32_t>(value);
 }
 
+// One step forward for request -2, back otherwise, wrapping within 0..11.
+void StepChannel(int32_t* index, int32_t request) {
+  *index += request == -2 ? 1 : -1;
+  if (*index < 0) *index = host::kChannelCount - 1;
+  if (*index > host::kChannelCount - 1) *index = 0;
+}
+
 }  // namespace
 
 TitleRole ApplyHostTitleRules(char* title) {
@@ -71,29 +78,23 @@ bool IsChannelSlotUnnamed(const char* slot, int channelNumber) {
 int32_t FindChannelSlot(const char (*slots)[kChannelSlotSize], const char* currentText) {
   char search[kCurrentChannelTextMax + 2] = ":";
   sjis::CopyShiftJisTruncated(search + 1, kCurrentChannelTextMax + 1, currentText ? currentText : "");
-  for (int32_t i = 0; i < kChannels; ++i) {
+  for (int32_t i = 0; i < host::kChannelCount; ++i) {
     if (std::strstr(slots[i], search) != nullptr) return i;
   }
   return -1;
 }
 
-void StepChannel(int32_t* index, int32_t request) {
-  *index += request == -2 ? 1 : -1;
-  if (*index < 0) *index = kChannels - 1;
-  if (*index > kChannels - 1) *index = 0;
-}
-
 int32_t PlanChannelSelection(const char (*slots)[kChannelSlotSize], int32_t request, int32_t currentIndex) {
   int32_t index;
   if (request >= 0) {
-    if (request >= kChannels) return -1;
+    if (request >= host::kChannelCount) return -1;
     index = request;
   } else {
-    if (currentIndex < 0 || currentIndex >= kChannels) return -1;
+    if (currentIndex < 0 || currentIndex >= host::kChannelCount) return -1;
     index = currentIndex;
     StepChannel(&index, request);
   }
-  for (int attempt = 0; attempt < kChannels; ++attempt) {
+  for (int attempt = 0; attempt < host::kChannelCount; ++attempt) {
     if (!IsChannelSlotUnnamed(slots[index], index + 1)) return index;
     if (request >= 0) return -1;
     StepChannel(&index, request);

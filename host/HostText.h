@@ -8,9 +8,10 @@
 
 namespace hosttext {
 
+// host::kChannelCount under its former name, for the tray code that still uses it.
 constexpr int kChannels = host::kChannelCount;
 constexpr size_t kChannelSlotSize = 100;  // 99 bytes of text and a zero
-constexpr size_t kTitleSize = 256;
+constexpr size_t kTitleSize = 256;        // a listed window's title with its zero
 constexpr size_t kCurrentChannelTextMax = 98;
 
 // What a listed window's title says about it.
@@ -34,9 +35,6 @@ bool IsChannelSlotUnnamed(const char* slot, int channelNumber);
 // Index 0..11 of the first slot that contains ":" followed by the current
 // channel text (cut to 98 bytes), or -1.
 int32_t FindChannelSlot(const char (*slots)[kChannelSlotSize], const char* currentText);
-
-// One step forward for request -2, back otherwise, wrapping within 0..11.
-void StepChannel(int32_t* index, int32_t request);
 
 // The channel to press for a request: 0..11 directly (if named), -2 next and
 // other negatives previous from the current index, skipping unnamed slots.

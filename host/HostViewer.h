@@ -18,7 +18,6 @@
 #include "IniFile.h"
 
 constexpr int kMaxHostWindows = 100;
-constexpr int kHostTitleSize = 256;
 
 // How a listed window is hidden, shown and tested for visibility.
 enum HostHideStyle : int32_t {
@@ -93,7 +92,6 @@ class HostViewer {
   // Presses the channel button for a request (0..11, -2 next, other negative
   // previous); returns whether a button was pressed.
   bool SelectChannel(int32_t request);
-  static void StepChannelIndex(int32_t* index, int32_t request);
   void SetHostMute(int32_t on);
   // Record start: "30" minutes and the record command, or the restart
   // command while recording. False without a main window.
@@ -109,6 +107,13 @@ class HostViewer {
 
  private:
   void FreeTitles();
+  // The steps of DiscoverHostWindows, in order. ListOwnedWindows tells
+  // whether one of the owned windows is the video window.
+  bool ListMainWindow();
+  bool ListOwnedWindows();
+  void ListUtilityWindow();
+  void ReadChannelNames();
+  void HideWindowsSavedHidden(const IniFile& ini);
   // Record the new visibility of a listed window and return the show
   // command that makes it so; -1 when the window is not listed.
   int PrepareHide(HWND window);
@@ -118,6 +123,6 @@ class HostViewer {
   HWND mainWindow_ = nullptr;
   HWND remoteWindow_ = nullptr;
   HWND videoWindow_ = nullptr;
-  char channelNames_[hosttext::kChannels][hosttext::kChannelSlotSize];
+  char channelNames_[host::kChannelCount][hosttext::kChannelSlotSize];
   int32_t fullScreenTopmost_ = 0;
 };

@@ -9,11 +9,11 @@
 
 namespace {
 
-constexpr size_t kViewKeySize = kHostTitleSize + 8;  // title, "_View" and a zero
+constexpr size_t kViewKeySize = hosttext::kTitleSize + 8;  // title, "_View" and a zero
 
 char* NewTitle(const char* text) {
-  char* title = new (std::nothrow) char[kHostTitleSize];
-  if (title) sjis::CopyShiftJisTruncated(title, kHostTitleSize, text);
+  char* title = new (std::nothrow) char[hosttext::kTitleSize];
+  if (title) sjis::CopyShiftJisTruncated(title, hosttext::kTitleSize, text);
   return title;
 }
 
@@ -79,6 +79,15 @@ HWND FindOwnTopLevelWindow(const char* className) {
   return nullptr;
 }
 
+HWND FindVideoChild(HWND parent) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    char text[hosttext::kTitleSize] = "";
+    ReadWholeWindowText(child, text, sizeof text);
+    if (std::strcmp(text, host::kVideoTitle) == 0) return child;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HostViewer::HostViewer() : list_{}, channelNames_{} {}
@@ -95,20 +104,32 @@ void HostViewer::FreeTitles() {
 
 bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
   if (list_.count != 0 || mainWindow_ == nullptr) return false;
+  if (!ListMainWindow()) return false;
+  const bool videoFound = ListOwnedWindows();
+  if (!videoFound && list_.count < kMaxHostWindows) ListUtilityWindow();
+  if (remoteWindow_ != nullptr) ReadChannelNames();
+  // Last of all, since hiding runs the host's window procedures.
+  HideWindowsSavedHidden(ini);
+  return true;
+}
 
-  // Entry 0: the main window under its fixed name, listed even when hidden.
+// Entry 0: the main window under its fixed name, listed even when hidden.
+bool HostViewer::ListMainWindow() {
   if (!AppendEntry(list_, mainWindow_, NewTitle(host::kMainTitle), kHideByShow)) return false;
   list_.visible[0] = (GetWindowLongA(mainWindow_, GWL_STYLE) & WS_VISIBLE) != 0 ? 1 : 0;
+  return true;
+}
 
-  // Every visible top-level window the main window owns, in Z-order. Once
-  // the table is full the rest is not listed, but the remote and video
-  // windows are still recognised.
+// Every visible top-level window the main window owns, in Z-order. Once the
+// table is full the rest is not listed, but the remote and video windows are
+// still recognised.
+bool HostViewer::ListOwnedWindows() {
   bool videoFound = false;
   for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
        window = GetWindow(window, GW_HWNDNEXT)) {
     if (GetWindow(window, GW_OWNER) != mainWindow_) continue;
     if ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) == 0) continue;
-    char text[kHostTitleSize] = "";
+    char text[hosttext::kTitleSize] = "";
     ReadWholeWindowText(window, text, sizeof text);
     hosttext::TitleRole role = hosttext::ApplyHostTitleRules(text);
     if (role == hosttext::TitleRole::kRemote) remoteWindow_ = window;
@@ -118,34 +139,28 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
     }
     if (list_.count < kMaxHostWindows) AppendEntry(list_, window, NewTitle(text), kHideByShow);
   }
+  return videoFound;
+}
 
-  // No owned video window: the utility window and its child "Video".
-  if (!videoFound && list_.count < kMaxHostWindows) {
-    HWND utility = FindOwnTopLevelWindow(host::kUtilityClass);
-    if (utility != nullptr) {
-      AppendEntry(list_, utility, NewTitle(host::kUtilityListTitle), kHideByMinimise);
-      for (HWND child = GetWindow(utility, GW_CHILD); child != nullptr;
-           child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[kHostTitleSize] = "";
-        ReadWholeWindowText(child, text, sizeof text);
-        if (std::strcmp(text, host::kVideoTitle) == 0) {
-          videoWindow_ = child;
-          break;
-        }
-      }
-    }
+// No owned video window: the utility window and its child "Video".
+void HostViewer::ListUtilityWindow() {
+  HWND utility = FindOwnTopLevelWindow(host::kUtilityClass);
+  if (utility == nullptr) return;
+  AppendEntry(list_, utility, NewTitle(host::kUtilityListTitle), kHideByMinimise);
+  HWND video = FindVideoChild(utility);
+  if (video != nullptr) videoWindow_ = video;
+}
+
+void HostViewer::ReadChannelNames() {
+  for (int i = 0; i < host::kChannelCount; ++i) {
+    char text[hosttext::kChannelSlotSize] = "";
+    ReadWholeWindowText(GetDlgItem(remoteWindow_, host::kChannelButtonIds[i]), text, sizeof text);
+    hosttext::FormatChannelSlot(channelNames_[i], i + 1, text);
   }
+}
 
-  if (remoteWindow_ != nullptr) {
-    for (int i = 0; i < hosttext::kChannels; ++i) {
-      char text[hosttext::kChannelSlotSize] = "";
-      ReadWholeWindowText(GetDlgItem(remoteWindow_, host::kChannelButtonIds[i]), text, sizeof text);
-      hosttext::FormatChannelSlot(channelNames_[i], i + 1, text);
-    }
-  }
-
-  // Windows that were hidden when the viewer last closed are hidden again,
-  // last of all.
+// Windows that were hidden when the viewer last closed are hidden again.
+void HostViewer::HideWindowsSavedHidden(const IniFile& ini) {
   ShowCommands hides;
   for (int32_t i = 0; i < list_.count && ini.Usable(); ++i) {
     char key[kViewKeySize];
@@ -153,7 +168,6 @@ bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
     if (ini.ReadInt(key, 1) == 0) hides.Add(list_.window[i], PrepareHide(list_.window[i]));
   }
   hides.Issue();
-  return true;
 }
 
 int HostViewer::PrepareHide(HWND window) {

@@ -7,6 +7,7 @@
 #include "MjdToDate.h"
 #include "SectionDecoders.h"
 #include "ShiftJisCut.h"
+#include "ShiftJisTexts.h"
 
 const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0x10};
 
@@ -133,11 +134,10 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   int32_t endHour = 0, endMinute = 0;
   ComputeEventEnd(startHour, startMinute, BcdToInt(event.startTime[2]), BcdToInt(event.duration[0]),
                   BcdToInt(event.duration[1]), BcdToInt(event.duration[2]), &endHour, &endMinute);
-  // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
-  sjis::FormatShiftJisTruncated(
-      text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
-      static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
-      static_cast<int>(startMinute), static_cast<int>(endHour), static_cast<int>(endMinute), name);
+  sjis::FormatShiftJisTruncated(text, textSize, sjis::kProgrammeFormat, static_cast<int>(year),
+                                static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
+                                static_cast<int>(startMinute), static_cast<int>(endHour),
+                                static_cast<int>(endMinute), name);
   return text[0] != '\0';
 }
 
@@ -150,8 +150,8 @@ void CutAfterSecondLine(char* text) {
 }
 
 const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped) {
-  if (recordingStopped) return "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E";  // 録画停止
-  if (hostBusy) return "\x98\x5E\x89\xE6\x92\x86";                  // 録画中
+  if (recordingStopped) return sjis::kRecordingStopped;
+  if (hostBusy) return sjis::kRecording;
   return "";
 }
 
@@ -166,8 +166,8 @@ void FormatOverlayClock(int32_t hour, int32_t minute, int32_t second, char* text
                 static_cast<int>(second));
 }
 
-void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
-                         size_t textSize) {
+void FormatRecordingTimeLine(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
+                             size_t textSize) {
   std::snprintf(text, textSize, "%02d:%02d/%02d:%02d", static_cast<int>(number4), static_cast<int>(number5),
                 static_cast<int>(number7), static_cast<int>(number8));
 }

@@ -104,7 +104,10 @@ void CutAfterSecondLine(char* text);
 const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped);
 uint32_t RecordingLabelColour(int32_t hostBusy, int32_t recordingStopped);
 
-// "%02d:%02d:%02d" and "%02d:%02d/%02d:%02d".
+// The clock item: "%02d:%02d:%02d".
 void FormatOverlayClock(int32_t hour, int32_t minute, int32_t second, char* text, size_t textSize);
-void FormatRecordingTime(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
-                         size_t textSize);
+// The line under the recording label, "%02d:%02d/%02d:%02d" of the status
+// bar's numbers 4, 5 (usually the set length) and 7, 8 (the elapsed hours
+// and minutes).
+void FormatRecordingTimeLine(int32_t number4, int32_t number5, int32_t number7, int32_t number8, char* text,
+                             size_t textSize);

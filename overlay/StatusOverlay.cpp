@@ -87,8 +87,8 @@ void PaintRecordingItem(const OverlayContent& content, int32_t recordingStopped,
     // The recording time line; left out when the status bar cannot be read.
     if (content.hostRecording && content.recordingTimeKnown) {
       char time[32];
-      FormatRecordingTime(content.number4, content.number5, content.number7, content.number8, time,
-                          sizeof time);
+      FormatRecordingTimeLine(content.number4, content.number5, content.number7, content.number8, time,
+                              sizeof time);
       DrawOutlinedText(dc, 0, RecordingTimeLineY(height), time, kOverlayRed, nullptr);
     }
   });

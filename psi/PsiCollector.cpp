@@ -16,10 +16,6 @@ constexpr uint8_t kTagTsInformation = 0xCD;
 constexpr uint8_t kServiceTypeDigitalTv = 0x01;
 constexpr uint32_t kSectionHeadroom = 200;
 
-uint16_t SectionLengthField(const uint8_t* section) {
-  return static_cast<uint16_t>(((section[1] << 8) | section[2]) & 0x0FFF);
-}
-
 // Offset of the payload in a packet, or -1 when the packet carries none or its
 // adaptation field runs past the end.
 int PayloadOffset(const uint8_t* packet, const TsHeader& header) {

@@ -7,6 +7,7 @@ constexpr uint8_t kTableSdt = 0x42;
 constexpr uint8_t kTableEitPresentFollowing = 0x4E;
 constexpr uint8_t kTableTot = 0x73;
 constexpr uint8_t kTagShortEvent = 0x4D;
+constexpr size_t kSectionLengthSize = 2;  // read by SectionLengthField
 constexpr size_t kCrcSize = 4;
 constexpr size_t kSdtServiceLoopOffset = 11;
 constexpr size_t kNitNetworkDescriptorsLengthOffset = 8;
@@ -33,7 +34,7 @@ SectionReader SectionBody(const uint8_t* section, size_t length, uint8_t table) 
 
 size_t WholeSectionSize(const uint8_t* section, size_t length) {
   if (section == nullptr || length < 3) return 0;
-  const size_t size = (((section[1] << 8) | section[2]) & 0x0FFF) + 3u;
+  const size_t size = SectionLengthField(section) + 3u;
   if (size > length || size < 3 + kCrcSize) return 0;
   return size;
 }
@@ -116,11 +117,11 @@ EitSectionHeader DecodeEitSectionHeader(const uint8_t* section, size_t length) {
   const size_t size = WholeSectionSize(section, length);
   SectionReader reader(section, size);
   if (size == 0 || reader.U8() != kTableEitPresentFollowing) return header;
-  const uint16_t sectionLength = reader.Length12();
+  reader.Skip(kSectionLengthSize);
   header.serviceId = reader.U16();
   reader.U8();  // version_number, current_next_indicator
   header.sectionNumber = reader.U8();
-  header.carriesEvent = sectionLength > kEitSectionLengthWithoutEvent;
+  header.carriesEvent = SectionLengthField(section) > kEitSectionLengthWithoutEvent;
   header.size = size;
   header.valid = !reader.Failed();
   return header;
@@ -154,7 +155,7 @@ TotTime DecodeTot(const uint8_t* section, size_t length) {
   const size_t size = WholeSectionSize(section, length);
   SectionReader reader(section, size);
   if (size < kTotMinimumSize || reader.U8() != kTableTot) return tot;
-  reader.Length12();
+  reader.Skip(kSectionLengthSize);
   tot.mjd = reader.U16();
   for (uint8_t& digits : tot.time) digits = reader.U8();
   tot.valid = !reader.Failed();

@@ -18,6 +18,12 @@ struct ByteField {
   bool cut = false;
 };
 
+// section_length: the 12 bits after table_id. The caller makes sure the
+// first three bytes are there.
+inline uint16_t SectionLengthField(const uint8_t* section) {
+  return static_cast<uint16_t>(((section[1] << 8) | section[2]) & 0x0FFF);
+}
+
 // Size of a whole section (section_length + 3) when `length` bytes hold it
 // and it has room for its CRC_32; 0 otherwise.
 size_t WholeSectionSize(const uint8_t* section, size_t length);

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t windowCount = data[0] & 0x0F;
   const int32_t request = static_cast<int8_t>(data[1]) % 14;
   const std::vector<std::string> texts =
-      fuzztext::SplitTexts(data, size, 2, static_cast<size_t>(windowCount) + hosttext::kChannels + 2);
+      fuzztext::SplitTexts(data, size, 2, static_cast<size_t>(windowCount) + host::kChannelCount + 2);
 
   // Titles: read into the title buffer, then the title rules in place.
   std::vector<ExactBuffer> titles;
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Channel slots: each in a buffer of its own, then side by side as the
   // host keeps them.
-  char slots[hosttext::kChannels][hosttext::kChannelSlotSize];
-  const char* channelNames[hosttext::kChannels];
-  for (int i = 0; i < hosttext::kChannels; ++i) {
+  char slots[host::kChannelCount][hosttext::kChannelSlotSize];
+  const char* channelNames[host::kChannelCount];
+  for (int i = 0; i < host::kChannelCount; ++i) {
     const std::string& button = texts[static_cast<size_t>(windowCount + i)];
     ExactBuffer slot(hosttext::kChannelSlotSize);
     hosttext::FormatChannelSlot(slot.Data(), i + 1, button.c_str());
@@ -69,18 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   ExactBuffer current(hosttext::kCurrentChannelTextMax + 1);
   sjis::CopyShiftJisTruncated(current.Data(), current.Size(),
-                              texts[static_cast<size_t>(windowCount) + 12].c_str());
+                              texts[static_cast<size_t>(windowCount + host::kChannelCount)].c_str());
   CheckShownText(current.Data(), current.Size());
   const int32_t found = hosttext::FindChannelSlot(slots, current.Data());
-  if (found < -1 || found >= hosttext::kChannels) __builtin_trap();
+  if (found < -1 || found >= host::kChannelCount) __builtin_trap();
   if (found >= 0 && std::strstr(slots[found], (std::string(":") + current.Data()).c_str()) == nullptr)
     __builtin_trap();
   const int32_t chosen = hosttext::PlanChannelSelection(slots, request, found);
-  if (chosen < -1 || chosen >= hosttext::kChannels) __builtin_trap();
+  if (chosen < -1 || chosen >= host::kChannelCount) __builtin_trap();
   if (chosen >= 0 && hosttext::IsChannelSlotUnnamed(slots[chosen], chosen + 1)) __builtin_trap();
 
   const hosttext::StatusNumbers numbers =
-      hosttext::ScanStatusNumbers(texts[static_cast<size_t>(windowCount) + 13].c_str());
+      hosttext::ScanStatusNumbers(texts[static_cast<size_t>(windowCount + host::kChannelCount) + 1].c_str());
   TrayMenuState state;
   state.windowCount = windowCount;
   state.windowTitles = titlePointers.data();
@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The recording time into a short buffer.
   ExactBuffer time(1 + static_cast<size_t>(data[1] % 32));
-  FormatRecordingTime(numbers.number7, numbers.number8, numbers.number9, time.Data(), time.Size());
+  FormatRecordingMenuText(numbers.number7, numbers.number8, numbers.number9, time.Data(), time.Size());
   CheckShownText(time.Data(), time.Size());
   return 0;
 }

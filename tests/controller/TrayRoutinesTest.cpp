@@ -68,16 +68,12 @@ TEST(TrayTexts, TipIsCutAt127BytesBeforeAHalfCharacter) {
   EXPECT_STREQ(tip, "ab");
 }
 
-TEST(TrayTexts, RecordingTimeAndBlankChannels) {
+TEST(TrayTexts, RecordingMenuText) {
   char text[100];
-  FormatRecordingTime(1, 5, 9, text, sizeof text);
+  FormatRecordingMenuText(1, 5, 9, text, sizeof text);
   EXPECT_STREQ(text, "\x98\x5e\x89\xe6\x92\x86(01:05:09)");
-  FormatRecordingTime(123, 0, 0, text, sizeof text);
+  FormatRecordingMenuText(123, 0, 0, text, sizeof text);
   EXPECT_STREQ(text, "\x98\x5e\x89\xe6\x92\x86(123:00:00)");
-  EXPECT_TRUE(IsChannelNameBlank("ch3:", 2));
-  EXPECT_FALSE(IsChannelNameBlank("ch3: ", 2));
-  EXPECT_FALSE(IsChannelNameBlank("ch3:", 3));
-  EXPECT_TRUE(IsChannelNameBlank("ch12:", 11));
 }
 
 TEST(TrayTexts, CloseQuestionNamesTheBusyWindow) {

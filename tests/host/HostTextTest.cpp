@@ -24,14 +24,14 @@ std::string Apply(const std::string& title, TitleRole* role) {
 }
 
 struct Slots {
-  char slot[kChannels][kChannelSlotSize] = {};
-  explicit Slots(const char* const names[kChannels]) {
-    for (int i = 0; i < kChannels; ++i) FormatChannelSlot(slot[i], i + 1, names[i]);
+  char slot[host::kChannelCount][kChannelSlotSize] = {};
+  explicit Slots(const char* const names[host::kChannelCount]) {
+    for (int i = 0; i < host::kChannelCount; ++i) FormatChannelSlot(slot[i], i + 1, names[i]);
   }
 };
 
-const char* const kEightNamed[kChannels] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", "ZT4",
-                                            "ZT5",  "ZT6", "",    "",    "",    ""};
+const char* const kEightNamed[host::kChannelCount] = {"Toto", "E",   "ZT1", "ZT2", "ZT3", "ZT4",
+                                                      "ZT5",  "ZT6", "",    "",    "",    ""};
 
 }  // namespace
 
@@ -78,10 +78,23 @@ TEST(HostChannelSlots, FormattedFromNumberAndButtonText) {
   EXPECT_STREQ(slot, "ch3:ZT1");
   FormatChannelSlot(slot, 12, "");
   EXPECT_STREQ(slot, "ch12:");
-  EXPECT_TRUE(IsChannelSlotUnnamed(slot, 12));
-  EXPECT_FALSE(IsChannelSlotUnnamed(slot, 1));
-  FormatChannelSlot(slot, 1, " ");
-  EXPECT_FALSE(IsChannelSlotUnnamed(slot, 1));
+}
+
+// Unnamed only when the slot is its own channel's "ch<n>:" and nothing more.
+TEST(HostChannelSlots, UnnamedIsExactlyItsOwnPrefix) {
+  const struct {
+    const char* slot;
+    int channelNumber;
+    bool unnamed;
+  } rows[] = {
+      {"ch3:", 3, true},     {"ch12:", 12, true}, {"ch3: ", 3, false},
+      {"ch1:ZT1", 1, false}, {"ch3:", 4, false},  {"ch12:", 1, false},
+      {"ch1:", 12, false},   {"ch1", 1, false},   {"", 1, false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IsChannelSlotUnnamed(row.slot, row.channelNumber), row.unnamed)
+        << '"' << row.slot << "\" of channel " << row.channelNumber;
+  }
 }
 
 TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
@@ -104,7 +117,8 @@ TEST(HostChannelSlots, OverLongNamesAreCutInsideTheSlot) {
 }
 
 TEST(HostCurrentChannel, FoundByColonAndSubstring) {
-  const char* const names[kChannels] = {"Toto G", "Toto E", "TV", "TVK", "", "", "", "", "", "", "", ""};
+  const char* const names[host::kChannelCount] = {"Toto G", "Toto E", "TV", "TVK", "", "",
+                                                  "",       "",       "",   "",    "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto E"), 1);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto"), 0);  // beginning of two names: the lower index
@@ -115,14 +129,15 @@ TEST(HostCurrentChannel, FoundByColonAndSubstring) {
 }
 
 TEST(HostCurrentChannel, LowerIndexWinsEvenOverAnExactName) {
-  const char* const names[kChannels] = {"", "Toto TV2", "Toto TV", "", "", "", "", "", "", "", "", ""};
+  const char* const names[host::kChannelCount] = {"", "Toto TV2", "Toto TV", "", "", "",
+                                                  "", "",         "",        "", "", ""};
   Slots slots(names);
   EXPECT_EQ(FindChannelSlot(slots.slot, "Toto TV"), 1);
 }
 
 TEST(HostCurrentChannel, OverLongCurrentTextIsCutTo98Bytes) {
   std::string name(97, 'N');
-  const char* const names[kChannels] = {"", "", "", "", "", "", "", "", "", "", "", ""};
+  const char* const names[host::kChannelCount] = {"", "", "", "", "", "", "", "", "", "", "", ""};
   Slots slots(names);
   FormatChannelSlot(slots.slot[4], 5, name.c_str());  // "ch5:" + 95 bytes
   EXPECT_EQ(FindChannelSlot(slots.slot, std::string(95, 'N').c_str()), 4);
@@ -146,11 +161,11 @@ TEST(HostChannelPlan, DirectRequestsPressOnlyNamedButtons) {
 }
 
 TEST(HostChannelPlan, OneNamedChannelIsItsOwnNeighbour) {
-  const char* const names[kChannels] = {"", "", "", "", "", "ONLY", "", "", "", "", "", ""};
+  const char* const names[host::kChannelCount] = {"", "", "", "", "", "ONLY", "", "", "", "", "", ""};
   Slots slots(names);
   EXPECT_EQ(PlanChannelSelection(slots.slot, -2, 5), 5);
   EXPECT_EQ(PlanChannelSelection(slots.slot, -3, 5), 5);
-  const char* const none[kChannels] = {"", "", "", "", "", "", "", "", "", "", "", ""};
+  const char* const none[host::kChannelCount] = {"", "", "", "", "", "", "", "", "", "", "", ""};
   Slots empty(none);
   EXPECT_EQ(PlanChannelSelection(empty.slot, -2, 0), -1);
 }

@@ -201,7 +201,7 @@ TEST_F(HostDiscovery, MoreWindowsThanTheTableHoldsStopAtOneHundred) {
   ASSERT_EQ(host->WindowList().count, kMaxHostWindows);
   for (int32_t i = 0; i < kMaxHostWindows; ++i) {
     ASSERT_NE(host->WindowList().title[i], nullptr);
-    EXPECT_LT(std::strlen(host->WindowList().title[i]), static_cast<size_t>(kHostTitleSize));
+    EXPECT_LT(std::strlen(host->WindowList().title[i]), hosttext::kTitleSize);
   }
   EXPECT_EQ(host->HostRemoteWindow(), viewer->RemoteWindow());
   EXPECT_EQ(host->HostVideoWindow(), viewer->VideoWindow());
@@ -215,7 +215,7 @@ TEST_F(HostDiscovery, LongTitlesAreKeptWithinTheirBuffers) {
   Discover();
   int32_t index = IndexOf(window);
   ASSERT_GE(index, 1);
-  EXPECT_EQ(std::strlen(host->WindowList().title[index]), static_cast<size_t>(kHostTitleSize - 1));
+  EXPECT_EQ(std::strlen(host->WindowList().title[index]), hosttext::kTitleSize - 1);
 }
 
 // ---- Hiding, restoring and visibility ----

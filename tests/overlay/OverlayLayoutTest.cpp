@@ -350,6 +350,26 @@ TEST(OverlayTexts, CutKeepsAtMostTwoLines) {
   EXPECT_STREQ("", none);
 }
 
+// The clock, and the recording-time line: set length before the elapsed time.
+TEST(OverlayTexts, ClockAndRecordingTimeLine) {
+  const struct {
+    int32_t numbers[4];
+    const char* line;
+  } rows[] = {
+      {{0, 30, 0, 12}, "00:30/00:12"},
+      {{1, 2, 3, 4}, "01:02/03:04"},
+      {{123, 0, 5, 60}, "123:00/05:60"},
+  };
+  char text[32];
+  for (const auto& row : rows) {
+    FormatRecordingTimeLine(row.numbers[0], row.numbers[1], row.numbers[2], row.numbers[3], text,
+                            sizeof text);
+    EXPECT_STREQ(row.line, text);
+  }
+  FormatOverlayClock(9, 5, 0, text, sizeof text);
+  EXPECT_STREQ("09:05:00", text);
+}
+
 TEST(OverlayTexts, StoppedMarkerWinsOverBusyInGreen) {
   EXPECT_STREQ("\x98\x5E\x89\xE6\x92\xE2\x8E\x7E", RecordingLabel(1, 1));  // 録画停止
   EXPECT_EQ(kOverlayGreen, RecordingLabelColour(1, 1));
