@@ -43,7 +43,7 @@ void InsertWindowItem(HMENU menu, UINT position, const TrayMenuItem& item) {
 struct TrayMenuSnapshot {
   const char* titles[kMaxHostWindows];
   int32_t visible[kMaxHostWindows];
-  const char* channels[hosttext::kChannels];
+  const char* channels[host::kChannelCount];
   TrayMenuState state;
 };
 
@@ -54,7 +54,7 @@ void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
     snapshot->titles[i] = list.title[i];
     snapshot->visible[i] = host.IsHostWindowVisible(i);
   }
-  for (int i = 0; i < hosttext::kChannels; ++i) snapshot->channels[i] = host.ChannelName(i);
+  for (int i = 0; i < host::kChannelCount; ++i) snapshot->channels[i] = host.ChannelName(i);
   TrayMenuState& state = snapshot->state;
   state.windowCount = list.count;
   state.windowTitles = snapshot->titles;

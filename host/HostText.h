@@ -8,8 +8,6 @@
 
 namespace hosttext {
 
-// host::kChannelCount under its former name, for the tray code that still uses it.
-constexpr int kChannels = host::kChannelCount;
 constexpr size_t kChannelSlotSize = 100;  // 99 bytes of text and a zero
 constexpr size_t kTitleSize = 256;        // a listed window's title with its zero
 constexpr size_t kCurrentChannelTextMax = 98;

@@ -64,8 +64,6 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   // Null when it could not be allocated, and after the controller's teardown.
   PsiCollector* Collector() const { return collector_.load(std::memory_order_acquire); }
   int32_t CurrentServiceId() const { return currentServiceId_.load(std::memory_order_relaxed); }
-  uint32_t SdkVersion() const { return sdkVersion_; }
-  HINSTANCE ModuleInstance() const { return moduleInstance_; }
 
  private:
   // ControllerOwner.

@@ -35,7 +35,6 @@ TEST_F(PluginObject, ConstructionSetsTheCountdownAndZeroes) {
   CSamplePlugin plugin;
   EXPECT_EQ(plugin.GetController().Monitor().discoveryCountdown, 3);
   EXPECT_NE(plugin.Collector(), nullptr);
-  EXPECT_EQ(plugin.ModuleInstance(), Module().instance.load());
   EXPECT_EQ(plugin.GetController().Window(), nullptr);
   EXPECT_EQ(plugin.Host().WindowList().count, 0);
   EXPECT_EQ(plugin.GetController().Monitor().timerId, 0u);

@@ -352,16 +352,19 @@ TEST(AribStringDestinationSize, ShorterCharacterAfterDroppedLongerOne) {
   EXPECT_EQ(Decode(source, 12), kAa + kAa + "[HV]!!");
 }
 
-TEST(AribStringDestinationSize, NullDestinationWritesNothing) {
+// A destination that takes nothing is left as it is: a null one with any
+// size (a write through it would fault), and a real one of size 0.
+TEST(AribStringDestinationSize, DestinationsThatTakeNothingAreNotWritten) {
   const Bytes source = {0x30, 0x21, 0x0E, 0x41};
-  DecodeAribString(source.data(), uint32_t(source.size()), nullptr, 100);
-}
-
-TEST(AribStringDestinationSize, SizeZeroWritesNothing) {
-  const Bytes source = {0x30, 0x21};
-  char output[4] = {0x55, 0x55, 0x55, 0x55};
-  DecodeAribString(source.data(), uint32_t(source.size()), output, 0);
-  EXPECT_EQ(output[0], 0x55);
+  const struct {
+    bool null;
+    uint32_t size;
+  } rows[] = {{true, 100}, {true, 0}, {false, 0}};
+  for (const auto& row : rows) {
+    char output[4] = {0x55, 0x55, 0x55, 0x55};
+    DecodeAribString(source.data(), uint32_t(source.size()), row.null ? nullptr : output, row.size);
+    EXPECT_EQ(std::string(output, sizeof output), std::string(4, 0x55)) << row.null << " " << row.size;
+  }
 }
 
 // Every sequence cut at every byte stops there: nothing after the prefix, and
