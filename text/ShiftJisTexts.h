@@ -11,6 +11,7 @@
   X(kProgrammeInformation, "\x94\xd4\x91\x67\x8f\xee\x95\xf1", "番組情報")                                        \
   X(kProgrammeWindowTitle, "Zentu - \x94\xd4\x91\x67\x8f\xee\x95\xf1 -", "Zentu - 番組情報 -")                    \
   X(kNextProgramme, "\x8e\x9f\x94\xd4\x91\x67", "次番組")                                                           \
+  X(kNotFixed, "\x96\xa2\x92\xe8", "未定")                                                                          \
   X(kRemoteWindowTitle, "\x83\x8a\x83\x82\x83\x52\x83\x93\x82\xc1\x82\xdb\x82\xa2\x95\xa8", "リモコンっぽい物")    \
   X(kRecording, "\x98\x5e\x89\xe6\x92\x86", "録画中")                                                               \
   X(kRecordingStopped, "\x98\x5e\x89\xe6\x92\xe2\x8e\x7e", "録画停止")                                             \
