@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "AribString.h"
-#include "MjdToDate.h"
+#include "EventTimes.h"
 #include "SectionDecoders.h"
 #include "ShiftJisCut.h"
+#include "ShiftJisTexts.h"
 
 const int32_t kOverlayPaintOrder[kOverlayItemCount] = {0x01, 0x04, 0x08, 0x02, 0x10};
 
@@ -109,6 +111,39 @@ namespace {
 
 constexpr size_t kMaxNameLength = 255;
 
+// "yyyy/mm/dd hh:mm ～ hh:mm". A part that is not fixed reads 未定, a start
+// with neither date nor time as one 未定, and the end is known only from
+// both the start time and the duration.
+void FormatProgrammeTimes(const EitFirstEvent& event, char* out, size_t size) {
+  const std::optional<EventDate> date = EventStartDate(event);
+  const std::optional<EventClock> start = EventStartTime(event);
+  const std::optional<EventClock> duration = EventDuration(event);
+  char dateText[32] = "", startText[32] = "", endText[32] = "";
+  if (date) {
+    std::snprintf(dateText, sizeof dateText, "%4d/%02d/%02d", static_cast<int>(date->year),
+                  static_cast<int>(date->month), static_cast<int>(date->day));
+  }
+  if (start) {
+    std::snprintf(startText, sizeof startText, "%2d:%02d", static_cast<int>(start->hours),
+                  static_cast<int>(start->minutes));
+  }
+  if (start && duration) {
+    int32_t endHour = 0, endMinute = 0;
+    ComputeEventEnd(start->hours, start->minutes, start->seconds, duration->hours, duration->minutes,
+                    duration->seconds, &endHour, &endMinute);
+    std::snprintf(endText, sizeof endText, "%2d:%02d", static_cast<int>(endHour),
+                  static_cast<int>(endMinute));
+  }
+  const char* shownEnd = start && duration ? endText : sjis::kNotFixed;
+  // "～" is 0x81 0x60 in Shift_JIS.
+  if (!date && !start) {
+    std::snprintf(out, size, "%s \x81\x60 %s", sjis::kNotFixed, shownEnd);
+  } else {
+    std::snprintf(out, size, "%s %s \x81\x60 %s", date ? dateText : sjis::kNotFixed,
+                  start ? startText : sjis::kNotFixed, shownEnd);
+  }
+}
+
 }  // namespace
 
 bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text, size_t textSize) {
@@ -126,18 +161,10 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   DecodeAribString(codedName.data, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
   if (name[0] == '\0') return false;
 
-  int32_t year = 0, month = 0, day = 0;
-  MjdToDate(event.startMjd, &year, &month, &day);
-  const int32_t startHour = BcdToInt(event.startTime[0]);
-  const int32_t startMinute = BcdToInt(event.startTime[1]);
-  int32_t endHour = 0, endMinute = 0;
-  ComputeEventEnd(startHour, startMinute, BcdToInt(event.startTime[2]), BcdToInt(event.duration[0]),
-                  BcdToInt(event.duration[1]), BcdToInt(event.duration[2]), &endHour, &endMinute);
-  // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
-  sjis::FormatShiftJisTruncated(
-      text, textSize, "%4d/%02d/%02d %2d:%02d \x81\x60 %2d:%02d\r\n\x81\x79%s\x81\x7A\r\n",
-      static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
-      static_cast<int>(startMinute), static_cast<int>(endHour), static_cast<int>(endMinute), name);
+  char times[64];
+  FormatProgrammeTimes(event, times, sizeof times);
+  // "【" is 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
+  sjis::FormatShiftJisTruncated(text, textSize, "%s\r\n\x81\x79%s\x81\x7A\r\n", times, name);
   return text[0] != '\0';
 }
 
