@@ -118,7 +118,7 @@ void FormatProgrammeTimes(const EitFirstEvent& event, char* out, size_t size) {
   const std::optional<EventDate> date = EventStartDate(event);
   const std::optional<EventClock> start = EventStartTime(event);
   const std::optional<EventClock> duration = EventDuration(event);
-  char dateText[32] = "", startText[32] = "", endText[32] = "";
+  char dateText[48] = "", startText[48] = "", endText[48] = "";
   if (date) {
     std::snprintf(dateText, sizeof dateText, "%4d/%02d/%02d", static_cast<int>(date->year),
                   static_cast<int>(date->month), static_cast<int>(date->day));
@@ -161,7 +161,7 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   DecodeAribString(codedName.data, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
   if (name[0] == '\0') return false;
 
-  char times[64];
+  char times[160];
   FormatProgrammeTimes(event, times, sizeof times);
   // "【" is 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
   sjis::FormatShiftJisTruncated(text, textSize, "%s\r\n\x81\x79%s\x81\x7A\r\n", times, name);

@@ -72,7 +72,7 @@ std::string ProgrammeWindowText(const uint8_t* section, size_t length) {
   const std::optional<EventDate> date = EventStartDate(event);
   const std::optional<EventClock> start = EventStartTime(event);
   const std::optional<EventClock> duration = EventDuration(event);
-  char text[32];
+  char text[48];
   std::string times;
   if (date) {
     std::snprintf(text, sizeof text, "%4d/%02d/%02d ", static_cast<int>(date->year),

@@ -61,7 +61,7 @@ struct EventFacts {
 };
 
 std::string ClockText(const EventClock& clock) {
-  char buffer[32];
+  char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", clock.hours, clock.minutes, clock.seconds);
   return buffer;
 }
@@ -78,7 +78,7 @@ bool ReadEvent(const std::vector<uint8_t>& section, EventFacts* facts) {
   const std::optional<EventClock> duration = EventDuration(event);
   std::string dateText = notFixed;
   if (date) {
-    char buffer[32];
+    char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date->year, date->month, date->day);
     dateText = buffer;
   }
