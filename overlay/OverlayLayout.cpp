@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "AribString.h"
-#include "MjdToDate.h"
+#include "EventTimes.h"
 #include "SectionDecoders.h"
 #include "ShiftJisCut.h"
 #include "ShiftJisTexts.h"
@@ -110,6 +111,38 @@ namespace {
 
 constexpr size_t kMaxNameLength = 255;
 
+// "yyyy/mm/dd hh:mm ～ hh:mm". A part that is not fixed reads 未定, a start
+// with neither date nor time as one 未定, and the end is known only from
+// both the start time and the duration.
+void FormatProgrammeTimes(const EitFirstEvent& event, char* out, size_t size) {
+  const std::optional<EventDate> date = EventStartDate(event);
+  const std::optional<EventClock> start = EventStartTime(event);
+  const std::optional<EventClock> duration = EventDuration(event);
+  char dateText[48] = "", startText[48] = "", endText[48] = "";
+  if (date) {
+    std::snprintf(dateText, sizeof dateText, "%4d/%02d/%02d", static_cast<int>(date->year),
+                  static_cast<int>(date->month), static_cast<int>(date->day));
+  }
+  if (start) {
+    std::snprintf(startText, sizeof startText, "%2d:%02d", static_cast<int>(start->hours),
+                  static_cast<int>(start->minutes));
+  }
+  if (start && duration) {
+    int32_t endHour = 0, endMinute = 0;
+    ComputeEventEnd(start->hours, start->minutes, start->seconds, duration->hours, duration->minutes,
+                    duration->seconds, &endHour, &endMinute);
+    std::snprintf(endText, sizeof endText, "%2d:%02d", static_cast<int>(endHour),
+                  static_cast<int>(endMinute));
+  }
+  const char* shownEnd = start && duration ? endText : sjis::kNotFixed;
+  if (!date && !start) {
+    std::snprintf(out, size, sjis::kProgrammeTimesWithoutStartFormat, sjis::kNotFixed, shownEnd);
+  } else {
+    std::snprintf(out, size, sjis::kProgrammeTimesFormat, date ? dateText : sjis::kNotFixed,
+                  start ? startText : sjis::kNotFixed, shownEnd);
+  }
+}
+
 }  // namespace
 
 bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* text, size_t textSize) {
@@ -127,17 +160,9 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
   DecodeAribString(codedName.data, static_cast<uint32_t>(n), name, static_cast<uint32_t>(n + 20));
   if (name[0] == '\0') return false;
 
-  int32_t year = 0, month = 0, day = 0;
-  MjdToDate(event.startMjd, &year, &month, &day);
-  const int32_t startHour = BcdToInt(event.startTime[0]);
-  const int32_t startMinute = BcdToInt(event.startTime[1]);
-  int32_t endHour = 0, endMinute = 0;
-  ComputeEventEnd(startHour, startMinute, BcdToInt(event.startTime[2]), BcdToInt(event.duration[0]),
-                  BcdToInt(event.duration[1]), BcdToInt(event.duration[2]), &endHour, &endMinute);
-  sjis::FormatShiftJisTruncated(text, textSize, sjis::kProgrammeFormat, static_cast<int>(year),
-                                static_cast<int>(month), static_cast<int>(day), static_cast<int>(startHour),
-                                static_cast<int>(startMinute), static_cast<int>(endHour),
-                                static_cast<int>(endMinute), name);
+  char times[160];
+  FormatProgrammeTimes(event, times, sizeof times);
+  sjis::FormatShiftJisTruncated(text, textSize, sjis::kProgrammeFormat, times, name);
   return text[0] != '\0';
 }
 

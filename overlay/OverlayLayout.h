@@ -89,7 +89,9 @@ void ComputeEventEnd(int32_t startHour, int32_t startMinute, int32_t startSecond
                      int32_t durationMinutes, int32_t durationSeconds, int32_t* endHour, int32_t* endMinute);
 
 // The programme text of the first event of a stored EIT section (table_id
-// through CRC_32): "yyyy/mm/dd hh:mm ～ hh:mm\r\n【name】\r\n" in Shift_JIS.
+// through CRC_32): "yyyy/mm/dd hh:mm ～ hh:mm\r\n【name】\r\n" in Shift_JIS;
+// a date, start or end that is not fixed reads 未定 (EventTimes.h), a start
+// without date and time as one 未定.
 // Writes an empty text and returns false when the section is too short, has
 // no short event descriptor, its descriptor loop runs past the section or its
 // event name past its descriptor, or the name decodes empty. Never reads

@@ -1,5 +1,6 @@
 # Runs zentu-tsinfo --json on a sample and checks the facts it reports.
-# -DTOOL=... -DSAMPLE=... -DMODE=clean|damaged|missing|stdin|nothing|truncated
+# -DTOOL=... -DSAMPLE=... -DMODE=clean|damaged|missing|stdin|nothing|truncated|overrun
+# (overrun: -DTSGEN=..., no sample)
 if(MODE STREQUAL "missing")
   execute_process(COMMAND ${TOOL} --json ${SAMPLE}.does-not-exist
                   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -21,6 +22,39 @@ if(MODE STREQUAL "truncated")
   if(NOT whole_result EQUAL 0 OR NOT cut_result EQUAL 0 OR NOT packets EQUAL 20000 OR
      services LESS 1 OR NOT cut STREQUAL whole)
     message(FATAL_ERROR "cut stream: exit ${cut_result}, ${packets} packets, ${services} services\n${cut}\nwhole stream:\n${whole}")
+  endif()
+  return()
+endif()
+
+if(MODE STREQUAL "overrun")
+  # Programmes that may run over: each present event's duration and each
+  # following event's start are null in the JSON and 未定 in the table,
+  # while the fixed start and duration beside them are still given.
+  execute_process(COMMAND ${TSGEN} --seconds 1 --overrun -o - COMMAND ${TOOL} --json -
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out)
+  execute_process(COMMAND ${TSGEN} --seconds 1 --overrun -o - COMMAND ${TOOL} -
+                  RESULT_VARIABLE table_result OUTPUT_VARIABLE table)
+  string(JSON count LENGTH "${out}" services)
+  if(NOT result EQUAL 0 OR NOT table_result EQUAL 0 OR NOT count EQUAL 3)
+    message(FATAL_ERROR "exit ${result} and ${table_result}, ${count} services\n${out}")
+  endif()
+  foreach(i 0 1 2)
+    foreach(field "present;start;STRING" "present;duration;NULL" "following;start;NULL"
+                  "following;duration;STRING")
+      list(GET field 0 event)
+      list(GET field 1 name)
+      list(GET field 2 expected)
+      string(JSON type TYPE "${out}" services ${i} ${event} ${name})
+      if(NOT type STREQUAL expected)
+        message(FATAL_ERROR "service ${i} ${event} ${name} is ${type}, expected ${expected}\n${out}")
+      endif()
+    endforeach()
+  endforeach()
+  string(REGEX MATCHALL "present   event [0-9]+  2026-04-01 19:00:00  \\(未定\\)|following event [0-9]+  未定  \\(00:"
+         lines "${table}")
+  list(LENGTH lines count)
+  if(NOT count EQUAL 6)
+    message(FATAL_ERROR "未定 on ${count} of the 6 event lines:\n${table}")
   endif()
   return()
 endif()

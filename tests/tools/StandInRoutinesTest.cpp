@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AribString.h"
+#include "EventTimes.h"
 #include "HostText.h"
 #include "OverlayLayout.h"
 #include "PsiCollector.h"
@@ -110,5 +111,56 @@ TEST(StandInProgrammeText, ShowsTimesNameAndTextAsTheOverlayReadsThem) {
     CutAfterSecondLine(broadcast);
     CutAfterSecondLine(&window[0]);
     EXPECT_STREQ(window.c_str(), broadcast);
+  }
+}
+
+// Each time field of an EIT event decided on its own: a start or duration
+// sent as all ones, or bytes that are no date or time, read 未定 where the
+// overlay and the programme window show them; the end needs both the start
+// time and the duration.
+TEST(ProgrammeTimes, FieldsThatAreNotFixedReadUndecided) {
+  const std::string kNot = "\x96\xA2\x92\xE8";  // 未定
+  const std::string kTo = " \x81\x60 ";         // ～
+  const struct {
+    const char* what;
+    const char* times;  // start MJD, start hhmmss, duration hhmmss as sent; EFC6 is 2026-12-08
+    const char* fixed;
+    std::string line;
+  } rows[] = {
+      {"all fixed", "EFC6 210000 013000", "date start duration", "2026/12/08 21:00" + kTo + "22:30"},
+      {"largest in range", "EFC6 235959 235959", "date start duration", "2026/12/08 23:59" + kTo + "23:59"},
+      {"start all ones", "FFFF FFFFFF 013000", "duration", kNot + kTo + kNot},
+      {"duration all ones", "EFC6 210000 FFFFFF", "date start", "2026/12/08 21:00" + kTo + kNot},
+      {"both all ones", "FFFF FFFFFF FFFFFF", "", kNot + kTo + kNot},
+      {"start minute not BCD", "EFC6 210A00 013000", "date duration", "2026/12/08 " + kNot + kTo + kNot},
+      {"duration second not BCD", "EFC6 210000 0130A0", "date start", "2026/12/08 21:00" + kTo + kNot},
+      {"start hour 24", "EFC6 240000 013000", "date duration", "2026/12/08 " + kNot + kTo + kNot},
+      {"duration minute 60", "EFC6 210000 006000", "date start", "2026/12/08 21:00" + kTo + kNot},
+      {"duration of 24 hours", "EFC6 210000 240000", "date start", "2026/12/08 21:00" + kTo + kNot},
+      {"MJD FFFF, time fixed", "FFFF 210000 013000", "start duration", kNot + " 21:00" + kTo + "22:30"},
+  };
+  tsmux::EventInfo event;
+  event.name = tsmux::EncodeAribText("News");
+  tsmux::Bytes section = tsmux::BuildEitPresentFollowing(0x0401, 1, 0, 0x7FE0, 0x7FE0, &event);
+  section.resize(section.size() - 4);  // the CRC, written again for each row
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    tsmux::Bytes sent = section;
+    size_t at = 16;  // after the event_id
+    for (const char* hex = row.times; *hex; hex += hex[0] == ' ' ? 1 : 2) {
+      if (*hex != ' ') sent[at++] = static_cast<uint8_t>(std::stoi(std::string(hex, 2), nullptr, 16));
+    }
+    tsmux::FinishSection(sent);
+    const EitFirstEvent decoded = DecodeFirstEvent(sent.data(), sent.size());
+    std::string fixed = std::string(EventStartDate(decoded) ? " date" : "") +
+                        (EventStartTime(decoded) ? " start" : "") +
+                        (EventDuration(decoded) ? " duration" : "");
+    EXPECT_EQ(fixed.empty() ? fixed : fixed.substr(1), row.fixed);
+
+    char overlay[1024];
+    ASSERT_TRUE(ComposeProgrammeFromSection(sent.data(), sent.size(), overlay, sizeof overlay));
+    // "【Ｎｅｗｓ】" in Shift_JIS.
+    EXPECT_EQ(overlay, row.line + "\r\n\x81\x79\x82\x6D\x82\x85\x82\x97\x82\x93\x81\x7A\r\n");
+    EXPECT_EQ(standin::ProgrammeWindowText(sent.data(), sent.size()).find(row.line + "\r\n"), 0u);
   }
 }

@@ -1,11 +1,13 @@
 #include "StandInRoutines.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "AribString.h"
-#include "MjdToDate.h"
+#include "EventTimes.h"
 #include "SectionDecoders.h"
+#include "ShiftJisTexts.h"
 
 namespace standin {
 
@@ -66,19 +68,40 @@ std::string ProgrammeWindowText(const uint8_t* section, size_t length) {
   const std::string name = Decode(event.shortEvent.eventName);
   if (name.empty()) return std::string();
 
-  int32_t year = 0, month = 0, day = 0;
-  MjdToDate(event.startMjd, &year, &month, &day);
-  const long start = BcdToInt(event.startTime[0]) * 3600L + BcdToInt(event.startTime[1]) * 60L +
-                     BcdToInt(event.startTime[2]);
-  const long end = (start + BcdToInt(event.duration[0]) * 3600L + BcdToInt(event.duration[1]) * 60L +
-                    BcdToInt(event.duration[2])) %
-                   (24 * 3600L);
-  // "～" is 0x81 0x60, "【" 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
-  char times[64];
-  std::snprintf(times, sizeof times, "%4d/%02d/%02d %2ld:%02ld \x81\x60 %2ld:%02ld", static_cast<int>(year),
-                static_cast<int>(month), static_cast<int>(day), start / 3600, start / 60 % 60, end / 3600,
-                end / 60 % 60);
-  return std::string(times) + "\r\n\x81\x79" + name + "\x81\x7A\r\n" + Decode(event.shortEvent.text);
+  // A part that is not fixed reads 未定, as the overlay shows it.
+  const std::optional<EventDate> date = EventStartDate(event);
+  const std::optional<EventClock> start = EventStartTime(event);
+  const std::optional<EventClock> duration = EventDuration(event);
+  char text[48];
+  std::string times;
+  if (date) {
+    std::snprintf(text, sizeof text, "%4d/%02d/%02d ", static_cast<int>(date->year),
+                  static_cast<int>(date->month), static_cast<int>(date->day));
+    times = text;
+  } else if (start) {
+    times = std::string(sjis::kNotFixed) + " ";
+  }
+  long startSecond = 0;
+  if (start) {
+    startSecond = start->hours * 3600L + start->minutes * 60L + start->seconds;
+    std::snprintf(text, sizeof text, "%2d:%02d", static_cast<int>(start->hours),
+                  static_cast<int>(start->minutes));
+    times += text;
+  } else {
+    times += sjis::kNotFixed;
+  }
+  // "～" is 0x81 0x60 in Shift_JIS.
+  times += " \x81\x60 ";
+  if (start && duration) {
+    const long end =
+        (startSecond + duration->hours * 3600L + duration->minutes * 60L + duration->seconds) % (24 * 3600L);
+    std::snprintf(text, sizeof text, "%2ld:%02ld", end / 3600, end / 60 % 60);
+    times += text;
+  } else {
+    times += sjis::kNotFixed;
+  }
+  // "【" is 0x81 0x79 and "】" 0x81 0x7A in Shift_JIS.
+  return times + "\r\n\x81\x79" + name + "\x81\x7A\r\n" + Decode(event.shortEvent.text);
 }
 
 }  // namespace standin

@@ -27,8 +27,9 @@ bool ParseChannelLineUp(const std::string& list, std::string (&names)[kChannelCo
 std::string FormatStatusText(bool recording, long recordMinutes, long elapsedSeconds);
 
 // The programme window's text for the first event of a stored EIT
-// present/following section: "yyyy/mm/dd hh:mm ～ hh:mm", "【name】" and the
-// event text, one per line (CRLF). Empty when the section holds no event
+// present/following section: "yyyy/mm/dd hh:mm ～ hh:mm" (未定 where a time
+// is not fixed, as in the overlay), "【name】" and the event text, one per
+// line (CRLF). Empty when the section holds no event
 // with a short event descriptor and a name.
 std::string ProgrammeWindowText(const uint8_t* section, size_t length);
 

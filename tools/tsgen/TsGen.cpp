@@ -25,6 +25,7 @@ struct Options {
   int seconds = 60;
   std::string output;
   bool damage = false;
+  bool overrun = false;
   uint32_t seed = 1;
   int lostPerMille = 20, repeatedPerMille = 20, corruptedPerMille = 20;
 };
@@ -147,8 +148,9 @@ class Generator {
       if (service.type != 0x01) continue;
       const long index = second * kBroadcastSecondsPerStreamSecond / (service.programmeMinutes * 60L);
       const uint8_t version = static_cast<uint8_t>(index & 0x1F);
-      const tsmux::EventInfo present = MakeEvent(service, index);
-      const tsmux::EventInfo following = MakeEvent(service, index + 1);
+      tsmux::EventInfo present = MakeEvent(service, index);
+      tsmux::EventInfo following = MakeEvent(service, index + 1);
+      present.durationNotFixed = following.startNotFixed = options_.overrun;
       sections.push_back(
           tsmux::BuildEitPresentFollowing(service.id, version, 0, kTransportStreamId, kNetworkId, &present));
       sections.push_back(tsmux::BuildEitPresentFollowing(service.id, version, 1, kTransportStreamId,
@@ -189,13 +191,15 @@ class Generator {
 
 constexpr toolcli::Tool kTool{
     "zentu-tsgen",
-    "usage: zentu-tsgen [--seconds N] [--damage SEED] [--lost N] [--repeated N] [--corrupted N]"
-    " -o FILE\n"
+    "usage: zentu-tsgen [--seconds N] [--overrun] [--damage SEED] [--lost N] [--repeated N]"
+    " [--corrupted N] -o FILE\n"
     "       zentu-tsgen --help | --version\n"
     "Writes a deterministic sample multiplex: three television services and a\n"
     "partial-reception service with NIT, SDT, EIT present/following and TOT.\n"
     "  -o FILE         the output file (required; - writes standard output)\n"
     "  --seconds N     stream length in seconds, 1 to 86400 (default 60)\n"
+    "  --overrun       the programmes on air may run over: their duration and\n"
+    "                  the start of the programme after each are not fixed\n"
     "  --damage SEED   damage the stream: packets are lost, repeated and\n"
     "                  corrupted at random, from this seed (0 to 2147483647)\n"
     "  --lost N        with --damage: packets lost per 1000 (0 to 1000, default 20)\n"
@@ -223,6 +227,8 @@ int RunTool(int argc, char** argv) {
       options.output = argv[++i];
     } else if (arg == "--seconds" && hasValue && ParseInt(argv[++i], 1, 86400, &value)) {
       options.seconds = static_cast<int>(value);
+    } else if (arg == "--overrun") {
+      options.overrun = true;
     } else if (arg == "--damage" && hasValue && ParseInt(argv[++i], 0, 0x7FFFFFFF, &value)) {
       options.damage = true;
       options.seed = static_cast<uint32_t>(value);

@@ -270,13 +270,21 @@ Bytes BuildEitPresentFollowing(uint16_t serviceId, uint8_t version, uint8_t sect
   s.push_back(0x4E);  // last_table_id
   if (event) {
     PutU16(s, event->eventId);
-    PutU16(s, event->startMjd);
-    s.push_back(ToBcd(event->startHour));
-    s.push_back(ToBcd(event->startMinute));
-    s.push_back(ToBcd(event->startSecond));
-    s.push_back(ToBcd(event->durationSeconds / 3600));
-    s.push_back(ToBcd(event->durationSeconds / 60 % 60));
-    s.push_back(ToBcd(event->durationSeconds % 60));
+    if (event->startNotFixed) {
+      s.insert(s.end(), 5, 0xFF);
+    } else {
+      PutU16(s, event->startMjd);
+      s.push_back(ToBcd(event->startHour));
+      s.push_back(ToBcd(event->startMinute));
+      s.push_back(ToBcd(event->startSecond));
+    }
+    if (event->durationNotFixed) {
+      s.insert(s.end(), 3, 0xFF);
+    } else {
+      s.push_back(ToBcd(event->durationSeconds / 3600));
+      s.push_back(ToBcd(event->durationSeconds / 60 % 60));
+      s.push_back(ToBcd(event->durationSeconds % 60));
+    }
     const size_t loopLengthAt = s.size();
     s.insert(s.end(), {0x00, 0x00});
     // Short event descriptor: language "jpn", name, text.

@@ -42,6 +42,7 @@ struct EventInfo {
   int durationSeconds = 0;
   Bytes name;  // ARIB-coded
   Bytes text;
+  bool startNotFixed = false, durationNotFixed = false;  // sent as all ones
 };
 
 Bytes BuildNit(uint16_t networkId, uint8_t version, uint16_t transportStreamId, uint16_t originalNetworkId,

@@ -5,14 +5,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "AribString.h"
 #include "CommandLine.h"
-#include "MjdToDate.h"
+#include "EventTimes.h"
 #include "PsiCollector.h"
 #include "SectionDecoders.h"
+#include "ShiftJisTexts.h"
 #include "TextConversion.h"
 
 namespace {
@@ -50,14 +52,17 @@ std::string JsonString(const std::string& text) {
 
 std::string Utf8Of(const std::vector<uint8_t>& coded) { return DecodeToUtf8(coded.data(), coded.size()); }
 
+// A part of the start or the duration that is not fixed reads 未定 in the
+// table; in the JSON a start or duration that is not whole is null.
 struct EventFacts {
   uint16_t eventId = 0;
   std::string start, duration, name, text;
+  bool startFixed = false, durationFixed = false;
 };
 
-std::string TwoDigits(int value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%02d", value);
+std::string ClockText(const EventClock& clock) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", clock.hours, clock.minutes, clock.seconds);
   return buffer;
 }
 
@@ -67,14 +72,20 @@ bool ReadEvent(const std::vector<uint8_t>& section, EventFacts* facts) {
   const EitFirstEvent event = DecodeFirstEvent(section.data(), section.size());
   if (!event.present) return false;
   facts->eventId = event.eventId;
-  int32_t year = 0, month = 0, day = 0;
-  MjdToDate(event.startMjd, &year, &month, &day);
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day,
-                BcdToInt(event.startTime[0]), BcdToInt(event.startTime[1]), BcdToInt(event.startTime[2]));
-  facts->start = buffer;
-  facts->duration = TwoDigits(BcdToInt(event.duration[0])) + ":" + TwoDigits(BcdToInt(event.duration[1])) +
-                    ":" + TwoDigits(BcdToInt(event.duration[2]));
+  const std::string notFixed = textconv::CodePage932ToUtf8Lenient(sjis::kNotFixed);
+  const std::optional<EventDate> date = EventStartDate(event);
+  const std::optional<EventClock> time = EventStartTime(event);
+  const std::optional<EventClock> duration = EventDuration(event);
+  std::string dateText = notFixed;
+  if (date) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date->year, date->month, date->day);
+    dateText = buffer;
+  }
+  facts->start = date || time ? dateText + " " + (time ? ClockText(*time) : notFixed) : notFixed;
+  facts->startFixed = date && time;
+  facts->duration = duration ? ClockText(*duration) : notFixed;
+  facts->durationFixed = duration.has_value();
   if (event.hasShortEvent) {
     facts->name = DecodeToUtf8(event.shortEvent.eventName.data, event.shortEvent.eventName.size);
     facts->text = DecodeToUtf8(event.shortEvent.text.data, event.shortEvent.text.size);
@@ -92,9 +103,10 @@ std::string ClockText(const PsiSnapshot& s) {
 std::string EventJson(const std::vector<uint8_t>& section) {
   EventFacts facts;
   if (!ReadEvent(section, &facts)) return "null";
-  return "{\"event_id\": " + std::to_string(facts.eventId) + ", \"start\": " + JsonString(facts.start) +
-         ", \"duration\": " + JsonString(facts.duration) + ", \"name\": " + JsonString(facts.name) +
-         ", \"text\": " + JsonString(facts.text) + "}";
+  return "{\"event_id\": " + std::to_string(facts.eventId) +
+         ", \"start\": " + (facts.startFixed ? JsonString(facts.start) : "null") +
+         ", \"duration\": " + (facts.durationFixed ? JsonString(facts.duration) : "null") +
+         ", \"name\": " + JsonString(facts.name) + ", \"text\": " + JsonString(facts.text) + "}";
 }
 
 void PrintJson(uint64_t packets, const PsiSnapshot& snapshot) {
