@@ -307,9 +307,11 @@ HANDLE StartThread(std::function<void()> work) {
   return thread;
 }
 
-// A deletion here races the windows' thread's end, which pumps a little
-// first, so that each ordering comes up. None may hang: every round must
-// finish within its time limit.
+// A deletion on one thread races the windows' thread's end, which pumps a
+// little first, so that each ordering comes up. None may hang: every round
+// must finish within its time limit. The threads start one after the other
+// (32-bit Wine under qemu may crash when two start at the same moment); the
+// race begins once both wait for `go`.
 TEST(PluginLifetime, DeletionRacingTheWindowsThreadsEndNeverHangs) {
   constexpr int kRounds = 200;
   constexpr DWORD kRoundLimitMs = 10000;
@@ -321,25 +323,25 @@ TEST(PluginLifetime, DeletionRacingTheWindowsThreadsEndNeverHangs) {
     void* object = NewObject(module);
     ASSERT_NE(object, nullptr);
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const int pumps = round % 4;
-    HANDLE threads[] = {StartThread([object, ready, pumps] {
-                          HWND main = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                                    nullptr, nullptr);
-                          RawPlugin(object).Create(main);
-                          SetEvent(ready);
-                          for (int i = 0; i < pumps; ++i) PumpMessages();
-                        }),
-                        StartThread([object, ready, round] {
-                          WaitForSingleObject(ready, INFINITE);
-                          if (round % 2 == 1) Sleep(round % 3);
-                          RawPlugin(object).Destroy(1);
-                        })};
-    ASSERT_NE(threads[0], nullptr);
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE threads[2] = {StartThread([object, ready, go, round] {
+      HWND main = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+      RawPlugin(object).Create(main);
+      SetEvent(ready);
+      WaitForSingleObject(go, INFINITE);
+      for (int i = 0; i < round % 4; ++i) PumpMessages();
+    })};
+    ASSERT_EQ(WaitForSingleObject(ready, kRoundLimitMs), WAIT_OBJECT_0);
+    threads[1] = StartThread([object, go, round] {
+      WaitForSingleObject(go, INFINITE);
+      if (round % 2 == 1) Sleep(round % 3);
+      RawPlugin(object).Destroy(1);
+    });
     ASSERT_NE(threads[1], nullptr);
+    Sleep(1);
+    SetEvent(go);
     ASSERT_EQ(WaitForMultipleObjects(2, threads, TRUE, kRoundLimitMs), WAIT_OBJECT_0) << "a round hung";
-    CloseHandle(threads[0]);
-    CloseHandle(threads[1]);
-    CloseHandle(ready);
+    for (HANDLE handle : {threads[0], threads[1], ready, go}) CloseHandle(handle);
   }
   FreeLibrary(module);
 }
