@@ -38,6 +38,9 @@ void Controller::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       break;
     case CommandKind::kChannel: SelectChannel(command.index); break;
     case CommandKind::kWindowToggle: host_.ToggleHostWindow(command.index); break;
+    case CommandKind::kToggleOption:
+    case CommandKind::kSetTrayClick:
+    case CommandKind::kToggleBossKey: OnOptionCommand(window, command.kind, command.index); break;
     case CommandKind::kNone: break;
   }
 }

@@ -17,6 +17,7 @@ constexpr char kKeyWindowMin[] = "WindowMin";
 constexpr char kKeyNoCard[] = "NoCard";
 constexpr char kKeyNoCardRec[] = "NoCardRec";
 constexpr char kKeyAutoDispStatus[] = "AutoDispStatus";
+constexpr char kKeyBossKey[] = "BossKey";
 constexpr int kIniValueSize = 100;
 
 // The current controller (see CurrentController).
@@ -44,8 +45,23 @@ void ReadOptions(ControllerSettings& settings, const IniFile& ini, HWND window) 
   settings.noCard = ini.ReadInt(kKeyNoCard, 0);
   settings.noCardRec = ini.ReadInt(kKeyNoCardRec, 1);
   settings.autoDispStatus = ini.ReadInt(kKeyAutoDispStatus, 1);
+  char text[kIniValueSize];
+  for (int i = 0; i < kOptionCount; ++i) {
+    ini.ReadText(kOptionSpecs[i].key, text, sizeof text);
+    settings.options.value[i] = ParseOptionValue(text, kOptionSpecs[i]);
+  }
+  ini.ReadText(kKeyBossKey, text, sizeof text);
+  settings.options.bossKey = text;
   SendDlgItemMessageA(window, IDC_NOCARDREC, BM_SETCHECK, settings.noCardRec != 0 ? 1 : 0, 0);
   SendDlgItemMessageA(window, IDC_NOCARD, BM_SETCHECK, settings.noCard != 0 ? 1 : 0, 0);
+}
+
+// Only what the user changed: an untouched ini file stays as it is.
+void SaveChangedOptions(const Options& options, const IniFile& ini) {
+  for (int i = 0; i < kOptionCount; ++i) {
+    if (options.changed[i]) ini.WriteInt(kOptionSpecs[i].key, options.value[i]);
+  }
+  if (options.bossKeyChanged) ini.WriteText(kKeyBossKey, options.bossKey.c_str());
 }
 
 void SavePosition(const ControllerSettings& settings, const IniFile& ini) {
@@ -114,9 +130,11 @@ void Controller::OnControllerInit(HWND window) {
   monitor_.timerId = SetTimer(window, kMonitorTimerId, kMonitorPeriodMs, nullptr);
   overlay_.CreateStatusOverlay(instance_, window, this);
   panel_.CreateRemotePanel(instance_, window, overlay_.GreyBrush());
+  StartTrayHabits(window);
 }
 
 void Controller::OnControllerDestroy(HWND window) {
+  EndTrayHabits(window);
   panel_.DestroyRemotePanel();
   overlay_.DestroyStatusOverlay();
   const IniFile ini(settings_.iniPath);
@@ -130,6 +148,7 @@ void Controller::OnControllerDestroy(HWND window) {
   }
   SavePosition(settings_, ini);
   ini.WriteInt(kKeyAutoDispStatus, settings_.autoDispStatus);
+  SaveChangedOptions(settings_.options, ini);
   owner_.StopStreamInformation();
   if (window_ == window) window_ = nullptr;
 }
@@ -177,8 +196,13 @@ INT_PTR Controller::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
     case WM_TIMER:
       if (monitor_.timerId != 0 && wParam == monitor_.timerId) OnMonitorTick(window);
+      if (wParam == kClickTimerId) OnClickTimer(window);
       return 0;
     case kTrayCallbackMessage: OnTrayNotify(window, lParam); return 0;
+    case kOwnerMinimisedMessage: OnOwnerMinimised(); return 0;
+    case WM_HOTKEY:
+      if (wParam == kBossKeyHotKeyId) OnBossKey();
+      return 0;
     default: break;
   }
   if (tray_.TaskbarCreatedMessage() != 0 && message == tray_.TaskbarCreatedMessage())

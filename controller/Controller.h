@@ -15,6 +15,7 @@
 #include "RemotePanel.h"
 #include "StatusOverlay.h"
 #include "TrayIcon.h"
+#include "TrayRoutines.h"
 
 constexpr char kControllerClass[] = "Zentu_TaskTray_Class";
 constexpr UINT_PTR kMonitorTimerId = 1000;
@@ -23,6 +24,23 @@ constexpr UINT kMonitorPeriodMs = 1000;
 // another thread: the owner ends on the window's own thread, as the message's
 // call returns.
 constexpr UINT kEndOwnerMessage = WM_APP + 101;
+// Sent to the controller window when the window that owns it (the host's
+// main window) starts to minimise.
+constexpr UINT kOwnerMinimisedMessage = WM_APP + 102;
+constexpr UINT_PTR kClickTimerId = 1001;
+constexpr int kBossKeyHotKeyId = 1;
+
+// The tray habits' live state: the minimise hook, the boss key, a single
+// click waiting to see whether a second one follows.
+struct TrayHabitsState {
+  HWINEVENTHOOK minimiseHook = nullptr;
+  HotKey bossKey = kDefaultBossKey;  // the key in use, or the one offered
+  bool bossKeyOn = false;            // the ini file or the menu turned it on
+  bool bossKeyRegistered = false;    // false while on: another program holds it
+  bool mutedByBossKey = false;
+  bool clickPending = false;
+  bool swallowNextClick = false;  // the button-up that ends a double click
+};
 
 // The one-second heartbeat: the timer and the discovery countdown.
 struct MonitorState {
@@ -57,6 +75,13 @@ class Controller final : public OverlayContentSource {
   void OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
   void OnMonitorTick(HWND window);
   void OnTrayNotify(HWND window, LPARAM mouseMessage);
+  // The tray habits (TrayHabits.cpp).
+  void StartTrayHabits(HWND window);
+  void EndTrayHabits(HWND window);
+  void OnOwnerMinimised();
+  void OnClickTimer(HWND window);
+  void OnBossKey();
+  const TrayHabitsState& Habits() const { return habits_; }
 
   // Operations of the command table and the tray.
   void CloseViewer(HWND window);
@@ -85,6 +110,13 @@ class Controller final : public OverlayContentSource {
   bool TickDiscovery(HWND window);
   void RecordPosition(HWND window);
   void SwitchTrayImage();
+  void OnTrayLeftButtonUp(HWND window);
+  void RunClickAction();
+  void HideOrRestoreAll();
+  bool AnyListedWindowVisible() const;
+  void SetMinimiseHook(bool on);
+  void SetBossKeyRegistered(HWND window, bool on);
+  void OnOptionCommand(HWND window, CommandKind kind, int32_t index);
 
   HostViewer& host_;
   StatusOverlay& overlay_;
@@ -95,6 +127,7 @@ class Controller final : public OverlayContentSource {
   ControllerSettings settings_;
   TrayIcon tray_;
   MonitorState monitor_;
+  TrayHabitsState habits_;
 };
 
 // The controller whose window was initialised last; null before that and

@@ -9,6 +9,8 @@ void Controller::OnMonitorTick(HWND window) {
   RecordPosition(window);
   SwitchTrayImage();
   tray_.RetryTrayIconIfPending();
+  // A host or a desktop that raises no minimise event is served here.
+  OnOwnerMinimised();
 }
 
 // Discovery runs once, when the countdown from construction runs out; the

@@ -24,6 +24,10 @@ void SetItem(HMENU menu, const TrayMenuItem& item) {
     info.dwTypeData = const_cast<char*>(item.text.c_str());
     info.cch = static_cast<UINT>(item.text.size());
   }
+  if (item.radio) {
+    info.fMask |= MIIM_FTYPE;
+    info.fType |= MFT_RADIOCHECK;
+  }
   SetMenuItemInfoA(menu, item.id, FALSE, &info);
 }
 
@@ -48,7 +52,8 @@ struct TrayMenuSnapshot {
 };
 
 void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
-                         const ControllerSettings& settings, TrayMenuSnapshot* snapshot) {
+                         const ControllerSettings& settings, const TrayHabitsState& habits,
+                         TrayMenuSnapshot* snapshot) {
   const HostWindowList& list = host.WindowList();
   for (int32_t i = 0; i < list.count; ++i) {
     snapshot->titles[i] = list.title[i];
@@ -72,6 +77,10 @@ void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
   state.channelNames = snapshot->channels;
   state.overlayUp = overlay.IsUp();
   state.autoDispStatus = settings.autoDispStatus;
+  state.options = settings.options;
+  state.bossKeyText = FormatHotKey(habits.bossKey);
+  state.bossKeyOn = habits.bossKeyOn;
+  state.bossKeyTaken = habits.bossKeyOn && !habits.bossKeyRegistered;
 }
 
 void ApplyTrayMenuPlan(HMENU tray, const TrayMenuPlan& plan) {
@@ -79,6 +88,8 @@ void ApplyTrayMenuPlan(HMENU tray, const TrayMenuPlan& plan) {
     InsertWindowItem(tray, kFirstWindowItemPosition + static_cast<UINT>(i), plan.windowItems[i]);
   }
   for (const TrayMenuItem& item : plan.changes) SetItem(tray, item);
+  // Bold: a double click on the icon runs it.
+  SetMenuDefaultItem(tray, IDM_RESTORE_ALL, FALSE);
 }
 
 void TrackTrayMenu(HWND window, HMENU tray) {
@@ -94,8 +105,23 @@ void TrackTrayMenu(HWND window, HMENU tray) {
 
 void Controller::OnTrayNotify(HWND window, LPARAM mouseMessage) {
   switch (static_cast<UINT>(mouseMessage)) {
-    case WM_LBUTTONDBLCLK: host_.RestoreAllHostWindows(); break;
+    case WM_LBUTTONDBLCLK:
+      KillTimer(window, kClickTimerId);
+      habits_.clickPending = false;
+      habits_.swallowNextClick = true;
+      host_.RestoreAllHostWindows();
+      break;
     case WM_RBUTTONDOWN: ShowTrayMenu(window); break;
+    case WM_LBUTTONUP:
+      RefreshTrayTip();
+      OnTrayLeftButtonUp(window);
+      break;
+    // Enter or Space on the focused icon (the shell sends this once the
+    // icon has asked for keyboard notifications).
+    case NIN_KEYSELECT:
+      RefreshTrayTip();
+      if (StillServing()) RunClickAction();
+      break;
     default: RefreshTrayTip(); break;
   }
 }
@@ -133,7 +159,7 @@ void Controller::ShowTrayMenu(HWND window) {
   if (!menu) return;
   if (HMENU tray = GetSubMenu(menu, 0)) {
     TrayMenuSnapshot snapshot;
-    GatherTrayMenuState(host_, overlay_, settings_, &snapshot);
+    GatherTrayMenuState(host_, overlay_, settings_, habits_, &snapshot);
     ApplyTrayMenuPlan(tray, PlanTrayMenu(snapshot.state));
     TrackTrayMenu(window, tray);
   }

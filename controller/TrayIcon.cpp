@@ -79,7 +79,22 @@ void TrayIcon::RetryTrayIconIfPending() {
   if (NotifyTray(NIM_ADD) || NotifyTray(NIM_MODIFY)) {
     added_ = 1;
     pending_ = 0;
+    if (answerKeyboard_) SendVersion();
   }
+}
+
+void TrayIcon::AnswerKeyboard(bool on) {
+  answerKeyboard_ = on;
+  if (on && added_) SendVersion();
+}
+
+// The shell's version-3 behaviour: mouse messages as before, plus keyboard
+// selection. The field shares its place with the balloon timeout, so it is
+// cleared again for the data's later uses.
+void TrayIcon::SendVersion() {
+  data_.uVersion = NOTIFYICON_VERSION;
+  NotifyTray(NIM_SETVERSION);
+  data_.uVersion = 0;
 }
 
 void TrayIcon::OnTaskbarCreated() {

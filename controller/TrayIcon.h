@@ -31,6 +31,9 @@ class TrayIcon {
   void ShowImage(bool recording);
   // Sends the data as it is (NIM_MODIFY, NIM_DELETE ...).
   BOOL NotifyTray(DWORD message);
+  // Whether the icon asks the shell for keyboard notifications (Enter or
+  // Space on the focused icon send NIN_KEYSELECT); sent once it is added.
+  void AnswerKeyboard(bool on);
   // A composed tip (always sent) or the default one.
   void SetComposedTip(const char* tip);
   void SetDefaultTip();
@@ -43,6 +46,7 @@ class TrayIcon {
 
  private:
   void ListenForTaskbarCreated(HWND owner);
+  void SendVersion();
 
   NOTIFYICONDATAA data_;
   HICON normalIcon_ = nullptr;
@@ -51,4 +55,5 @@ class TrayIcon {
   int32_t added_ = 0;    // the shell holds the icon
   int32_t pending_ = 0;  // asked for; NIM_ADD not accepted yet
   UINT taskbarCreatedMessage_ = 0;
+  bool answerKeyboard_ = false;
 };

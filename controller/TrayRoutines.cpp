@@ -32,6 +32,12 @@ CommandKind KindOfLowWord(uint16_t id) {
     case IDM_CHANNEL_UP: return CommandKind::kChannelUp;
     case IDM_CHANNEL_DOWN: return CommandKind::kChannelDown;
     case IDM_AUTO_DISP_STATUS: return CommandKind::kToggleAutoDisplay;
+    case IDM_MINIMIZE_TO_TRAY:
+    case IDM_BOSS_KEY_MUTE: return CommandKind::kToggleOption;
+    case IDM_TRAY_CLICK_NONE:
+    case IDM_TRAY_CLICK_RESTORE:
+    case IDM_TRAY_CLICK_TOGGLE: return CommandKind::kSetTrayClick;
+    case IDM_BOSS_KEY: return CommandKind::kToggleBossKey;
     default: return CommandKind::kNone;  // 2, 1015, 1016 and the rest
   }
 }
@@ -50,7 +56,14 @@ DecodedCommand DecodeControllerCommand(uint64_t wParam, int32_t windowCount) {
       wParam - kFirstWindowCommand < static_cast<uint64_t>(windowCount)) {
     return {CommandKind::kWindowToggle, static_cast<int32_t>(wParam - kFirstWindowCommand)};
   }
-  return {KindOfLowWord(static_cast<uint16_t>(wParam & 0xFFFF)), 0};
+  const uint16_t id = static_cast<uint16_t>(wParam & 0xFFFF);
+  const CommandKind kind = KindOfLowWord(id);
+  if (kind == CommandKind::kSetTrayClick) return {kind, id - IDM_TRAY_CLICK_NONE};
+  if (kind == CommandKind::kToggleOption) {
+    const Option option = id == IDM_MINIMIZE_TO_TRAY ? Option::kMinimizeToTray : Option::kBossKeyMute;
+    return {kind, static_cast<int32_t>(option)};
+  }
+  return {kind, 0};
 }
 
 bool ComposeTrayTip(const char* programme, const char* status, char* tip, size_t tipSize) {
@@ -86,6 +99,30 @@ TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tip
   return TrayTipChange::kDefault;
 }
 
+namespace {
+
+uint32_t CheckedIf(bool on) { return on ? kMenuChecked : 0u; }
+
+// The 設定 pop-up: each item shows its option as it stands.
+void PlanSettingsMenu(const TrayMenuState& state, std::vector<TrayMenuItem>& changes) {
+  const Options& options = state.options;
+  changes.push_back({IDM_MINIMIZE_TO_TRAY, CheckedIf(options.Get(Option::kMinimizeToTray) != 0), false, ""});
+  for (int32_t action = kClickDoesNothing; action <= kClickTogglesAll; ++action) {
+    changes.push_back({static_cast<uint32_t>(IDM_TRAY_CLICK_NONE + action),
+                       CheckedIf(options.Get(Option::kTrayClick) == action), false, "", true});
+  }
+  char text[64];
+  if (state.bossKeyTaken) {
+    changes.push_back({IDM_BOSS_KEY, kMenuGrayed, true, sjis::kBossKeyTakenItem});
+  } else {
+    sjis::FormatShiftJisTruncated(text, sizeof text, sjis::kBossKeyItemFormat, state.bossKeyText.c_str());
+    changes.push_back({IDM_BOSS_KEY, CheckedIf(state.bossKeyOn), true, text});
+  }
+  changes.push_back({IDM_BOSS_KEY_MUTE, CheckedIf(options.Get(Option::kBossKeyMute) != 0), false, ""});
+}
+
+}  // namespace
+
 TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
   TrayMenuPlan plan;
   for (int32_t i = 0; i < state.windowCount; ++i) {
@@ -119,5 +156,6 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
   }
   if (state.overlayUp) changes.push_back({IDM_SHOW_STATUS, kMenuChecked, false, ""});
   if (state.autoDispStatus != 0) changes.push_back({IDM_AUTO_DISP_STATUS, kMenuChecked, false, ""});
+  PlanSettingsMenu(state, changes);
   return plan;
 }

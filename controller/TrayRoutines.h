@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ControllerSettings.h"
+
 enum class CommandKind {
   kNone,
   kRestoreAll,
@@ -27,6 +29,9 @@ enum class CommandKind {
   kToggleAutoDisplay,
   kChannel,       // index = channel 0..11
   kWindowToggle,  // index = entry of the host window list
+  kToggleOption,  // index = Option
+  kSetTrayClick,  // index = TrayClickAction
+  kToggleBossKey,
 };
 
 struct DecodedCommand {
@@ -76,18 +81,25 @@ struct TrayMenuState {
   const char* const* channelNames = nullptr;  // the 12 "ch<n>:<name>" slots
   bool overlayUp = false;
   int32_t autoDispStatus = 0;
+  // The 設定 pop-up.
+  Options options;
+  std::string bossKeyText;  // the key in use, or the one offered
+  bool bossKeyOn = false;
+  bool bossKeyTaken = false;  // on, but another program holds the key
 };
 
 // Menu item states, as the window system spells them.
 constexpr uint32_t kMenuChecked = 0x8;
 constexpr uint32_t kMenuGrayed = 0x3;
 
-// One item: its command id, its whole state and, when setText, its text.
+// One item: its command id, its whole state and, when setText, its text;
+// a radio item shows its check as a dot.
 struct TrayMenuItem {
   uint32_t id = 0;
   uint32_t state = 0;
   bool setText = false;
   std::string text;
+  bool radio = false;
 };
 
 struct TrayMenuPlan {

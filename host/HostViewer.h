@@ -60,6 +60,8 @@ class HostViewer {
   bool DiscoverHostWindows(const IniFile& ini);
   void HideAllHostWindows();
   void RestoreAllHostWindows();
+  // The main window was minimised and then hidden: it is shown restored.
+  void MarkMainWindowMinimisedToTray() { mainMinimisedToTray_ = true; }
   void HideHostWindow(HWND window);
   void RestoreHostWindow(HWND window);
   // Hides entry `index` if it is visible now, else shows it.
@@ -118,6 +120,7 @@ class HostViewer {
   // command that makes it so; -1 when the window is not listed.
   int PrepareHide(HWND window);
   int PrepareShow(HWND window);
+  int ShowCommandAt(int32_t index);
 
   HostWindowList list_;
   HWND mainWindow_ = nullptr;
@@ -125,4 +128,5 @@ class HostViewer {
   HWND videoWindow_ = nullptr;
   char channelNames_[host::kChannelCount][hosttext::kChannelSlotSize];
   int32_t fullScreenTopmost_ = 0;
+  bool mainMinimisedToTray_ = false;
 };

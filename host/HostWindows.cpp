@@ -181,6 +181,16 @@ int HostViewer::PrepareShow(HWND window) {
   const int32_t index = FindEntry(list_, window);
   if (index < 0) return -1;
   list_.visible[index] = 1;
+  return ShowCommandAt(index);
+}
+
+// A main window hidden on its way to the tray comes back as it was before it
+// was minimised: SW_RESTORE shows a hidden minimised window restored.
+int HostViewer::ShowCommandAt(int32_t index) {
+  if (index == 0 && mainMinimisedToTray_) {
+    mainMinimisedToTray_ = false;
+    return SW_RESTORE;
+  }
   return ShowCommandOf(list_.hideStyle[index]);
 }
 
@@ -206,7 +216,7 @@ void HostViewer::HideAllHostWindows() {
 void HostViewer::RestoreAllHostWindows() {
   ShowCommands shows;
   for (int32_t i = 0; i < list_.count; ++i) {
-    shows.Add(list_.window[i], ShowCommandOf(list_.hideStyle[i]));
+    shows.Add(list_.window[i], ShowCommandAt(i));
     list_.visible[i] = 1;
   }
   shows.Issue();

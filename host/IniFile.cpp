@@ -22,5 +22,10 @@ void IniFile::WriteInt(const char* key, int32_t value) const {
   if (!Usable()) return;
   char text[16];
   wsprintfA(text, "%d", static_cast<int>(value));
-  WritePrivateProfileStringA(kSection, key, text, path_);
+  WriteText(key, text);
+}
+
+void IniFile::WriteText(const char* key, const char* value) const {
+  if (!Usable()) return;
+  WritePrivateProfileStringA(kSection, key, value, path_);
 }

@@ -17,6 +17,7 @@ class IniFile {
   int32_t ReadInt(const char* key, int32_t fallback) const;
   // Writes the value as decimal text.
   void WriteInt(const char* key, int32_t value) const;
+  void WriteText(const char* key, const char* value) const;
 
  private:
   const char* path_;

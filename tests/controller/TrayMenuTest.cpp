@@ -56,7 +56,7 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   ASSERT_TRUE(seen.shown);
   const auto& items = seen.items;
   const int windows = Plugin().Host().WindowList().count;
-  ASSERT_EQ(static_cast<int>(items.size()), 7 + windows);
+  ASSERT_EQ(static_cast<int>(items.size()), 9 + windows);
   EXPECT_EQ(items[0].id, 1009u);
   EXPECT_EQ(items[0].text, kCloseText);
   EXPECT_TRUE(items[1].separator);
@@ -73,6 +73,8 @@ TEST_F(TrayMenu, TopLevelHoldsTheWindowItemsBetweenTheSeparators) {
   EXPECT_EQ(items[5 + windows].id, 1008u);
   EXPECT_EQ(items[5 + windows].text, kHideAll);
   EXPECT_EQ(items[6 + windows].id, 1007u);
+  EXPECT_TRUE(items[7 + windows].separator);
+  EXPECT_FALSE(items[8 + windows].submenu.empty());
 }
 
 TEST_F(TrayMenu, OpensAboveAndLeftOfTheCursor) {
@@ -227,7 +229,7 @@ TEST_F(TrayMenuWithoutRemote, WithoutHostWindowsTheResourceTextsStay) {
 TEST_F(TrayMenu, EmptyListGivesNoWindowItems) {
   Plugin().Host().SaveHostWindowVisibility(IniFile(""));  // empties the list
   const MenuSeen seen = Show();
-  ASSERT_EQ(seen.items.size(), 7u);
+  ASSERT_EQ(seen.items.size(), 9u);
   EXPECT_TRUE(seen.items[3].separator);
   EXPECT_TRUE(seen.items[4].separator);
 }

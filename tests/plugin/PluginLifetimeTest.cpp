@@ -62,7 +62,10 @@ void* NewObject(HMODULE module) {
 // One lifetime: the DLL loaded, an object whose memory is watched, and the
 // ini file its controller writes.
 struct Life {
+  // Every lifetime runs with the minimise hook and the boss key in place.
   Life() : module(LoadLibraryA("ZentuTaskTray.dll")), object(module ? NewObject(module) : nullptr) {
+    ini.Write("MinimizeToTray", "1");
+    ini.Write("BossKey", "Ctrl+Alt+Z");
     std::lock_guard<std::mutex> lock(g_mutex);
     g_watched = object;
     g_kept = nullptr;

@@ -24,7 +24,9 @@ LRESULT CALLBACK RecordControllerMessages(HWND window, UINT message, WPARAM wPar
 
 PluginHarness::PluginHarness(const standin::Options& options) : viewer_(options) {}
 
-PluginHarness::~PluginHarness() {
+PluginHarness::~PluginHarness() { Stop(); }
+
+void PluginHarness::Stop() {
   plugin_.reset();  // the controller's shutdown
   g_controllerMessages.clear();
   viewer_.Destroy();

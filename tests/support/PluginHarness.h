@@ -28,6 +28,9 @@ class PluginHarness {
   PluginHarness(const PluginHarness&) = delete;
   PluginHarness& operator=(const PluginHarness&) = delete;
   bool Create(bool discover = true);
+  // The host closes: the plug-in's shutdown writes the ini file, which stays
+  // for the next Create.
+  void Stop();
 
   standin::StandInViewer& Viewer() { return viewer_; }
   CSamplePlugin& Plugin() { return *plugin_; }

@@ -70,6 +70,8 @@ void ReadMenu(HMENU menu, std::vector<MenuItem>* out) {
       item.separator = (info.fType & MFT_SEPARATOR) != 0;
       item.checked = (info.fState & MFS_CHECKED) != 0;
       item.grayed = (info.fState & MFS_GRAYED) != 0;
+      item.radio = (info.fType & MFT_RADIOCHECK) != 0;
+      item.isDefault = (info.fState & MFS_DEFAULT) != 0;
       if (info.hSubMenu) ReadMenu(info.hSubMenu, &item.submenu);
     }
     out->push_back(item);

@@ -157,6 +157,8 @@ struct MenuItem {
   bool separator = false;
   bool checked = false;
   bool grayed = false;
+  bool radio = false;
+  bool isDefault = false;
   std::vector<MenuItem> submenu;
 };
 
