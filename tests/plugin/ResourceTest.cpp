@@ -83,31 +83,30 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
   };
   expected.insert(expected.end(), rest.begin(), rest.end());
   ExpectMenu(operations, expected);
-  ExpectMenu(
-      GetSubMenu(tray, 8), {
-                               {1100,
-                                "\x8D\xC5\x8F\xAC\x89\xBB\x8E\x9E\x82\xC9\x83\x5E\x83\x58\x83\x4E\x83\x67\x83"
-                                "\x8C\x83\x43\x82\xC9"
-                                "\x8A\x69\x94\x5B\x82\xB7\x82\xE9"},  // 最小化時にタスクトレイに格納する
-                               {0, nullptr},
-                               {1101,
-                                "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x82\xCD\x89\xBD\x82\xE0\x82\xB5\x82"
-                                "\xC8\x82\xA2"},  // クリックでは何もしない
-                               {1102,
-                                "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x91\x53\x82\xC4\x82\xCC\x83\x45\x83"
-                                "\x42\x83\x93\x83\x68"
-                                "\x83\x45\x82\xF0\x95\x9C\x8C\xB3"},  // クリックで全てのウィンドウを復元
-                               {1103,
-                                "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x89\x42\x82\xB7\x2F\x95\x9C\x8C\xB3"
-                                "\x82\xF0\x90\xD8\x82"
-                                "\xE8\x91\xD6\x82\xA6\x82\xE9"},  // クリックで隠す/復元を切り替える
-                               {0, nullptr},
-                               {1104, "\x83\x7B\x83\x58\x83\x4C\x81\x5B"},  // ボスキー
-                               {
-                                   1105,
-                                   "\x83\x7B\x83\x58\x83\x4C\x81\x5B\x82\xC5\x8F\xC1\x89\xB9\x82\xB7\x82"
-                                   "\xE9"},  // ボスキーで消音する
-                           });
+  // The 設定 pop-up, in its Shift_JIS texts.
+  const std::vector<MenuItem> settings = {
+      // 最小化時にタスクトレイに格納する
+      {1100,
+       "\x8D\xC5\x8F\xAC\x89\xBB\x8E\x9E\x82\xC9\x83\x5E\x83\x58\x83\x4E\x83\x67\x83\x8C\x83\x43\x82\xC9\x8A"
+       "\x69\x94\x5B\x82\xB7\x82\xE9"},
+      {0, nullptr},
+      // クリックでは何もしない
+      {1101, "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x82\xCD\x89\xBD\x82\xE0\x82\xB5\x82\xC8\x82\xA2"},
+      // クリックで全てのウィンドウを復元
+      {1102,
+       "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x91\x53\x82\xC4\x82\xCC\x83\x45\x83\x42\x83\x93\x83\x68\x83"
+       "\x45\x82\xF0\x95\x9C\x8C\xB3"},
+      // クリックで隠す/復元を切り替える
+      {1103,
+       "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x89\x42\x82\xB7\x2F\x95\x9C\x8C\xB3\x82\xF0\x90\xD8\x82\xE8"
+       "\x91\xD6\x82\xA6\x82\xE9"},
+      {0, nullptr},
+      // ボスキー
+      {1104, "\x83\x7B\x83\x58\x83\x4C\x81\x5B"},
+      // ボスキーで消音する
+      {1105, "\x83\x7B\x83\x58\x83\x4C\x81\x5B\x82\xC5\x8F\xC1\x89\xB9\x82\xB7\x82\xE9"},
+  };
+  ExpectMenu(GetSubMenu(tray, 8), settings);
   DestroyMenu(resource);
 }
 
