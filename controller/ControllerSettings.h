@@ -54,7 +54,7 @@ struct Options {
   Options() {
     for (int i = 0; i < kOptionCount; ++i) value[i] = kOptionSpecs[i].defaultValue;
   }
-  int32_t value[kOptionCount];
+  int32_t value[kOptionCount] = {};
   bool changed[kOptionCount] = {};
   // "BossKey": the key text as read; off while it is empty or unreadable.
   std::string bossKey;

@@ -45,9 +45,9 @@ void InsertWindowItem(HMENU menu, UINT position, const TrayMenuItem& item) {
 
 // The host's state as the menu shows it, with the texts it points to.
 struct TrayMenuSnapshot {
-  const char* titles[kMaxHostWindows];
-  int32_t visible[kMaxHostWindows];
-  const char* channels[host::kChannelCount];
+  const char* titles[kMaxHostWindows] = {};
+  int32_t visible[kMaxHostWindows] = {};
+  const char* channels[host::kChannelCount] = {};
   TrayMenuState state;
 };
 

@@ -37,8 +37,8 @@ TEST(ControllerSettings, OptionValuesOutsideTheirRangeGiveTheDefault) {
 
 TEST(ControllerSettings, HotKeyTextsReadAndWriteBack) {
   const struct {
-    const char* text;
-    bool readable;
+    const char* text = nullptr;
+    bool readable = false;
     uint32_t modifiers = 0, virtualKey = 0;
     const char* written = "";
   } rows[] = {

@@ -11,7 +11,6 @@
 #include "PsiCollector.h"
 
 using testsupport::GuardedBuffer;
-using testsupport::PumpMessages;
 using testsupport::StartOfLongSection;
 
 namespace {
