@@ -92,6 +92,7 @@ class Controller final : public OverlayContentSource {
   ControllerOwner& owner_;
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
+  bool positionSaved_ = false;  // the ini file held a whole saved position
   ControllerSettings settings_;
   TrayIcon tray_;
   MonitorState monitor_;
