@@ -223,6 +223,10 @@ INT_PTR Controller::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (monitor_.timerId != 0 && wParam == monitor_.timerId) OnMonitorTick(window);
       return 0;
     case kTrayCallbackMessage: OnTrayNotify(window, lParam); return 0;
+    // A dpi-aware host hears of a new dpi by WM_DPICHANGED, others by
+    // WM_SETTINGCHANGE: either may change the small-icon size.
+    case WM_DPICHANGED:
+    case WM_SETTINGCHANGE: tray_.OnDisplayChange(); return 0;
     default: break;
   }
   if (tray_.TaskbarCreatedMessage() != 0 && message == tray_.TaskbarCreatedMessage())

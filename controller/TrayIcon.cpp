@@ -34,13 +34,52 @@ void AllowMessageThroughFilter(HWND window, UINT message) {
 
 TrayIcon::TrayIcon() : data_{} {}
 
+TrayIcon::~TrayIcon() { FreeLoadedIcons(); }
+
 void TrayIcon::Prepare(HINSTANCE instance) {
-  normalIcon_ = LoadIconA(instance, kNormalIconName);
-  recordingIcon_ = LoadIconA(instance, kRecordingIconName);
+  instance_ = instance;
+  LoadIcons();
   taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
 }
 
+// The tray shows small icons: an image drawn at that size stays sharp where
+// LoadIconA's 32-pixel one would be scaled down.
+void TrayIcon::LoadIcons() {
+  const int width = GetSystemMetrics(SM_CXSMICON);
+  const int height = GetSystemMetrics(SM_CYSMICON);
+  HICON normal = static_cast<HICON>(LoadImageA(instance_, kNormalIconName, IMAGE_ICON, width, height, 0));
+  HICON recording =
+      static_cast<HICON>(LoadImageA(instance_, kRecordingIconName, IMAGE_ICON, width, height, 0));
+  const bool showingRecording = data_.hIcon != nullptr && data_.hIcon == recordingIcon_;
+  const bool showingNormal = data_.hIcon != nullptr && data_.hIcon == normalIcon_;
+  FreeLoadedIcons();
+  normalIcon_ = normal;
+  recordingIcon_ = recording;
+  iconsLoaded_ = true;
+  loadedWidth_ = width;
+  loadedHeight_ = height;
+  if (showingRecording) data_.hIcon = recordingIcon_;
+  if (showingNormal) data_.hIcon = normalIcon_;
+}
+
+void TrayIcon::FreeLoadedIcons() {
+  if (!iconsLoaded_) return;
+  if (normalIcon_) DestroyIcon(normalIcon_);
+  if (recordingIcon_) DestroyIcon(recordingIcon_);
+  normalIcon_ = recordingIcon_ = nullptr;
+  iconsLoaded_ = false;
+}
+
+void TrayIcon::OnDisplayChange() {
+  if (!iconsLoaded_ ||
+      (GetSystemMetrics(SM_CXSMICON) == loadedWidth_ && GetSystemMetrics(SM_CYSMICON) == loadedHeight_))
+    return;
+  LoadIcons();
+  if (added_) NotifyTray(NIM_MODIFY);
+}
+
 void TrayIcon::UseIcons(HICON normal, HICON recording) {
+  FreeLoadedIcons();
   normalIcon_ = normal;
   recordingIcon_ = recording;
 }
@@ -84,7 +123,9 @@ void TrayIcon::RetryTrayIconIfPending() {
 
 void TrayIcon::OnTaskbarCreated() {
   if (!added_ && !pending_) return;
-  // The notification area was rebuilt and our icon went with it.
+  // The notification area was rebuilt and our icon went with it; the
+  // small-icon size may have changed meanwhile.
+  if (iconsLoaded_) LoadIcons();
   added_ = 0;
   pending_ = 1;
   RetryTrayIconIfPending();

@@ -12,11 +12,19 @@ constexpr UINT kTrayIconId = 102;
 class TrayIcon {
  public:
   TrayIcon();
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
 
-  // Loads the normal and the recording image from the icon resources and
-  // learns the message the shell broadcasts when it restarts.
+  // Loads the normal and the recording image from the icon resources at the
+  // small-icon size and learns the message the shell broadcasts when it
+  // restarts.
   void Prepare(HINSTANCE instance);
+  // Icons of the caller's, which stays their owner.
   void UseIcons(HICON normal, HICON recording);
+  // The dpi or the settings changed: the images are loaded again when the
+  // small-icon size differs, and the shell gets the new one.
+  void OnDisplayChange();
   HICON NormalIcon() const { return normalIcon_; }
   HICON RecordingIcon() const { return recordingIcon_; }
 
@@ -43,10 +51,16 @@ class TrayIcon {
 
  private:
   void ListenForTaskbarCreated(HWND owner);
+  void LoadIcons();
+  void FreeLoadedIcons();
 
   NOTIFYICONDATAA data_;
+  HINSTANCE instance_ = nullptr;
   HICON normalIcon_ = nullptr;
   HICON recordingIcon_ = nullptr;
+  bool iconsLoaded_ = false;  // the two icons are ours to destroy
+  int loadedWidth_ = 0;
+  int loadedHeight_ = 0;
   int32_t tipIsDefault_ = 0;
   int32_t added_ = 0;    // the shell holds the icon
   int32_t pending_ = 0;  // asked for; NIM_ADD not accepted yet

@@ -194,6 +194,8 @@ LRESULT CALLBACK ShellTray::Proc(HWND window, UINT message, WPARAM wParam, LPARA
       call.flags = record->flags;
       call.callbackMessage = record->callbackMessage;
       call.tip = ToShiftJis(record->tip);
+      call.iconWidth = record->width;
+      call.iconHeight = record->height;
       const auto* bits = static_cast<const uint8_t*>(copy->lpData) + sizeof(NotifyRecord);
       call.iconBits.assign(bits, bits + (copy->cbData - sizeof(NotifyRecord)));
     }

@@ -55,6 +55,7 @@ struct TrayCall {
   UINT callbackMessage = 0;
   std::string tip;                // Shift_JIS, as the shell got it
   std::vector<uint8_t> iconBits;  // the icon's pixels as the shell got them
+  UINT iconWidth = 0, iconHeight = 0;
 };
 
 // The notification area: a hidden top-level window of class "Shell_TrayWnd",
