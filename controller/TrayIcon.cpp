@@ -75,7 +75,7 @@ void TrayIcon::OnDisplayChange() {
       (GetSystemMetrics(SM_CXSMICON) == loadedWidth_ && GetSystemMetrics(SM_CYSMICON) == loadedHeight_))
     return;
   LoadIcons();
-  if (added_) NotifyTray(NIM_MODIFY);
+  if (added_) Modify();
 }
 
 void TrayIcon::UseIcons(HICON normal, HICON recording) {
@@ -105,6 +105,7 @@ void TrayIcon::AddTrayIcon(HWND owner) {
   tipIsDefault_ = 1;
   added_ = 0;
   pending_ = 1;
+  modifyPending_ = 0;
   RetryTrayIconIfPending();
 }
 
@@ -114,12 +115,26 @@ void TrayIcon::RetryTrayIconIfPending() {
   // whatever icon and tip the data holds by now. A shell that answers too
   // late reports a failed NIM_ADD although it added the icon, and refuses
   // every later NIM_ADD because the icon exists: NIM_MODIFY succeeds exactly
-  // when the shell holds the icon, which then counts as added.
-  if (NotifyTray(NIM_ADD) || NotifyTray(NIM_MODIFY)) {
+  // when the shell holds the icon, which then counts as added. After a
+  // NIM_ADD that timed out (Windows waits four seconds) the shell is not
+  // asked again before the next tick.
+  SetLastError(ERROR_SUCCESS);
+  if (NotifyTray(NIM_ADD) || (GetLastError() != ERROR_TIMEOUT && NotifyTray(NIM_MODIFY))) {
     added_ = 1;
     pending_ = 0;
+    modifyPending_ = 0;
   }
 }
+
+void TrayIcon::CallShellOnce() {
+  if (pending_) {
+    RetryTrayIconIfPending();
+  } else if (modifyPending_) {
+    Modify();
+  }
+}
+
+void TrayIcon::Modify() { modifyPending_ = NotifyTray(NIM_MODIFY) ? 0 : 1; }
 
 void TrayIcon::OnTaskbarCreated() {
   if (!added_ && !pending_) return;
@@ -135,23 +150,34 @@ void TrayIcon::RemoveTrayIcon() {
   NotifyTray(NIM_DELETE);
   added_ = 0;
   pending_ = 0;
+  modifyPending_ = 0;
 }
 
-void TrayIcon::ShowImage(bool recording) {
+void TrayIcon::WantImage(bool recording) {
   HICON wanted = recording ? recordingIcon_ : normalIcon_;
   if (wanted == data_.hIcon) return;
   data_.hIcon = wanted;
-  NotifyTray(NIM_MODIFY);
+  // An icon still to be added gets the image with its NIM_ADD.
+  if (added_) modifyPending_ = 1;
+}
+
+void TrayIcon::ShowImage(bool recording) {
+  WantImage(recording);
+  CallShellOnce();
 }
 
 void TrayIcon::SetComposedTip(const char* tip) {
-  sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, tip);
-  NotifyTray(NIM_MODIFY);
+  char composed[sizeof data_.szTip];
+  sjis::CopyShiftJisTruncated(composed, sizeof composed, tip);
+  const bool same = tipIsDefault_ == 0 && std::strcmp(composed, data_.szTip) == 0;
   tipIsDefault_ = 0;
+  if (same) return;
+  std::memcpy(data_.szTip, composed, sizeof composed);
+  Modify();
 }
 
 void TrayIcon::SetDefaultTip() {
   tipIsDefault_ = 1;
   sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, kDefaultTrayTip);
-  NotifyTray(NIM_MODIFY);
+  Modify();
 }

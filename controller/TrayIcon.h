@@ -32,14 +32,22 @@ class TrayIcon {
   // a refused NIM_ADD is retried on every tick.
   void AddTrayIcon(HWND owner);
   void RetryTrayIconIfPending();
+  // A tick's call to the shell, which this thread waits for as long as the
+  // shell takes: the pending NIM_ADD (with its NIM_MODIFY question), else a
+  // NIM_MODIFY that failed or is owed.
+  void CallShellOnce();
   // The shell's "TaskbarCreated": the notification area was rebuilt.
   void OnTaskbarCreated();
   void RemoveTrayIcon();
-  // Switches the image; the shell is told only when it changes.
+  // Switches the image, telling the shell by the next CallShellOnce, and
+  // only when it changes.
+  void WantImage(bool recording);
+  // WantImage and CallShellOnce at once.
   void ShowImage(bool recording);
   // Sends the data as it is (NIM_MODIFY, NIM_DELETE ...).
   BOOL NotifyTray(DWORD message);
-  // A composed tip (always sent) or the default one.
+  // A composed tip or the default one, sent when it changes; a failed
+  // NIM_MODIFY is owed to the next tick.
   void SetComposedTip(const char* tip);
   void SetDefaultTip();
 
@@ -53,6 +61,7 @@ class TrayIcon {
   void ListenForTaskbarCreated(HWND owner);
   void LoadIcons();
   void FreeLoadedIcons();
+  void Modify();
 
   NOTIFYICONDATAA data_;
   HINSTANCE instance_ = nullptr;
@@ -62,7 +71,8 @@ class TrayIcon {
   int loadedWidth_ = 0;
   int loadedHeight_ = 0;
   int32_t tipIsDefault_ = 0;
-  int32_t added_ = 0;    // the shell holds the icon
-  int32_t pending_ = 0;  // asked for; NIM_ADD not accepted yet
+  int32_t added_ = 0;          // the shell holds the icon
+  int32_t pending_ = 0;        // asked for; NIM_ADD not accepted yet
+  int32_t modifyPending_ = 0;  // the shell has not got the data's image or tip yet
   UINT taskbarCreatedMessage_ = 0;
 };

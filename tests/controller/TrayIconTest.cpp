@@ -200,7 +200,7 @@ TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
     SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, mouse);
   }
   EXPECT_FALSE(IsWindowVisible(Viewer().MainWindow()));
-  EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 4u);  // a composed tip is rewritten every time
+  EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 1u);  // the same composed tip is sent once
   SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
   for (int i = 0; i < Plugin().Host().WindowList().count; ++i)
     EXPECT_TRUE(IsWindowVisible(Plugin().Host().WindowList().window[i]));

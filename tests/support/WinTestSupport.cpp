@@ -207,6 +207,11 @@ LRESULT CALLBACK ShellTray::Proc(HWND window, UINT message, WPARAM wParam, LPARA
 
 bool ShellTray::Answer(const TrayCall& call) {
   if (!accepting_) return false;
+  const auto refused = std::find(refuseNext_.begin(), refuseNext_.end(), call.message);
+  if (refused != refuseNext_.end()) {
+    refuseNext_.erase(refused);
+    return false;
+  }
   if (!holding_) return true;
   const std::pair<HWND, UINT> icon(call.window, call.id);
   const auto at = std::find(held_.begin(), held_.end(), icon);
