@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "IniFile.h"
 #include "IniPath.h"
@@ -23,22 +24,60 @@ constexpr int kIniValueSize = 100;
 // The current controller (see CurrentController).
 std::atomic<const Controller*> g_current{nullptr};
 
-// Saved position: applied only when all three keys hold text.
-void RestoreSavedPosition(ControllerSettings& settings, const IniFile& ini, HWND window) {
+// Saved position: taken only when all three keys hold text.
+bool ReadSavedPosition(ControllerSettings& settings, const IniFile& ini) {
   char x[kIniValueSize], y[kIniValueSize], minimisedText[kIniValueSize];
   ini.ReadText(kKeyWindowX, x, sizeof x);
-  if (x[0] == '\0') return;
+  if (x[0] == '\0') return false;
   ini.ReadText(kKeyWindowY, y, sizeof y);
-  if (y[0] == '\0') return;
+  if (y[0] == '\0') return false;
   ini.ReadText(kKeyWindowMin, minimisedText, sizeof minimisedText);
-  if (minimisedText[0] == '\0') return;
-
-  const int32_t left = ParseIniInteger(x);
-  const int32_t top = ParseIniInteger(y);
-  settings.rememberedRect = ScreenRect{left, top, 0, 0};
+  if (minimisedText[0] == '\0') return false;
+  settings.rememberedRect = ScreenRect{ParseIniInteger(x), ParseIniInteger(y), 0, 0};
   settings.minimised = ParseIniInteger(minimisedText);
-  SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  if (settings.minimised != 0) ShowWindow(window, SW_MINIMIZE);
+  return true;
+}
+
+// ShowWindow(SW_MINIMIZE) would show the hidden window: a window created with
+// WS_MINIMIZE is minimised and stays hidden, so the template gets the style.
+HWND CreateControllerDialog(HINSTANCE instance, HWND owner, bool minimised, LPARAM param) {
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(IDD_CONTROLLER), MAKEINTRESOURCEA(5));  // RT_DIALOG
+  HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+  const auto* bytes = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+  constexpr size_t kStyleOffset = 12;  // DLGTEMPLATEEX: version, signature, help id, extended style, style
+  const DWORD size = found ? SizeofResource(instance, found) : 0;
+  if (bytes == nullptr || size < kStyleOffset + sizeof(DWORD)) return nullptr;
+  std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));  // templates are DWORD-aligned
+  std::memcpy(copy.data(), bytes, size);
+  if (minimised) {
+    DWORD style;
+    std::memcpy(&style, reinterpret_cast<BYTE*>(copy.data()) + kStyleOffset, sizeof style);
+    style |= WS_MINIMIZE;
+    std::memcpy(reinterpret_cast<BYTE*>(copy.data()) + kStyleOffset, &style, sizeof style);
+  }
+  return CreateDialogIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), owner,
+                                    ControllerDialogProc, param);
+}
+
+// Moves the hidden window to the saved spot; a minimised one gets it as the
+// place it restores to, without being shown.
+void MoveToSavedPosition(HWND window, const ScreenRect& saved) {
+  if (!IsIconic(window)) {
+    SetWindowPos(window, nullptr, saved.left, saved.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement)) return;
+  // The normal rectangle counts from the corner of the monitor's work area.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromPoint(POINT{saved.left, saved.top}, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  OffsetRect(&placement.rcNormalPosition, saved.left - monitor.rcWork.left - placement.rcNormalPosition.left,
+             saved.top - monitor.rcWork.top - placement.rcNormalPosition.top);
+  placement.showCmd = SW_HIDE;  // leaves a hidden window hidden
+  SetWindowPlacement(window, &placement);
 }
 
 void ReadOptions(ControllerSettings& settings, const IniFile& ini, HWND window) {
@@ -103,10 +142,14 @@ HWND Controller::CreateControllerWindow(HINSTANCE instance, HWND hostMainWindow)
     dialogClass.hInstance = instance;
     RegisterClassA(&dialogClass);
   }
-  HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_CONTROLLER), hostMainWindow,
-                                   ControllerDialogProc, reinterpret_cast<LPARAM>(this));
+  // The ini file is picked before the window exists: it says whether the
+  // window starts minimised.
+  LocateHostIniFile(settings_.iniPath, sizeof settings_.iniPath);
+  positionSaved_ = ReadSavedPosition(settings_, IniFile(settings_.iniPath));
+  // The template has no WS_VISIBLE: the window is never shown, nor activated.
+  HWND window = CreateControllerDialog(instance, hostMainWindow, positionSaved_ && settings_.minimised != 0,
+                                       reinterpret_cast<LPARAM>(this));
   window_ = window;
-  if (window != nullptr) ShowWindow(window, SW_HIDE);
   return window;
 }
 
@@ -122,9 +165,8 @@ void Controller::DestroyControllerWindow() {
 
 void Controller::OnControllerInit(HWND window) {
   window_ = window;
-  LocateHostIniFile(settings_.iniPath, sizeof settings_.iniPath);
   const IniFile ini(settings_.iniPath);
-  RestoreSavedPosition(settings_, ini, window);
+  if (positionSaved_) MoveToSavedPosition(window, settings_.rememberedRect);
   ReadOptions(settings_, ini, window);
   tray_.Prepare(instance_);
   monitor_.timerId = SetTimer(window, kMonitorTimerId, kMonitorPeriodMs, nullptr);
@@ -190,7 +232,9 @@ bool Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* conten
 // One handler per message.
 INT_PTR Controller::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: OnControllerInit(window); return 1;
+    // FALSE: the dialog manager would focus a control, which activates the
+    // hidden window.
+    case WM_INITDIALOG: OnControllerInit(window); return 0;
     case WM_DESTROY: OnControllerDestroy(window); return 0;
     case WM_CLOSE: OnClose(window); return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
@@ -203,6 +247,10 @@ INT_PTR Controller::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_HOTKEY:
       if (wParam == kBossKeyHotKeyId) OnBossKey();
       return 0;
+    // A dpi-aware host hears of a new dpi by WM_DPICHANGED, others by
+    // WM_SETTINGCHANGE: either may change the small-icon size.
+    case WM_DPICHANGED:
+    case WM_SETTINGCHANGE: tray_.OnDisplayChange(); return 0;
     default: break;
   }
   if (tray_.TaskbarCreatedMessage() != 0 && message == tray_.TaskbarCreatedMessage())

@@ -44,8 +44,9 @@ struct TrayHabitsState {
 
 // The one-second heartbeat: the timer and the discovery countdown.
 struct MonitorState {
-  UINT_PTR timerId = 0;            // 0 while no timer runs
-  int32_t discoveryCountdown = 3;  // discovery runs when it reaches 0
+  UINT_PTR timerId = 0;             // 0 while no timer runs
+  int32_t discoveryCountdown = 3;   // discovery runs when it reaches 0
+  bool savedHiddenPending = false;  // discovery ran; the saved hidden state waits for the tray icon
 };
 
 class Controller final : public OverlayContentSource {
@@ -107,7 +108,8 @@ class Controller final : public OverlayContentSource {
   void ToggleStatusOverlay();
   void SelectChannel(int32_t request);
   // Whether the controller still serves its window afterwards.
-  bool TickDiscovery(HWND window);
+  bool TickDiscovery(HWND window, bool* shellCalled);
+  bool HideSavedHiddenOnceIconShown();
   void RecordPosition(HWND window);
   void SwitchTrayImage();
   void OnTrayLeftButtonUp(HWND window);
@@ -124,6 +126,7 @@ class Controller final : public OverlayContentSource {
   ControllerOwner& owner_;
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
+  bool positionSaved_ = false;  // the ini file held a whole saved position
   ControllerSettings settings_;
   TrayIcon tray_;
   MonitorState monitor_;

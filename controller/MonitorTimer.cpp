@@ -5,25 +5,41 @@
 void Controller::OnMonitorTick(HWND window) {
   overlay_.TickStatusOverlay();
   host_.RefreshHostWindowVisibility();
-  if (!TickDiscovery(window)) return;
+  bool shellCalled = false;
+  if (!TickDiscovery(window, &shellCalled)) return;
   RecordPosition(window);
   SwitchTrayImage();
-  tray_.RetryTrayIconIfPending();
+  // One call to the shell per tick at most (discovery's add is this tick's):
+  // this thread waits for each as long as the shell takes to answer.
+  if (!shellCalled) tray_.CallShellOnce();
+  if (!HideSavedHiddenOnceIconShown()) return;
   // A host or a desktop that raises no minimise event is served here.
   OnOwnerMinimised();
 }
 
 // Discovery runs once, when the countdown from construction runs out; the
-// tray icon appears with it. Discovery hides the windows saved as hidden,
-// and the host reacts to that, possibly by deleting the plug-in.
-bool Controller::TickDiscovery(HWND window) {
+// tray icon is asked for with it.
+bool Controller::TickDiscovery(HWND window, bool* shellCalled) {
   if (monitor_.discoveryCountdown <= 0) return true;
   --monitor_.discoveryCountdown;
   if (monitor_.discoveryCountdown != 0) return true;
-  const bool discovered = host_.DiscoverHostWindows(IniFile(settings_.iniPath));
+  const bool discovered = host_.DiscoverHostWindows();
   if (!StillServing()) return false;
-  if (discovered) tray_.AddTrayIcon(window);
-  return true;
+  if (!discovered) return true;
+  tray_.AddTrayIcon(window);
+  *shellCalled = true;
+  monitor_.savedHiddenPending = true;
+  return HideSavedHiddenOnceIconShown();
+}
+
+// The windows saved as hidden are hidden once the shell holds the icon:
+// without it the user could not bring them back. The host reacts to the
+// hiding, possibly by deleting the plug-in.
+bool Controller::HideSavedHiddenOnceIconShown() {
+  if (!monitor_.savedHiddenPending || !tray_.Added()) return true;
+  monitor_.savedHiddenPending = false;
+  host_.HideWindowsSavedHidden(IniFile(settings_.iniPath));
+  return StillServing();
 }
 
 // A minimised window keeps the rectangle it had before.
@@ -42,5 +58,5 @@ void Controller::RecordPosition(HWND window) {
 // The recording image while the host is busy; only once the icon exists.
 void Controller::SwitchTrayImage() {
   if (host_.WindowList().count <= 0) return;
-  tray_.ShowImage(host_.IsHostBusy() != 0);
+  tray_.WantImage(host_.IsHostBusy() != 0);
 }

@@ -34,13 +34,52 @@ void AllowMessageThroughFilter(HWND window, UINT message) {
 
 TrayIcon::TrayIcon() : data_{} {}
 
+TrayIcon::~TrayIcon() { FreeLoadedIcons(); }
+
 void TrayIcon::Prepare(HINSTANCE instance) {
-  normalIcon_ = LoadIconA(instance, kNormalIconName);
-  recordingIcon_ = LoadIconA(instance, kRecordingIconName);
+  instance_ = instance;
+  LoadIcons();
   taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
 }
 
+// The tray shows small icons: an image drawn at that size stays sharp where
+// LoadIconA's 32-pixel one would be scaled down.
+void TrayIcon::LoadIcons() {
+  const int width = GetSystemMetrics(SM_CXSMICON);
+  const int height = GetSystemMetrics(SM_CYSMICON);
+  HICON normal = static_cast<HICON>(LoadImageA(instance_, kNormalIconName, IMAGE_ICON, width, height, 0));
+  HICON recording =
+      static_cast<HICON>(LoadImageA(instance_, kRecordingIconName, IMAGE_ICON, width, height, 0));
+  const bool showingRecording = data_.hIcon != nullptr && data_.hIcon == recordingIcon_;
+  const bool showingNormal = data_.hIcon != nullptr && data_.hIcon == normalIcon_;
+  FreeLoadedIcons();
+  normalIcon_ = normal;
+  recordingIcon_ = recording;
+  iconsLoaded_ = true;
+  loadedWidth_ = width;
+  loadedHeight_ = height;
+  if (showingRecording) data_.hIcon = recordingIcon_;
+  if (showingNormal) data_.hIcon = normalIcon_;
+}
+
+void TrayIcon::FreeLoadedIcons() {
+  if (!iconsLoaded_) return;
+  if (normalIcon_) DestroyIcon(normalIcon_);
+  if (recordingIcon_) DestroyIcon(recordingIcon_);
+  normalIcon_ = recordingIcon_ = nullptr;
+  iconsLoaded_ = false;
+}
+
+void TrayIcon::OnDisplayChange() {
+  if (!iconsLoaded_ ||
+      (GetSystemMetrics(SM_CXSMICON) == loadedWidth_ && GetSystemMetrics(SM_CYSMICON) == loadedHeight_))
+    return;
+  LoadIcons();
+  if (added_) Modify();
+}
+
 void TrayIcon::UseIcons(HICON normal, HICON recording) {
+  FreeLoadedIcons();
   normalIcon_ = normal;
   recordingIcon_ = recording;
 }
@@ -66,6 +105,7 @@ void TrayIcon::AddTrayIcon(HWND owner) {
   tipIsDefault_ = 1;
   added_ = 0;
   pending_ = 1;
+  modifyPending_ = 0;
   RetryTrayIconIfPending();
 }
 
@@ -75,13 +115,27 @@ void TrayIcon::RetryTrayIconIfPending() {
   // whatever icon and tip the data holds by now. A shell that answers too
   // late reports a failed NIM_ADD although it added the icon, and refuses
   // every later NIM_ADD because the icon exists: NIM_MODIFY succeeds exactly
-  // when the shell holds the icon, which then counts as added.
-  if (NotifyTray(NIM_ADD) || NotifyTray(NIM_MODIFY)) {
+  // when the shell holds the icon, which then counts as added. After a
+  // NIM_ADD that timed out (Windows waits four seconds) the shell is not
+  // asked again before the next tick.
+  SetLastError(ERROR_SUCCESS);
+  if (NotifyTray(NIM_ADD) || (GetLastError() != ERROR_TIMEOUT && NotifyTray(NIM_MODIFY))) {
     added_ = 1;
     pending_ = 0;
+    modifyPending_ = 0;
     if (answerKeyboard_) SendVersion();
   }
 }
+
+void TrayIcon::CallShellOnce() {
+  if (pending_) {
+    RetryTrayIconIfPending();
+  } else if (modifyPending_) {
+    Modify();
+  }
+}
+
+void TrayIcon::Modify() { modifyPending_ = NotifyTray(NIM_MODIFY) ? 0 : 1; }
 
 void TrayIcon::AnswerKeyboard(bool on) {
   answerKeyboard_ = on;
@@ -99,7 +153,9 @@ void TrayIcon::SendVersion() {
 
 void TrayIcon::OnTaskbarCreated() {
   if (!added_ && !pending_) return;
-  // The notification area was rebuilt and our icon went with it.
+  // The notification area was rebuilt and our icon went with it; the
+  // small-icon size may have changed meanwhile.
+  if (iconsLoaded_) LoadIcons();
   added_ = 0;
   pending_ = 1;
   RetryTrayIconIfPending();
@@ -109,23 +165,34 @@ void TrayIcon::RemoveTrayIcon() {
   NotifyTray(NIM_DELETE);
   added_ = 0;
   pending_ = 0;
+  modifyPending_ = 0;
 }
 
-void TrayIcon::ShowImage(bool recording) {
+void TrayIcon::WantImage(bool recording) {
   HICON wanted = recording ? recordingIcon_ : normalIcon_;
   if (wanted == data_.hIcon) return;
   data_.hIcon = wanted;
-  NotifyTray(NIM_MODIFY);
+  // An icon still to be added gets the image with its NIM_ADD.
+  if (added_) modifyPending_ = 1;
+}
+
+void TrayIcon::ShowImage(bool recording) {
+  WantImage(recording);
+  CallShellOnce();
 }
 
 void TrayIcon::SetComposedTip(const char* tip) {
-  sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, tip);
-  NotifyTray(NIM_MODIFY);
+  char composed[sizeof data_.szTip];
+  sjis::CopyShiftJisTruncated(composed, sizeof composed, tip);
+  const bool same = tipIsDefault_ == 0 && std::strcmp(composed, data_.szTip) == 0;
   tipIsDefault_ = 0;
+  if (same) return;
+  std::memcpy(data_.szTip, composed, sizeof composed);
+  Modify();
 }
 
 void TrayIcon::SetDefaultTip() {
   tipIsDefault_ = 1;
   sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, kDefaultTrayTip);
-  NotifyTray(NIM_MODIFY);
+  Modify();
 }

@@ -12,11 +12,19 @@ constexpr UINT kTrayIconId = 102;
 class TrayIcon {
  public:
   TrayIcon();
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
 
-  // Loads the normal and the recording image from the icon resources and
-  // learns the message the shell broadcasts when it restarts.
+  // Loads the normal and the recording image from the icon resources at the
+  // small-icon size and learns the message the shell broadcasts when it
+  // restarts.
   void Prepare(HINSTANCE instance);
+  // Icons of the caller's, which stays their owner.
   void UseIcons(HICON normal, HICON recording);
+  // The dpi or the settings changed: the images are loaded again when the
+  // small-icon size differs, and the shell gets the new one.
+  void OnDisplayChange();
   HICON NormalIcon() const { return normalIcon_; }
   HICON RecordingIcon() const { return recordingIcon_; }
 
@@ -24,17 +32,25 @@ class TrayIcon {
   // a refused NIM_ADD is retried on every tick.
   void AddTrayIcon(HWND owner);
   void RetryTrayIconIfPending();
+  // A tick's call to the shell, which this thread waits for as long as the
+  // shell takes: the pending NIM_ADD (with its NIM_MODIFY question), else a
+  // NIM_MODIFY that failed or is owed.
+  void CallShellOnce();
   // The shell's "TaskbarCreated": the notification area was rebuilt.
   void OnTaskbarCreated();
   void RemoveTrayIcon();
-  // Switches the image; the shell is told only when it changes.
+  // Switches the image, telling the shell by the next CallShellOnce, and
+  // only when it changes.
+  void WantImage(bool recording);
+  // WantImage and CallShellOnce at once.
   void ShowImage(bool recording);
   // Sends the data as it is (NIM_MODIFY, NIM_DELETE ...).
   BOOL NotifyTray(DWORD message);
   // Whether the icon asks the shell for keyboard notifications (Enter or
   // Space on the focused icon send NIN_KEYSELECT); sent once it is added.
   void AnswerKeyboard(bool on);
-  // A composed tip (always sent) or the default one.
+  // A composed tip or the default one, sent when it changes; a failed
+  // NIM_MODIFY is owed to the next tick.
   void SetComposedTip(const char* tip);
   void SetDefaultTip();
 
@@ -47,13 +63,21 @@ class TrayIcon {
  private:
   void ListenForTaskbarCreated(HWND owner);
   void SendVersion();
+  void LoadIcons();
+  void FreeLoadedIcons();
+  void Modify();
 
   NOTIFYICONDATAA data_;
+  HINSTANCE instance_ = nullptr;
   HICON normalIcon_ = nullptr;
   HICON recordingIcon_ = nullptr;
+  bool iconsLoaded_ = false;  // the two icons are ours to destroy
+  int loadedWidth_ = 0;
+  int loadedHeight_ = 0;
   int32_t tipIsDefault_ = 0;
-  int32_t added_ = 0;    // the shell holds the icon
-  int32_t pending_ = 0;  // asked for; NIM_ADD not accepted yet
+  int32_t added_ = 0;          // the shell holds the icon
+  int32_t pending_ = 0;        // asked for; NIM_ADD not accepted yet
+  int32_t modifyPending_ = 0;  // the shell has not got the data's image or tip yet
   UINT taskbarCreatedMessage_ = 0;
   bool answerKeyboard_ = false;
 };

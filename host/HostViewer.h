@@ -55,9 +55,11 @@ class HostViewer {
   const char* ChannelName(int index) const { return channelNames_[index]; }
 
   // ---- The window list ----
-  // Lists the windows once and hides those that `ini` remembers as hidden.
-  // Returns whether it ran: a main window was known and nothing was listed.
-  bool DiscoverHostWindows(const IniFile& ini);
+  // Lists the windows once. Returns whether it ran: a main window was known
+  // and nothing was listed.
+  bool DiscoverHostWindows();
+  // Hides the listed windows that `ini` remembers as hidden.
+  void HideWindowsSavedHidden(const IniFile& ini);
   void HideAllHostWindows();
   void RestoreAllHostWindows();
   // The main window was minimised and then hidden: it is shown restored.
@@ -115,7 +117,6 @@ class HostViewer {
   bool ListOwnedWindows();
   void ListUtilityWindow();
   void ReadChannelNames();
-  void HideWindowsSavedHidden(const IniFile& ini);
   // Record the new visibility of a listed window and return the show
   // command that makes it so; -1 when the window is not listed.
   int PrepareHide(HWND window);

@@ -102,14 +102,12 @@ void HostViewer::FreeTitles() {
   list_.count = 0;
 }
 
-bool HostViewer::DiscoverHostWindows(const IniFile& ini) {
+bool HostViewer::DiscoverHostWindows() {
   if (list_.count != 0 || mainWindow_ == nullptr) return false;
   if (!ListMainWindow()) return false;
   const bool videoFound = ListOwnedWindows();
   if (!videoFound && list_.count < kMaxHostWindows) ListUtilityWindow();
   if (remoteWindow_ != nullptr) ReadChannelNames();
-  // Last of all, since hiding runs the host's window procedures.
-  HideWindowsSavedHidden(ini);
   return true;
 }
 
@@ -160,6 +158,8 @@ void HostViewer::ReadChannelNames() {
 }
 
 // Windows that were hidden when the viewer last closed are hidden again.
+// Hiding runs the host's window procedures: nothing of this object is
+// touched afterwards.
 void HostViewer::HideWindowsSavedHidden(const IniFile& ini) {
   ShowCommands hides;
   for (int32_t i = 0; i < list_.count && ini.Usable(); ++i) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the two tray icons of the plug-in and writes them as .ico files.
 
-Each icon holds a 16x16 image in 16 colours and 20, 24 and 32 pixel images
-in 32-bit colour: a small screen on a stand; the recording icon adds a red
+Each icon holds a 16x16 image in 16 colours and 16, 20, 24, 32, 40 and 48
+pixel images in 32-bit colour (the tray's small-icon size from 100 to 300
+per cent): a small screen on a stand; the recording icon adds a red
 dot in the screen's upper right corner.
 
     scripts/make-tray-icons.py [output-directory]   (default: resources/)
@@ -19,7 +20,7 @@ PALETTE = [
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
 BLACK, GREY, SILVER, NAVY, BLUE, AQUA, WHITE, RED, MAROON = 0, 8, 7, 4, 12, 14, 15, 9, 1
-SIZES = [16, 20, 24, 32]
+SIZES = [16, 20, 24, 32, 40, 48]
 
 
 def draw(size, recording):
@@ -100,13 +101,9 @@ def image_32bit(px, size):
 
 
 def icon_file(recording):
-    images = []
+    images = [(16, 16, 4, image_4bit(draw(16, recording), 16))]
     for size in SIZES:
-        px = draw(size, recording)
-        if size == 16:
-            images.append((size, 16, 4, image_4bit(px, size)))
-        else:
-            images.append((size, 0, 32, image_32bit(px, size)))
+        images.append((size, 0, 32, image_32bit(draw(size, recording), size)))
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, colours, bpp, data in images:

@@ -84,6 +84,56 @@ TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
   EXPECT_STREQ(plugin.GetController().Settings().iniPath, ini_.Path().c_str());  // beside the executable
 }
 
+// What the controller window's thread delivers to the window: whether it
+// was shown or activated.
+struct ShownOrActivated {
+  static HHOOK hook;
+  static std::vector<std::string> seen;
+  static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    char className[64] = {};
+    if (code == HC_ACTION && GetClassNameA(sent->hwnd, className, sizeof className) &&
+        std::string(className) == "Zentu_TaskTray_Class" && sent->wParam != 0) {
+      if (sent->message == WM_SHOWWINDOW) seen.push_back("WM_SHOWWINDOW");
+      if (sent->message == WM_ACTIVATE) seen.push_back("WM_ACTIVATE");
+      if (sent->message == WM_NCACTIVATE) seen.push_back("WM_NCACTIVATE");
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+  }
+};
+HHOOK ShownOrActivated::hook = nullptr;
+std::vector<std::string> ShownOrActivated::seen;
+
+TEST_F(Controller, NeverShownNorActivatedFromCreateOnWhateverTheSavedState) {
+  const char* const savedMinimised[] = {nullptr, "0", "1"};
+  for (const char* minimised : savedMinimised) {
+    SCOPED_TRACE(minimised ? minimised : "unset");
+    ini_.Clear();
+    if (minimised) {
+      ini_.Write("WindowX", "150");
+      ini_.Write("WindowY", "120");
+      ini_.Write("WindowMin", minimised);
+    }
+    ShownOrActivated::seen.clear();
+    ShownOrActivated::hook =
+        SetWindowsHookExA(WH_CALLWNDPROC, ShownOrActivated::Record, nullptr, GetCurrentThreadId());
+    ASSERT_NE(ShownOrActivated::hook, nullptr);
+    Start();
+    Tick(3);
+    UnhookWindowsHookEx(ShownOrActivated::hook);
+    EXPECT_EQ(ShownOrActivated::seen, std::vector<std::string>());
+    EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
+    EXPECT_EQ(IsIconic(ControllerWindow()) != 0, minimised && minimised[0] == '1');
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    ASSERT_TRUE(GetWindowPlacement(ControllerWindow(), &placement));
+    // Where it restores to (no taskbar here: workspace is screen).
+    EXPECT_EQ(placement.rcNormalPosition.left, minimised ? 150 : WindowRect().left);
+    Stop();
+    EXPECT_EQ(ini_.Read("WindowMin"), minimised ? minimised : "0");
+  }
+}
+
 TEST_F(Controller, DefaultsWithoutIniFile) {
   const RECT reference = TemplateRect();
   CSamplePlugin& plugin = Start();

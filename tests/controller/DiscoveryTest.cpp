@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "PluginHarness.h"
 
@@ -68,4 +69,49 @@ TEST_F(DiscoveryTest, SavedHiddenMainWindowIsHiddenOnTheThirdTick) {
   EXPECT_FALSE(Visible(Viewer().MainWindow()));
   EXPECT_TRUE(Visible(Viewer().RemoteWindow()));
   EXPECT_EQ(Host().QueryHostWindowByTitle("Zentu HDTV Player", nullptr), 0);
+}
+
+// The windows saved as hidden wait for the tray icon: while the shell refuses
+// it they stay on the screen and the icon is asked for on every tick. A
+// change of image that the shell refuses is sent again on the next tick. One
+// row per tick: what the shell does, the calls it gets, whether the main
+// window (saved hidden) is on the screen.
+TEST_F(DiscoveryTest, SavedHiddenWindowsWaitForTheTrayIcon) {
+  testsupport::ShellTray tray;
+  ASSERT_TRUE(tray.Create()) << "another notification area answers first";
+  harness.Ini().Write("Zentu HDTV Player_View", "0");
+  Start();
+  harness.Tick(2);
+  constexpr DWORD kNoRefusal = ~0u;
+  const struct {
+    const char* tick;
+    bool accepting;
+    bool busy;
+    DWORD refuseNext;
+    std::vector<DWORD> calls;  // a refused NIM_ADD asks NIM_MODIFY whether it came through
+    bool mainVisible;
+  } rows[] = {
+      {"discovery, refused", false, false, kNoRefusal, {NIM_ADD, NIM_MODIFY}, true},
+      {"refused again", false, false, kNoRefusal, {NIM_ADD, NIM_MODIFY}, true},
+      {"accepted", true, false, kNoRefusal, {NIM_ADD}, false},
+      {"nothing owed", true, false, kNoRefusal, {}, false},
+      {"busy, the new image refused", true, true, NIM_MODIFY, {NIM_MODIFY}, false},
+      {"the new image again", true, true, kNoRefusal, {NIM_MODIFY}, false},
+      {"nothing owed", true, true, kNoRefusal, {}, false},
+  };
+  std::vector<uint8_t> lastBits;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.tick);
+    tray.SetAccepting(row.accepting);
+    if (row.refuseNext != kNoRefusal) tray.RefuseNext(row.refuseNext);
+    Viewer().SetBusy(row.busy);
+    tray.Clear();
+    harness.Tick();
+    std::vector<DWORD> calls;
+    for (const testsupport::TrayCall& call : tray.Calls()) calls.push_back(call.message);
+    EXPECT_EQ(calls, row.calls);
+    EXPECT_EQ(Visible(Viewer().MainWindow()), row.mainVisible);
+    if (!tray.Calls().empty()) lastBits = tray.Calls().back().iconBits;
+  }
+  EXPECT_EQ(lastBits, tray.BitsOf(harness.Control().Tray().RecordingIcon()));  // the resent image
 }

@@ -86,7 +86,7 @@ std::string MenuOfWindowTitle(ShellTray&, const std::string& text) {
   if (!harness.Create(false)) return "<no harness>";
   HWND owned = CreateWindowExA(0, "STATIC", text.c_str(), WS_POPUP | WS_VISIBLE, 0, 0, 50, 20,
                                harness.Viewer().MainWindow(), nullptr, nullptr, nullptr);
-  harness.Host().DiscoverHostWindows(IniFile(""));
+  harness.Host().DiscoverHostWindows();
   std::string seen = MenuText(harness, 2000 + harness.ListIndexOf(owned));
   DestroyWindow(owned);
   return seen;

@@ -2,8 +2,10 @@
 // the shell restarts or refused, removing, mouse messages and the tip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "PluginHarness.h"
@@ -160,6 +162,34 @@ TEST_F(TrayIcon, RemovingStopsTheRetries) {
   EXPECT_TRUE(tray.Calls().empty());
 }
 
+// ---- The image's size ----
+
+// The shell gets the icon drawn at the small-icon size of the dpi the program
+// runs at: this program runs at 96 dpi, and again at 144 as
+// controller_tray_icon_144dpi.
+TEST(TrayIconSize, IsTheSmallIconSizeOfTheDpi) {
+  const struct {
+    int dpi;
+    UINT size;
+  } rows[] = {{96, 16}, {144, 24}};
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const auto* row =
+      std::find_if(std::begin(rows), std::end(rows), [dpi](const auto& r) { return r.dpi == dpi; });
+  ASSERT_NE(row, std::end(rows)) << dpi << " dpi";
+  ASSERT_EQ(static_cast<UINT>(GetSystemMetrics(SM_CXSMICON)), row->size);
+
+  ShellTray tray;
+  ASSERT_TRUE(tray.Create());
+  PluginHarness harness;
+  ASSERT_TRUE(harness.Create());
+  harness.Control().Tray().AddTrayIcon(harness.ControllerWindow());
+  ASSERT_EQ(tray.CallsOf(NIM_ADD).size(), 1u);
+  EXPECT_EQ(tray.CallsOf(NIM_ADD)[0].iconWidth, row->size);
+  EXPECT_EQ(tray.CallsOf(NIM_ADD)[0].iconHeight, row->size);
+}
+
 // ---- Mouse messages ----
 
 TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
@@ -170,7 +200,7 @@ TEST_F(TrayIcon, DoubleClickRestoresAllWhileButtonMessagesOnlyRefreshTheTip) {
     SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, mouse);
   }
   EXPECT_FALSE(IsWindowVisible(Viewer().MainWindow()));
-  EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 4u);  // a composed tip is rewritten every time
+  EXPECT_EQ(tray.CallsOf(NIM_MODIFY).size(), 1u);  // the same composed tip is sent once
   SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
   for (int i = 0; i < Plugin().Host().WindowList().count; ++i)
     EXPECT_TRUE(IsWindowVisible(Plugin().Host().WindowList().window[i]));

@@ -22,8 +22,13 @@ class HostFixture : public ::testing::Test {
 
   // Creates the viewer's windows and gives their main window to the host.
   void StartViewer(const standin::Options& options = standin::Options());
-  // Discovery as the third tick runs it; true when it ran.
-  bool Discover() { return host->DiscoverHostWindows(IniFile(iniPath.c_str())); }
+  // Discovery as the third tick runs it with a tray that accepts the icon at
+  // once: the listing, then the saved hidden state; true when it ran.
+  bool Discover() {
+    if (!host->DiscoverHostWindows()) return false;
+    host->HideWindowsSavedHidden(IniFile(iniPath.c_str()));
+    return true;
+  }
   void SaveVisibility() { host->SaveHostWindowVisibility(IniFile(iniPath.c_str())); }
 
   // An extra top-level window (hidden unless visible) owned by owner.

@@ -44,7 +44,7 @@ bool PluginHarness::Create(bool discover) {
   KillTimer(controller_, kMonitorTimerId);
   g_controllerProcedure = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(controller_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordControllerMessages)));
-  if (discover) plugin_->Host().DiscoverHostWindows(IniFile(""));
+  if (discover) plugin_->Host().DiscoverHostWindows();
   return true;
 }
 

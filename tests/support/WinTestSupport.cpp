@@ -196,6 +196,8 @@ LRESULT CALLBACK ShellTray::Proc(HWND window, UINT message, WPARAM wParam, LPARA
       call.flags = record->flags;
       call.callbackMessage = record->callbackMessage;
       call.tip = ToShiftJis(record->tip);
+      call.iconWidth = record->width;
+      call.iconHeight = record->height;
       const auto* bits = static_cast<const uint8_t*>(copy->lpData) + sizeof(NotifyRecord);
       call.iconBits.assign(bits, bits + (copy->cbData - sizeof(NotifyRecord)));
     }
@@ -207,6 +209,11 @@ LRESULT CALLBACK ShellTray::Proc(HWND window, UINT message, WPARAM wParam, LPARA
 
 bool ShellTray::Answer(const TrayCall& call) {
   if (!accepting_) return false;
+  const auto refused = std::find(refuseNext_.begin(), refuseNext_.end(), call.message);
+  if (refused != refuseNext_.end()) {
+    refuseNext_.erase(refused);
+    return false;
+  }
   if (!holding_) return true;
   const std::pair<HWND, UINT> icon(call.window, call.id);
   const auto at = std::find(held_.begin(), held_.end(), icon);

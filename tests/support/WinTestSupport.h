@@ -55,6 +55,7 @@ struct TrayCall {
   UINT callbackMessage = 0;
   std::string tip;                // Shift_JIS, as the shell got it
   std::vector<uint8_t> iconBits;  // the icon's pixels as the shell got them
+  UINT iconWidth = 0, iconHeight = 0;
 };
 
 // The notification area: a hidden top-level window of class "Shell_TrayWnd",
@@ -76,6 +77,8 @@ class ShellTray {
   // holds and changing one it does not hold fail. The next NIM_ADD then adds
   // its icon but reports failure, as a shell that answered too late does.
   void HoldIconsAndAnswerTheNextAddLate() { holding_ = lateAdd_ = true; }
+  // The next call of this kind (NIM_ADD, NIM_MODIFY ...) fails.
+  void RefuseNext(DWORD message) { refuseNext_.push_back(message); }
   const std::vector<TrayCall>& Calls() const { return calls_; }
   std::vector<TrayCall> CallsOf(DWORD message) const;
   size_t CountOf(DWORD message) const { return CallsOf(message).size(); }
@@ -91,6 +94,7 @@ class ShellTray {
   bool accepting_ = true;
   bool holding_ = false;
   bool lateAdd_ = false;
+  std::vector<DWORD> refuseNext_;
   std::vector<std::pair<HWND, UINT>> held_;
   std::vector<TrayCall> calls_;
 };
