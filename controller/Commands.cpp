@@ -2,6 +2,7 @@
 // receives, from its tray menu or from any other sender, runs through here.
 #include "Controller.h"
 #include "TrayRoutines.h"
+#include "WindowText.h"
 
 namespace {
 
@@ -69,7 +70,8 @@ void Controller::CloseViewer(HWND window) {
   if (name) {
     char question[kQuestionSize];
     FormatCloseQuestion(name, question, sizeof question);
-    const int answer = MessageBoxA(window, question, sjis::kCloseQuestionCaption, MB_YESNO | MB_ICONQUESTION);
+    const int answer = MessageBoxW(window, WideFromShiftJis(question).c_str(),
+                                   WideFromShiftJis(sjis::kCloseQuestionCaption).c_str(), MB_YESNO | MB_ICONQUESTION);
     // Only an explicit Yes closes a recording viewer: a box that failed, or
     // that ended because its owner went, answers something else. While the
     // box was up the host may have deleted this object or closed its windows.

@@ -4,6 +4,7 @@
 
 #include "Controller.h"
 #include "TrayRoutines.h"
+#include "WindowText.h"
 #include "resource.h"
 
 namespace {
@@ -14,33 +15,35 @@ constexpr UINT kTrayMenuFlags = TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALI
 static_assert(kMenuChecked == MFS_CHECKED && kMenuGrayed == MFS_GRAYED, "menu states");
 
 void SetItem(HMENU menu, const TrayMenuItem& item) {
-  MENUITEMINFOA info = {};
+  const std::wstring text = WideFromShiftJis(item.text.c_str());
+  MENUITEMINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = MIIM_STATE;
   info.fState = item.state;
   if (item.setText) {
     info.fMask |= MIIM_TYPE;
     info.fType = MFT_STRING;
-    info.dwTypeData = const_cast<char*>(item.text.c_str());
-    info.cch = static_cast<UINT>(item.text.size());
+    info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    info.cch = static_cast<UINT>(text.size());
   }
   if (item.radio) {
     info.fMask |= MIIM_FTYPE;
     info.fType |= MFT_RADIOCHECK;
   }
-  SetMenuItemInfoA(menu, item.id, FALSE, &info);
+  SetMenuItemInfoW(menu, item.id, FALSE, &info);
 }
 
 void InsertWindowItem(HMENU menu, UINT position, const TrayMenuItem& item) {
-  MENUITEMINFOA info = {};
+  const std::wstring text = WideFromShiftJis(item.text.c_str());
+  MENUITEMINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
   info.fType = MFT_STRING;
   info.fState = item.state;
   info.wID = item.id;
-  info.dwTypeData = const_cast<char*>(item.text.c_str());
-  info.cch = static_cast<UINT>(item.text.size());
-  InsertMenuItemA(menu, position, TRUE, &info);
+  info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+  info.cch = static_cast<UINT>(text.size());
+  InsertMenuItemW(menu, position, TRUE, &info);
 }
 
 // The host's state as the menu shows it, with the texts it points to.

@@ -4,6 +4,7 @@
 
 #include "ShiftJisCut.h"
 #include "TrayRoutines.h"
+#include "WindowText.h"
 
 namespace {
 
@@ -28,6 +29,16 @@ void AllowMessageThroughFilter(HWND window, UINT message) {
   auto filter = reinterpret_cast<MessageFilterExFunction>(
       reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
   if (filter) filter(window, message, kMessageFilterAllow, nullptr);
+}
+
+// Code page 932 has no character outside the basic plane, so a cut never
+// splits a pair.
+template <size_t N>
+void CopyWide(const char* text, wchar_t (&out)[N]) {
+  const std::wstring wide = WideFromShiftJis(text);
+  const size_t length = wide.size() < N - 1 ? wide.size() : N - 1;
+  wide.copy(out, length);
+  out[length] = L'\0';
 }
 
 }  // namespace
@@ -84,7 +95,25 @@ void TrayIcon::UseIcons(HICON normal, HICON recording) {
   recordingIcon_ = recording;
 }
 
-BOOL TrayIcon::NotifyTray(DWORD message) { return Shell_NotifyIconA(message, &data_); }
+// The data keeps its texts in Shift_JIS like every text of the plug-in; the
+// shell is given them in UTF-16 (WindowText.h).
+BOOL TrayIcon::NotifyTray(DWORD message) {
+  NOTIFYICONDATAW wide = {};
+  wide.cbSize = NOTIFYICONDATAW_V3_SIZE;
+  wide.hWnd = data_.hWnd;
+  wide.uID = data_.uID;
+  wide.uFlags = data_.uFlags;
+  wide.uCallbackMessage = data_.uCallbackMessage;
+  wide.hIcon = data_.hIcon;
+  wide.dwState = data_.dwState;
+  wide.dwStateMask = data_.dwStateMask;
+  wide.uTimeout = data_.uTimeout;  // or uVersion: the two share their place
+  wide.dwInfoFlags = data_.dwInfoFlags;
+  CopyWide(data_.szTip, wide.szTip);
+  CopyWide(data_.szInfo, wide.szInfo);
+  CopyWide(data_.szInfoTitle, wide.szInfoTitle);
+  return Shell_NotifyIconW(message, &wide);
+}
 
 void TrayIcon::ListenForTaskbarCreated(HWND owner) {
   if (taskbarCreatedMessage_ == 0) taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");

@@ -364,24 +364,26 @@ TEST_F(HostVisibilityKeys, EqualTitlesShareOneKeyAndTheLastEntryWins) {
 // Without an ini path (the host's path did not fit) no ini file is used: an
 // empty path would name a file in the Windows folder.
 std::vector<std::string> g_profileFiles;
-decltype(&GetPrivateProfileIntA) g_readProfileInt = nullptr;
-decltype(&WritePrivateProfileStringA) g_writeProfileString = nullptr;
+decltype(&GetPrivateProfileIntW) g_readProfileInt = nullptr;
+decltype(&WritePrivateProfileStringW) g_writeProfileString = nullptr;
 
-UINT WINAPI RecordProfileRead(LPCSTR section, LPCSTR key, INT fallback, LPCSTR file) {
-  g_profileFiles.push_back(file ? file : "<null>");
+std::string Narrow(LPCWSTR file) { return file ? std::string(file, file + wcslen(file)) : "<null>"; }
+
+UINT WINAPI RecordProfileRead(LPCWSTR section, LPCWSTR key, INT fallback, LPCWSTR file) {
+  g_profileFiles.push_back(Narrow(file));
   return g_readProfileInt(section, key, fallback, file);
 }
 
-BOOL WINAPI RecordProfileWrite(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
-  g_profileFiles.push_back(file ? file : "<null>");
+BOOL WINAPI RecordProfileWrite(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
+  g_profileFiles.push_back(Narrow(file));
   return g_writeProfileString(section, key, value, file);
 }
 
 TEST_F(HostVisibilityKeys, WithoutAnIniPathNoFileIsReadOrWritten) {
   HMODULE self = GetModuleHandleA(nullptr);
-  testsupport::ImportRedirect read(self, "kernel32.dll", "GetPrivateProfileIntA",
+  testsupport::ImportRedirect read(self, "kernel32.dll", "GetPrivateProfileIntW",
                                    reinterpret_cast<void*>(&RecordProfileRead));
-  testsupport::ImportRedirect write(self, "kernel32.dll", "WritePrivateProfileStringA",
+  testsupport::ImportRedirect write(self, "kernel32.dll", "WritePrivateProfileStringW",
                                     reinterpret_cast<void*>(&RecordProfileWrite));
   ASSERT_TRUE(read.Installed() && write.Installed());
   g_readProfileInt = reinterpret_cast<decltype(g_readProfileInt)>(read.Original());

@@ -54,19 +54,32 @@ HANDLE StartThread(const std::function<void()>* work) {
   return CreateThread(nullptr, 0, RunFunction, const_cast<std::function<void()>*>(work), 0, nullptr);
 }
 
+// Texts are read in UTF-16 and given to the tests in Shift_JIS, whatever
+// the system's code page: as a user sees them.
+std::string ShiftJisOf(const wchar_t* text) {
+  char bytes[1024] = {};
+  WideCharToMultiByte(932, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+  return bytes;
+}
+
+std::wstring WideOf(const char* shiftJis) {
+  wchar_t text[512] = {};
+  MultiByteToWideChar(932, 0, shiftJis, -1, text, 512);
+  return text;
+}
+
 void ReadMenu(HMENU menu, std::vector<MenuItem>* out) {
   const int count = GetMenuItemCount(menu);
   for (int position = 0; position < count; ++position) {
-    char text[256] = {};
-    MENUITEMINFOA info = {};
+    wchar_t text[256] = {};
+    MENUITEMINFOW info = {};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
-    info.dwTypeData = text;
-    info.cch = sizeof text - 1;
+    info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU;
     MenuItem item;
-    if (GetMenuItemInfoA(menu, position, TRUE, &info)) {
+    if (GetMenuItemInfoW(menu, position, TRUE, &info)) {
+      GetMenuStringW(menu, position, text, 255, MF_BYPOSITION);
       item.id = info.wID;
-      item.text = text;
+      item.text = ShiftJisOf(text);
       item.separator = (info.fType & MFT_SEPARATOR) != 0;
       item.checked = (info.fState & MFS_CHECKED) != 0;
       item.grayed = (info.fState & MFS_GRAYED) != 0;
@@ -290,7 +303,7 @@ MessageBoxSeen MessageBoxAnswerer::Last() const {
 
 void MessageBoxAnswerer::Run() {
   while (!stop_) {
-    HWND box = FindWindowA("#32770", caption_.c_str());
+    HWND box = FindWindowW(L"#32770", WideOf(caption_.c_str()).c_str());
     // The box is found while it is being created; its texts are set once
     // it is shown.
     if (box == nullptr || !IsWindowVisible(box)) {
@@ -298,9 +311,9 @@ void MessageBoxAnswerer::Run() {
       continue;
     }
     MessageBoxSeen seen;
-    char text[512] = {};
-    GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
-    seen.text = text;
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, kMessageBoxTextId, text, 512);
+    seen.text = ShiftJisOf(text);
     seen.owner = GetWindow(box, GW_OWNER);
     seen.style = GetWindowLongA(box, GWL_STYLE);
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -3,6 +3,7 @@
 #include "StandInViewer.h"
 
 #include <cstring>
+#include <string>
 
 namespace standin {
 
@@ -13,16 +14,57 @@ constexpr char kRemoteClass[] = "ZentuStandInRemote";
 constexpr char kProgrammeClass[] = "ZentuStandInProgramme";
 constexpr char kVideoClass[] = "ZentuStandInVideo";
 
+// The stand-in's own windows are UTF-16 windows: a text set through the
+// ANSI functions is converted with the system's code page on its way in,
+// as for any window, and one set through the W functions stays as it is.
 LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 HINSTANCE ThisInstance() { return GetModuleHandleA(nullptr); }
 
-HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int id, int x, int y,
-                int width, int height) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisInstance(), nullptr);
+constexpr UINT kShiftJis = 932;
+
+std::wstring Wide(const char* text) {
+  wchar_t wide[1024] = L"";
+  MultiByteToWideChar(kShiftJis, 0, text, -1, wide, 1024);
+  return wide;
+}
+
+HWND MakeWindow(bool unicode, DWORD exStyle, const char* className, const char* text, DWORD style, int x,
+                int y, int width, int height, HWND parent, HMENU menu, void* param) {
+  if (!unicode) {
+    return CreateWindowExA(exStyle, className, text, style, x, y, width, height, parent, menu, ThisInstance(),
+                           param);
+  }
+  return CreateWindowExW(exStyle, Wide(className).c_str(), Wide(text).c_str(), style, x, y, width, height,
+                         parent, menu, ThisInstance(), param);
+}
+
+void SetText(bool unicode, HWND window, const char* text) {
+  if (unicode) {
+    SetWindowTextW(window, Wide(text).c_str());
+  } else {
+    SetWindowTextA(window, text);
+  }
+}
+
+std::string ReadText(bool unicode, HWND window) {
+  char text[1024] = "";
+  if (!unicode) {
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
+  wchar_t wide[512] = L"";
+  GetWindowTextW(window, wide, 512);
+  WideCharToMultiByte(kShiftJis, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
+HWND AddControl(bool unicode, HWND parent, const char* className, const char* text, DWORD style, int id,
+                int x, int y, int width, int height) {
+  return MakeWindow(unicode, 0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr);
 }
 
 }  // namespace
@@ -43,15 +85,16 @@ LRESULT CALLBACK KindProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void RegisterClassOnce(const char* name, WNDPROC procedure, HBRUSH background) {
-  WNDCLASSA existing;
-  if (GetClassInfoA(ThisInstance(), name, &existing)) return;
-  WNDCLASSA windowClass = {};
+  const std::wstring wideName = Wide(name);
+  WNDCLASSW existing;
+  if (GetClassInfoW(ThisInstance(), wideName.c_str(), &existing)) return;
+  WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = ThisInstance();
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = background;
-  windowClass.lpszClassName = name;
-  RegisterClassA(&windowClass);
+  windowClass.lpszClassName = wideName.c_str();
+  RegisterClassW(&windowClass);
 }
 
 void RegisterClasses() {
@@ -69,7 +112,7 @@ void RegisterClasses() {
 LRESULT CALLBACK StandInWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* viewer = reinterpret_cast<StandInViewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   INT_PTR kind = reinterpret_cast<INT_PTR>(GetPropA(window, "StandInKind"));
-  if (!viewer || kind == 0) return DefWindowProcA(window, message, wParam, lParam);
+  if (!viewer || kind == 0) return DefWindowProcW(window, message, wParam, lParam);
   return viewer->Dispatch(static_cast<Window>(kind - 1), window, message, wParam, lParam);
 }
 
@@ -88,33 +131,33 @@ StandInViewer::~StandInViewer() { Destroy(); }
 bool StandInViewer::Create() {
   RegisterClasses();
   const int x = options_.originX, y = options_.originY;
-  main_ = CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, x + 40, y + 40, 480, 200, nullptr,
-                          nullptr, ThisInstance(), this);
+  const bool w = options_.unicode;
+  main_ = MakeWindow(w, 0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, x + 40, y + 40, 480, 200, nullptr,
+                     nullptr, this);
   if (!main_) return false;
   bool ok = true;
   if (options_.createRemote) {
-    remote_ =
-        CreateWindowExA(WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle, WS_CAPTION | WS_SYSMENU | WS_POPUP,
-                        x + 530, y + 40, 260, 260, main_, nullptr, ThisInstance(), this);
+    remote_ = MakeWindow(w, WS_EX_TOOLWINDOW, kRemoteClass, kRemoteTitle, WS_CAPTION | WS_SYSMENU | WS_POPUP,
+                         x + 530, y + 40, 260, 260, main_, nullptr, this);
     ok = ok && remote_;
   }
   if (options_.createProgramme) {
-    programme_ = CreateWindowExA(0, kProgrammeClass, kProgrammeTitle,
-                                 WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME, x + 40, y + 260, 480,
-                                 120, main_, nullptr, ThisInstance(), this);
+    programme_ =
+        MakeWindow(w, 0, kProgrammeClass, kProgrammeTitle, WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_THICKFRAME,
+                   x + 40, y + 260, 480, 120, main_, nullptr, this);
     ok = ok && programme_;
   }
   if (options_.createVideo) {
-    video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, x + 40, y + 400, 480, 300,
-                             main_, nullptr, ThisInstance(), this);
+    video_ = MakeWindow(w, 0, kVideoClass, kVideoTitle, WS_OVERLAPPEDWINDOW, x + 40, y + 400, 480, 300, main_,
+                        nullptr, this);
     ok = ok && video_;
   } else if (options_.useUtilityWindow) {
-    utility_ = CreateWindowExA(0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, x + 540, y + 320, 480, 300,
-                               nullptr, nullptr, ThisInstance(), this);
+    utility_ = MakeWindow(w, 0, kUtilityClass, "ZentuUtil", WS_OVERLAPPEDWINDOW, x + 540, y + 320, 480, 300,
+                          nullptr, nullptr, this);
     ok = ok && utility_;
     if (utility_) {
-      video_ = CreateWindowExA(0, kVideoClass, kVideoTitle, WS_CHILD | WS_VISIBLE, 0, 0, 460, 260, utility_,
-                               nullptr, ThisInstance(), this);
+      video_ = MakeWindow(w, 0, kVideoClass, kVideoTitle, WS_CHILD | WS_VISIBLE, 0, 0, 460, 260, utility_,
+                          nullptr, this);
       ok = ok && video_;
     }
   }
@@ -175,37 +218,36 @@ LRESULT StandInViewer::Dispatch(Window which, HWND window, UINT message, WPARAM 
       OnWindowDestroyed(which);
       return 0;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void StandInViewer::OnCreateMain(HWND window) {
-  AddControl(window, "STATIC", kIdleText, 0, kMainRecordingTextId, 8, 8, 120, 20);
-  AddControl(window, "EDIT", "", WS_BORDER | ES_NUMBER, kMainRecordMinutesId, 136, 8, 60, 20);
-  AddControl(window, "BUTTON", "Mute", BS_CHECKBOX, kMainMuteCheckId, 204, 8, 80, 20);
-  statusBar_ = CreateWindowExA(0, kStatusBarClass, options_.statusText.c_str(), WS_CHILD | WS_VISIBLE, 0, 140,
-                               460, 20, window, nullptr, ThisInstance(), nullptr);
+  const bool w = options_.unicode;
+  AddControl(w, window, "STATIC", kIdleText, 0, kMainRecordingTextId, 8, 8, 120, 20);
+  AddControl(w, window, "EDIT", "", WS_BORDER | ES_NUMBER, kMainRecordMinutesId, 136, 8, 60, 20);
+  AddControl(w, window, "BUTTON", "Mute", BS_CHECKBOX, kMainMuteCheckId, 204, 8, 80, 20);
+  statusBar_ = MakeWindow(w, 0, kStatusBarClass, options_.statusText.c_str(), WS_CHILD | WS_VISIBLE, 0, 140,
+                          460, 20, window, nullptr, nullptr);
 }
 
 void StandInViewer::OnCreateRemote(HWND window) {
   for (int i = 0; i < kChannelCount; ++i) {
-    AddControl(window, "BUTTON", options_.channelNames[i].c_str(), BS_PUSHBUTTON, kChannelButtonIds[i],
-               8 + (i % 3) * 80, 8 + (i / 3) * 30, 76, 26);
+    AddControl(options_.unicode, window, "BUTTON", options_.channelNames[i].c_str(), BS_PUSHBUTTON,
+               kChannelButtonIds[i], 8 + (i % 3) * 80, 8 + (i / 3) * 30, 76, 26);
   }
-  AddControl(window, "STATIC", "", 0, kRemoteCurrentChannelId, 8, 132, 236, 20);
-  AddControl(window, "BUTTON", "REC", BS_PUSHBUTTON, kRemoteBusyControlId, 8, 160, 76, 26);
+  AddControl(options_.unicode, window, "STATIC", "", 0, kRemoteCurrentChannelId, 8, 132, 236, 20);
+  AddControl(options_.unicode, window, "BUTTON", "REC", BS_PUSHBUTTON, kRemoteBusyControlId, 8, 160, 76, 26);
 }
 
 void StandInViewer::OnCreateProgramme(HWND window) {
-  AddControl(window, "STATIC", "", 0, kProgrammeTextId, 8, 8, 440, 60);
+  AddControl(options_.unicode, window, "STATIC", "", 0, kProgrammeTextId, 8, 8, 440, 60);
 }
 
 void StandInViewer::OnMainCommand(int id) {
   switch (id) {
     case kCommandRecordToggle: {
       if (!recording_) {
-        char minutes[32] = "";
-        GetDlgItemTextA(main_, kMainRecordMinutesId, minutes, sizeof minutes);
-        recordMinutes_ = minutes;
+        recordMinutes_ = ReadText(options_.unicode, GetDlgItem(main_, kMainRecordMinutesId));
       }
       SetRecording(!recording_);
       break;
@@ -222,11 +264,10 @@ void StandInViewer::OnMainCommand(int id) {
 void StandInViewer::OnRemoteCommand(int id) {
   for (int i = 0; i < kChannelCount; ++i) {
     if (kChannelButtonIds[i] != id) continue;
-    char name[256] = "";
-    GetDlgItemTextA(remote_, id, name, sizeof name);
-    if (name[0] == '\0') return;  // a button without a channel does nothing
+    const std::string name = ReadText(options_.unicode, GetDlgItem(remote_, id));
+    if (name.empty()) return;  // a button without a channel does nothing
     currentChannel_ = i;
-    SetDlgItemTextA(remote_, kRemoteCurrentChannelId, name);
+    SetText(options_.unicode, GetDlgItem(remote_, kRemoteCurrentChannelId), name.c_str());
     if (onServiceChange_) onServiceChange_(i + 1, options_.serviceIds[i]);
     return;
   }
@@ -237,7 +278,7 @@ void StandInViewer::OnProgrammeCommand(int id) {
   showingNext_ = !showingNext_;
   std::string title = kProgrammeTitle;
   if (showingNext_) title += std::string(" ") + kNextProgrammeMark;
-  SetWindowTextA(programme_, title.c_str());
+  SetText(options_.unicode, programme_, title.c_str());
 }
 
 void StandInViewer::OnVideoCommand(int id) {
@@ -289,11 +330,12 @@ void StandInViewer::OnWindowDestroyed(Window which) {
 
 void StandInViewer::SetRecording(bool on) {
   recording_ = on;
-  if (main_) SetDlgItemTextA(main_, kMainRecordingTextId, on ? kRecordingText : kIdleText);
+  if (main_)
+    SetText(options_.unicode, GetDlgItem(main_, kMainRecordingTextId), on ? kRecordingText : kIdleText);
 }
 
 void StandInViewer::SetRecordingText(const char* text) {
-  if (main_) SetDlgItemTextA(main_, kMainRecordingTextId, text);
+  if (main_) SetText(options_.unicode, GetDlgItem(main_, kMainRecordingTextId), text);
 }
 
 void StandInViewer::SetBusy(bool busy) {
@@ -301,21 +343,21 @@ void StandInViewer::SetBusy(bool busy) {
 }
 
 void StandInViewer::SetStatusText(const char* text) {
-  if (statusBar_) SetWindowTextA(statusBar_, text);
+  if (statusBar_) SetText(options_.unicode, statusBar_, text);
 }
 
 void StandInViewer::SetChannelName(int index, const char* text) {
   if (index < 0 || index >= kChannelCount) return;
   options_.channelNames[index] = text;
-  if (remote_) SetDlgItemTextA(remote_, kChannelButtonIds[index], text);
+  if (remote_) SetText(options_.unicode, GetDlgItem(remote_, kChannelButtonIds[index]), text);
 }
 
 void StandInViewer::SetCurrentChannelText(const char* text) {
-  if (remote_) SetDlgItemTextA(remote_, kRemoteCurrentChannelId, text);
+  if (remote_) SetText(options_.unicode, GetDlgItem(remote_, kRemoteCurrentChannelId), text);
 }
 
 void StandInViewer::SetProgrammeText(const char* text) {
-  if (programme_) SetDlgItemTextA(programme_, kProgrammeTextId, text);
+  if (programme_) SetText(options_.unicode, GetDlgItem(programme_, kProgrammeTextId), text);
 }
 
 void StandInViewer::SetMuted(bool muted) {

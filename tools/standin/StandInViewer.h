@@ -88,6 +88,11 @@ struct Options {
   // viewer started while another one is in front.
   bool behind = false;
   std::string statusText = "25.3dB 0 0 0 00:00 0 00:00:00";
+  // Sets and reads its Japanese texts with the W functions, converted from
+  // and to Shift_JIS explicitly, as a viewer that keeps its texts in UTF-16
+  // would: they read right whatever the system's code page. Otherwise the
+  // ANSI functions, as the viewer does.
+  bool unicode = false;
   Options();
 };
 
