@@ -70,8 +70,9 @@ void Controller::CloseViewer(HWND window) {
   if (name) {
     char question[kQuestionSize];
     FormatCloseQuestion(name, question, sizeof question);
-    const int answer = MessageBoxW(window, WideFromShiftJis(question).c_str(),
-                                   WideFromShiftJis(sjis::kCloseQuestionCaption).c_str(), MB_YESNO | MB_ICONQUESTION);
+    const int answer =
+        MessageBoxW(window, WideFromShiftJis(question).c_str(),
+                    WideFromShiftJis(sjis::kCloseQuestionCaption).c_str(), MB_YESNO | MB_ICONQUESTION);
     // Only an explicit Yes closes a recording viewer: a box that failed, or
     // that ended because its owner went, answers something else. While the
     // box was up the host may have deleted this object or closed its windows.

@@ -87,8 +87,8 @@ int32_t CSamplePlugin::Init(void* hostInterface, uint32_t sdkVersion) {
     // The box's loop dispatches the host's messages, which may delete the
     // object: nothing of it is touched after the call.
     const OwnerCall call(*this);
-    MessageBoxW(nullptr, WideFromShiftJis(kWrongSdkText).c_str(), WideFromShiftJis(sjis::kPluginCaption).c_str(),
-                MB_ICONERROR);
+    MessageBoxW(nullptr, WideFromShiftJis(kWrongSdkText).c_str(),
+                WideFromShiftJis(sjis::kPluginCaption).c_str(), MB_ICONERROR);
     return 0;
   }
   hostInterface_ = hostInterface;
