@@ -29,6 +29,7 @@ void Controller::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CommandKind::kMuteOff: host_.SetHostMute(0); break;
     case CommandKind::kRecordStart: StartRecording(); break;
     case CommandKind::kRecordStop: StopRecording(); break;
+    case CommandKind::kRecordToEnd: RecordToEnd(); break;
     case CommandKind::kFullScreen: host_.ToggleFullScreen(); break;
     case CommandKind::kToggleOverlay: ToggleStatusOverlay(); break;
     case CommandKind::kChannelUp: SelectChannel(kNextChannel); break;
@@ -82,6 +83,14 @@ void Controller::CloseViewer(HWND window) {
 
 void Controller::StartRecording() {
   if (!host_.PressRecordStart() || !StillServing()) return;
+  ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
+}
+
+// The length is taken from the stream at the moment of the choice: the menu
+// may have stood open across the programme's end.
+void Controller::RecordToEnd() {
+  const std::optional<int32_t> minutes = MinutesToEnd(owner_.ReadNowAndNext());
+  if (!minutes || !host_.PressRecordFor(*minutes) || !StillServing()) return;
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
 }
 

@@ -104,6 +104,7 @@ class Controller final : public OverlayContentSource {
   void HideAll();
   void StartRecording();
   void StopRecording();
+  void RecordToEnd();
   void ToggleStatusOverlay();
   void SelectChannel(int32_t request);
   // Whether the controller still serves its window afterwards.

@@ -53,7 +53,7 @@ struct TrayMenuSnapshot {
 
 void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
                          const ControllerSettings& settings, const TrayHabitsState& habits,
-                         TrayMenuSnapshot* snapshot) {
+                         const NowAndNext& stream, TrayMenuSnapshot* snapshot) {
   const HostWindowList& list = host.WindowList();
   for (int32_t i = 0; i < list.count; ++i) {
     snapshot->titles[i] = list.title[i];
@@ -71,6 +71,7 @@ void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
     host.ReadStatusBarNumbers(nullptr, nullptr, &state.recordingHours, &state.recordingMinutes,
                               &state.recordingSeconds);
   }
+  state.recordToEndAvailable = state.mainWindowKnown && !state.recording && MinutesToEnd(stream).has_value();
   state.remoteWindowKnown = host.HostRemoteWindow() != nullptr;
   state.busy = host.IsHostBusy() != 0;
   state.currentChannel = host.FindCurrentChannel();
@@ -159,7 +160,7 @@ void Controller::ShowTrayMenu(HWND window) {
   if (!menu) return;
   if (HMENU tray = GetSubMenu(menu, 0)) {
     TrayMenuSnapshot snapshot;
-    GatherTrayMenuState(host_, overlay_, settings_, habits_, &snapshot);
+    GatherTrayMenuState(host_, overlay_, settings_, habits_, owner_.ReadNowAndNext(), &snapshot);
     ApplyTrayMenuPlan(tray, PlanTrayMenu(snapshot.state));
     TrackTrayMenu(window, tray);
   }

@@ -32,6 +32,7 @@ enum class CommandKind {
   kToggleOption,  // index = Option
   kSetTrayClick,  // index = TrayClickAction
   kToggleBossKey,
+  kRecordToEnd,
 };
 
 struct DecodedCommand {
@@ -79,6 +80,9 @@ struct TrayMenuState {
   bool busy = false;
   int32_t currentChannel = -1;
   const char* const* channelNames = nullptr;  // the 12 "ch<n>:<name>" slots
+  // A recording to the end of the present programme can start: the host is
+  // idle and the programme's end is known.
+  bool recordToEndAvailable = false;
   bool overlayUp = false;
   int32_t autoDispStatus = 0;
   // The 設定 pop-up.

@@ -41,3 +41,5 @@
 #define IDM_TRAY_CLICK_TOGGLE 1103
 #define IDM_BOSS_KEY 1104
 #define IDM_BOSS_KEY_MUTE 1105
+// The 操作 pop-up's items that follow the broadcast.
+#define IDM_RECORD_TO_END 1106

@@ -71,9 +71,10 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
       {1033, "\x83\x60\x83\x83\x83\x93\x83\x6C\x83\x8B\x81\xAA"},  // チャンネル↑
       {1034, "\x83\x60\x83\x83\x83\x93\x83\x6C\x83\x8B\x81\xAB"},  // チャンネル↓
       {0, nullptr},
-      {1018, "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E"},  // 録画停止
-      {1017, "\x98\x5E\x89\xE6\x8A\x4A\x8E\x6E"},  // 録画開始
-      {1012, "\x8F\xC1\x89\xB9"},                  // 消音
+      {1018, "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E"},                                  // 録画停止
+      {1017, "\x98\x5E\x89\xE6\x8A\x4A\x8E\x6E"},                                  // 録画開始
+      {1106, "\x94\xD4\x91\x67\x8F\x49\x97\xB9\x82\xDC\x82\xC5\x98\x5E\x89\xE6"},  // 番組終了まで録画
+      {1012, "\x8F\xC1\x89\xB9"},                                                  // 消音
       {0, nullptr},
       {1032, "\x95\x5C\x8E\xA6"},  // 表示
       // 上記操作を行ったら表示を行う
@@ -83,31 +84,30 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
   };
   expected.insert(expected.end(), rest.begin(), rest.end());
   ExpectMenu(operations, expected);
-  ExpectMenu(
-      GetSubMenu(tray, 8), {
-                               {1100,
-                                "\x8D\xC5\x8F\xAC\x89\xBB\x8E\x9E\x82\xC9\x83\x5E\x83\x58\x83\x4E\x83\x67\x83"
-                                "\x8C\x83\x43\x82\xC9"
-                                "\x8A\x69\x94\x5B\x82\xB7\x82\xE9"},  // 最小化時にタスクトレイに格納する
-                               {0, nullptr},
-                               {1101,
-                                "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x82\xCD\x89\xBD\x82\xE0\x82\xB5\x82"
-                                "\xC8\x82\xA2"},  // クリックでは何もしない
-                               {1102,
-                                "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x91\x53\x82\xC4\x82\xCC\x83\x45\x83"
-                                "\x42\x83\x93\x83\x68"
-                                "\x83\x45\x82\xF0\x95\x9C\x8C\xB3"},  // クリックで全てのウィンドウを復元
-                               {1103,
-                                "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x89\x42\x82\xB7\x2F\x95\x9C\x8C\xB3"
-                                "\x82\xF0\x90\xD8\x82"
-                                "\xE8\x91\xD6\x82\xA6\x82\xE9"},  // クリックで隠す/復元を切り替える
-                               {0, nullptr},
-                               {1104, "\x83\x7B\x83\x58\x83\x4C\x81\x5B"},  // ボスキー
-                               {
-                                   1105,
-                                   "\x83\x7B\x83\x58\x83\x4C\x81\x5B\x82\xC5\x8F\xC1\x89\xB9\x82\xB7\x82"
-                                   "\xE9"},  // ボスキーで消音する
-                           });
+  ExpectMenu(GetSubMenu(tray, 8),
+             {
+                 {1100,
+                  "\x8D\xC5\x8F\xAC\x89\xBB\x8E\x9E\x82\xC9\x83\x5E\x83\x58\x83\x4E\x83\x67\x83"
+                  "\x8C\x83\x43\x82\xC9"
+                  "\x8A\x69\x94\x5B\x82\xB7\x82\xE9"},  // 最小化時にタスクトレイに格納する
+                 {0, nullptr},
+                 {1101,
+                  "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x82\xCD\x89\xBD\x82\xE0\x82\xB5\x82"
+                  "\xC8\x82\xA2"},  // クリックでは何もしない
+                 {1102,
+                  "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x91\x53\x82\xC4\x82\xCC\x83\x45\x83"
+                  "\x42\x83\x93\x83\x68"
+                  "\x83\x45\x82\xF0\x95\x9C\x8C\xB3"},  // クリックで全てのウィンドウを復元
+                 {1103,
+                  "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xC5\x89\x42\x82\xB7\x2F\x95\x9C\x8C\xB3"
+                  "\x82\xF0\x90\xD8\x82"
+                  "\xE8\x91\xD6\x82\xA6\x82\xE9"},  // クリックで隠す/復元を切り替える
+                 {0, nullptr},
+                 {1104, "\x83\x7B\x83\x58\x83\x4C\x81\x5B"},  // ボスキー
+                 {1105,
+                  "\x83\x7B\x83\x58\x83\x4C\x81\x5B\x82\xC5\x8F\xC1\x89\xB9\x82\xB7\x82"
+                  "\xE9"},  // ボスキーで消音する
+             });
   DestroyMenu(resource);
 }
 

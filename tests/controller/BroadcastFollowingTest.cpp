@@ -1,0 +1,145 @@
+// What the plug-in does with the broadcast's own present and following
+// programmes, driven by generated streams through InputTsData over the
+// stand-in viewer: recording to the end of the programme.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PluginHarness.h"
+#include "TsWriter.h"
+
+using testsupport::MenuSeen;
+using testsupport::PluginHarness;
+
+namespace {
+
+constexpr uint16_t kService = 0x0401;
+constexpr UINT kRecordToEnd = 1106;
+
+struct Programme {
+  uint16_t eventId;
+  int hour, minute, durationMinutes;
+  const char* name;
+  bool durationNotFixed = false;
+};
+
+// The stream as the host hands it to the plug-in: a TOT, then the EIT p/f
+// sections of a service.
+class Broadcast {
+ public:
+  explicit Broadcast(PluginHarness& harness) : harness_(harness) {}
+
+  void Clock(int hour, int minute, int second = 0) {
+    tsmux::Bytes packets;
+    packetizer_.PutSections(0x0014, {tsmux::BuildTot(Day(), hour, minute, second)}, packets);
+    Send(packets);
+  }
+
+  // A null following programme sends an empty following section.
+  void Programmes(uint16_t service, const Programme* present, const Programme* following,
+                  uint8_t version = 1) {
+    tsmux::Bytes packets;
+    for (int number = 0; number < 2; ++number) {
+      const Programme* programme = number == 0 ? present : following;
+      tsmux::EventInfo event;
+      if (programme) event = Event(*programme);
+      // Twice, so that every section is followed by a packet of its PID.
+      for (int round = 0; round < 2; ++round) {
+        packetizer_.PutSections(
+            0x0012,
+            {tsmux::BuildEitPresentFollowing(service, version, static_cast<uint8_t>(number), 0x7FE0, 0x7FE0,
+                                             programme ? &event : nullptr)},
+            packets);
+      }
+    }
+    Send(packets);
+  }
+
+ private:
+  static uint16_t Day() { return tsmux::DateToMjd(2026, 12, 8); }
+  static tsmux::EventInfo Event(const Programme& programme) {
+    tsmux::EventInfo event;
+    event.eventId = programme.eventId;
+    event.startMjd = Day();
+    event.startHour = programme.hour;
+    event.startMinute = programme.minute;
+    event.durationSeconds = programme.durationMinutes * 60;
+    event.durationNotFixed = programme.durationNotFixed;
+    event.name = tsmux::EncodeAribText(programme.name);
+    return event;
+  }
+  void Send(const tsmux::Bytes& packets) {
+    harness_.Plugin().InputTsData(packets.data(), static_cast<uint32_t>(packets.size()));
+  }
+
+  PluginHarness& harness_;
+  tsmux::Packetizer packetizer_;
+};
+
+const Programme kNews = {1, 19, 0, 54, "News"};
+const Programme kDrama = {2, 20, 0, 54, "Drama"};
+
+const testsupport::MenuItem* MenuItemOf(PluginHarness& harness, UINT id, MenuSeen* seen) {
+  auto watcher = testsupport::ReadAndCloseMenu(seen);
+  harness.Control().ShowTrayMenu(harness.ControllerWindow());
+  watcher->Join();
+  return seen->Find(id);
+}
+
+TEST(BroadcastFollowing, RecordingToTheEndOfTheProgrammeTakesItsMinutesLeft) {
+  struct Case {
+    const char* name;
+    void (*prepare)(Broadcast&, standin::StandInViewer&);
+    bool available;
+  };
+  const Case cases[] = {
+      {"twelve minutes left",
+       [](Broadcast& b, standin::StandInViewer&) { b.Programmes(kService, &kNews, &kDrama); }, true},
+      {"no following section",
+       [](Broadcast& b, standin::StandInViewer&) { b.Programmes(kService, &kNews, nullptr); }, true},
+      {"end not fixed",
+       [](Broadcast& b, standin::StandInViewer&) {
+         Programme overrun = kNews;
+         overrun.durationNotFixed = true;
+         b.Programmes(kService, &overrun, &kDrama);
+       },
+       false},
+      {"no present event",
+       [](Broadcast& b, standin::StandInViewer&) { b.Programmes(kService, nullptr, &kDrama); }, false},
+      {"another service's programme",
+       [](Broadcast& b, standin::StandInViewer&) { b.Programmes(0x0402, &kNews, &kDrama); }, false},
+      {"the viewer records",
+       [](Broadcast& b, standin::StandInViewer& viewer) {
+         b.Programmes(kService, &kNews, &kDrama);
+         viewer.SetRecording(true);
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness;
+    ASSERT_TRUE(harness.Create());
+    harness.Plugin().OnServiceChange(1, kService);
+    Broadcast broadcast(harness);
+    broadcast.Clock(19, 42);
+    c.prepare(broadcast, harness.Viewer());
+    MenuSeen seen;
+    const testsupport::MenuItem* item = MenuItemOf(harness, kRecordToEnd, &seen);
+    ASSERT_NE(item, nullptr) << c.name;
+    EXPECT_EQ(item->grayed, !c.available) << c.name;
+
+    const bool wasRecording = harness.Viewer().IsRecording();
+    harness.Viewer().ClearReceived();
+    SendMessageA(harness.ControllerWindow(), WM_COMMAND, kRecordToEnd, 0);
+    const std::vector<int> sent = harness.Viewer().CommandsTo(standin::Window::kMain);
+    if (c.available) {
+      EXPECT_EQ(sent, std::vector<int>{1009}) << c.name;
+      EXPECT_EQ(harness.Viewer().RecordMinutesAtStart(), "12") << c.name;
+      EXPECT_TRUE(harness.Viewer().IsRecording()) << c.name;
+    } else {
+      EXPECT_TRUE(sent.empty()) << c.name;
+      EXPECT_EQ(harness.Viewer().IsRecording(), wasRecording) << c.name;
+    }
+  }
+}
+
+}  // namespace
