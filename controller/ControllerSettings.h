@@ -15,7 +15,7 @@ struct ScreenRect {
 // under its key in section "TaskTray". Each is off by default, and written
 // at shutdown only once the user has changed it: an untouched ini file
 // stays as it is.
-enum class Option : int32_t { kMinimizeToTray, kTrayClick, kBossKeyMute, kCount };
+enum class Option : int32_t { kMinimizeToTray, kTrayClick, kBossKeyMute, kTipFromStream, kCount };
 constexpr int kOptionCount = static_cast<int>(Option::kCount);
 
 struct OptionSpec {
@@ -27,6 +27,7 @@ inline constexpr OptionSpec kOptionSpecs[kOptionCount] = {
     {"MinimizeToTray", 0, 1},  // minimising the main window hides all windows
     {"TrayClick", 0, 2},       // a single left click: nothing, restore all, hide or restore all
     {"BossKeyMute", 1, 1},     // the boss key mutes the viewer too
+    {"TipFromStream", 0, 1},   // the tip shows the broadcast's present and following programmes
 };
 
 // What a single left click on the icon does ("TrayClick").

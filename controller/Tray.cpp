@@ -139,6 +139,15 @@ void Controller::RefreshTrayTip() {
   }
   char status[256] = {};
   const bool haveStatus = mainHidden && host_.ReadStatusBarText(status, sizeof status);
+  // The stream's programmes take the place of the programme window's text
+  // or the viewer's title; without a present event the tip stays as it was.
+  if (settings_.options.Get(Option::kTipFromStream) != 0 && (haveProgramme || haveStatus)) {
+    char line[sizeof programme];
+    if (ComposeNowAndNextLine(owner_.ReadNowAndNext(), line, ProgrammeTipLimit(mainHidden))) {
+      std::memcpy(programme, line, sizeof programme);
+      haveProgramme = true;
+    }
+  }
 
   char tip[sizeof tray_.Data().szTip];
   switch (PlanTrayTip(haveProgramme ? programme : nullptr, haveStatus ? status : nullptr,

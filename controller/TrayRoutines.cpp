@@ -33,7 +33,8 @@ CommandKind KindOfLowWord(uint16_t id) {
     case IDM_CHANNEL_DOWN: return CommandKind::kChannelDown;
     case IDM_AUTO_DISP_STATUS: return CommandKind::kToggleAutoDisplay;
     case IDM_MINIMIZE_TO_TRAY:
-    case IDM_BOSS_KEY_MUTE: return CommandKind::kToggleOption;
+    case IDM_BOSS_KEY_MUTE:
+    case IDM_TIP_FROM_STREAM: return CommandKind::kToggleOption;
     case IDM_TRAY_CLICK_NONE:
     case IDM_TRAY_CLICK_RESTORE:
     case IDM_TRAY_CLICK_TOGGLE: return CommandKind::kSetTrayClick;
@@ -42,6 +43,17 @@ CommandKind KindOfLowWord(uint16_t id) {
     default: return CommandKind::kNone;  // 2, 1015, 1016 and the rest
   }
 }
+
+// The options that one item turns on and off.
+struct ToggleItem {
+  uint16_t id;
+  Option option;
+};
+constexpr ToggleItem kToggleItems[] = {
+    {IDM_MINIMIZE_TO_TRAY, Option::kMinimizeToTray},
+    {IDM_BOSS_KEY_MUTE, Option::kBossKeyMute},
+    {IDM_TIP_FROM_STREAM, Option::kTipFromStream},
+};
 
 // Programme text limits (read sizes) with and without the status line.
 constexpr int kProgrammeLimitWithStatus = 75;
@@ -61,8 +73,9 @@ DecodedCommand DecodeControllerCommand(uint64_t wParam, int32_t windowCount) {
   const CommandKind kind = KindOfLowWord(id);
   if (kind == CommandKind::kSetTrayClick) return {kind, id - IDM_TRAY_CLICK_NONE};
   if (kind == CommandKind::kToggleOption) {
-    const Option option = id == IDM_MINIMIZE_TO_TRAY ? Option::kMinimizeToTray : Option::kBossKeyMute;
-    return {kind, static_cast<int32_t>(option)};
+    for (const ToggleItem& item : kToggleItems) {
+      if (item.id == id) return {kind, static_cast<int32_t>(item.option)};
+    }
   }
   return {kind, 0};
 }
@@ -120,6 +133,7 @@ void PlanSettingsMenu(const TrayMenuState& state, std::vector<TrayMenuItem>& cha
     changes.push_back({IDM_BOSS_KEY, CheckedIf(state.bossKeyOn), true, text});
   }
   changes.push_back({IDM_BOSS_KEY_MUTE, CheckedIf(options.Get(Option::kBossKeyMute) != 0), false, ""});
+  changes.push_back({IDM_TIP_FROM_STREAM, CheckedIf(options.Get(Option::kTipFromStream) != 0), false, ""});
 }
 
 }  // namespace

@@ -43,3 +43,4 @@
 #define IDM_BOSS_KEY_MUTE 1105
 // The 操作 pop-up's items that follow the broadcast.
 #define IDM_RECORD_TO_END 1106
+#define IDM_TIP_FROM_STREAM 1107

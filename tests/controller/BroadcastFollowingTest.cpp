@@ -1,6 +1,6 @@
 // What the plug-in does with the broadcast's own present and following
 // programmes, driven by generated streams through InputTsData over the
-// stand-in viewer: recording to the end of the programme.
+// stand-in viewer: recording to the end of the programme, the tip.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,11 +10,19 @@
 
 using testsupport::MenuSeen;
 using testsupport::PluginHarness;
+using testsupport::ShellTray;
 
 namespace {
 
 constexpr uint16_t kService = 0x0401;
 constexpr UINT kRecordToEnd = 1106;
+constexpr UINT kTipFromStream = 1107;
+const std::string kLeft12 =
+    "\x82\xa0\x82\xc6"
+    "12\x95\xaa";                                                  // あと12分
+const std::string kArrow = "\x81\xa8";                             // →
+const std::string kNewsText = "\x83\x6a\x83\x85\x81\x5b\x83\x58";  // ニュース
+const std::string kDramaText = "\x83\x68\x83\x89\x83\x7d";         // ドラマ
 
 struct Programme {
   uint16_t eventId;
@@ -76,8 +84,8 @@ class Broadcast {
   tsmux::Packetizer packetizer_;
 };
 
-const Programme kNews = {1, 19, 0, 54, "News"};
-const Programme kDrama = {2, 20, 0, 54, "Drama"};
+const Programme kNews = {1, 19, 0, 54, "ニュース"};
+const Programme kDrama = {2, 20, 0, 54, "ドラマ"};
 
 const testsupport::MenuItem* MenuItemOf(PluginHarness& harness, UINT id, MenuSeen* seen) {
   auto watcher = testsupport::ReadAndCloseMenu(seen);
@@ -139,6 +147,67 @@ TEST(BroadcastFollowing, RecordingToTheEndOfTheProgrammeTakesItsMinutesLeft) {
       EXPECT_TRUE(sent.empty()) << c.name;
       EXPECT_EQ(harness.Viewer().IsRecording(), wasRecording) << c.name;
     }
+  }
+}
+
+// The tip after a mouse move over the icon, with `hidden` windows hidden.
+std::string Tip(ShellTray& tray, PluginHarness& harness, std::initializer_list<HWND> hidden) {
+  harness.Control().Tray().AddTrayIcon(harness.ControllerWindow());
+  for (HWND window : hidden) harness.Host().HideHostWindow(window);
+  tray.Clear();
+  SendMessageA(harness.ControllerWindow(), kTrayCallbackMessage, kTrayIconId, WM_MOUSEMOVE);
+  const auto modifies = tray.CallsOf(NIM_MODIFY);
+  return modifies.empty() ? "<no tip>" : modifies.back().tip;
+}
+
+TEST(BroadcastFollowing, TipShowsThePresentAndFollowingProgrammesWhenAsked) {
+  ShellTray tray;
+  ASSERT_TRUE(tray.Create());
+  // A name of 60 kana: the line is cut before the following programme, at a
+  // whole character.
+  static const std::string longName = [] {
+    std::string name;
+    for (int i = 0; i < 60; ++i) name += "\xe3\x83\x8b";  // ニ in UTF-8
+    return name;
+  }();
+  static const Programme kLong = {1, 19, 0, 54, longName.c_str()};
+  const std::string kNi = "\x83\x6a";
+  std::string cutLong = "19:00-19:54 ";
+  while (cutLong.size() + kNi.size() <= 74) cutLong += kNi;
+  struct Case {
+    const char* name;
+    bool on;
+    bool mainHidden;
+    const Programme* present;
+    const Programme* following;
+    std::string tip;
+  };
+  const Case cases[] = {
+      {"off: the programme window's text", false, false, &kNews, &kDrama, "Window text"},
+      {"off, main hidden", false, true, &kNews, &kDrama, "Window text\r\nS 1 2"},
+      {"programme window hidden", true, false, &kNews, &kDrama,
+       "19:00-19:54 " + kNewsText + " " + kLeft12 + " " + kArrow + " 20:00 " + kDramaText},
+      {"with the status line", true, true, &kNews, &kDrama,
+       "19:00-19:54 " + kNewsText + " " + kLeft12 + " " + kArrow + " 20:00 " + kDramaText + "\r\nS 1 2"},
+      {"no following section", true, false, &kNews, nullptr, "19:00-19:54 " + kNewsText + " " + kLeft12},
+      {"no present event", true, false, nullptr, &kDrama, "Window text"},
+      {"a long name", true, true, &kLong, &kDrama, cutLong + "\r\nS 1 2"},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness;
+    ASSERT_TRUE(harness.Create());
+    harness.Viewer().SetProgrammeText("Window text");
+    harness.Viewer().SetStatusText("S 1 2");
+    harness.Plugin().OnServiceChange(1, kService);
+    Broadcast broadcast(harness);
+    broadcast.Clock(19, 42);
+    broadcast.Programmes(kService, c.present, c.following);
+    if (c.on) SendMessageA(harness.ControllerWindow(), WM_COMMAND, kTipFromStream, 0);
+    std::initializer_list<HWND> programmeOnly = {harness.Viewer().ProgrammeWindow()};
+    std::initializer_list<HWND> both = {harness.Viewer().MainWindow(), harness.Viewer().ProgrammeWindow()};
+    EXPECT_EQ(Tip(tray, harness, c.mainHidden ? both : programmeOnly), c.tip) << c.name;
+    harness.Stop();
+    EXPECT_EQ(harness.Ini().Read("TipFromStream"), c.on ? "1" : "<missing>") << c.name;
   }
 }
 

@@ -51,7 +51,7 @@ Bytes Patched(Bytes section, size_t at, std::initializer_list<uint8_t> bytes) {
 }
 
 TEST(NowAndNext, MinutesToTheEndOfThePresentEvent) {
-  const Bytes news = Section(Event(1, 19, 0, 54, "News"), 0);
+  const Bytes news = Section(Event(1, 19, 0, 54, "ニュース"), 0);
   struct Case {
     const char* name;
     Bytes present;
@@ -79,6 +79,59 @@ TEST(NowAndNext, MinutesToTheEndOfThePresentEvent) {
     const std::optional<int32_t> minutes =
         MinutesToEnd(Read(c.present, Bytes(), c.hour, c.minute, c.second, c.clockSet));
     EXPECT_EQ(minutes.value_or(-1), c.expected) << c.name;
+  }
+}
+
+std::string Line(const NowAndNext& stream, bool (*compose)(const NowAndNext&, char*, size_t),
+                 size_t size = 128) {
+  std::string text(size, '\x7f');
+  compose(stream, text.data(), size);
+  return text.c_str();
+}
+
+TEST(NowAndNext, LinesTheUserSees) {
+  const Bytes news = Section(Event(1, 19, 0, 54, "ニュース"), 0);
+  const Bytes drama = Section(Event(2, 20, 0, 54, "ドラマ"), 1);
+  const std::string left =
+      "\x82\xa0\x82\xc6"
+      "12\x95\xaa";                                              // あと12分
+  const std::string arrow = "\x81\xa8";                          // →
+  const std::string next = "\x8e\x9f";                           // 次
+  const std::string notFixed = "\x96\xa2\x92\xe8";               // 未定
+  const std::string kNews = "\x83\x6a\x83\x85\x81\x5b\x83\x58";  // ニュース
+  const std::string kDrama = "\x83\x68\x83\x89\x83\x7d";         // ドラマ
+  struct Case {
+    const char* name;
+    Bytes present, following;
+    std::string tip, overlay;
+  };
+  const Case cases[] = {
+      {"both", news, drama, "19:00-19:54 " + kNews + " " + left + " " + arrow + " 20:00 " + kDrama,
+       left + " " + next + " 20:00 " + kDrama},
+      {"no following section", news, Bytes(), "19:00-19:54 " + kNews + " " + left, left},
+      {"following repeats the present", news, Section(Event(1, 19, 0, 54, "ニュース"), 1),
+       "19:00-19:54 " + kNews + " " + left, left},
+      {"no present event", Bytes(), drama, "", ""},
+      {"duration not fixed", Patched(news, kDurationAt, {0xFF, 0xFF, 0xFF}), drama,
+       "19:00-" + notFixed + " " + kNews + " " + arrow + " 20:00 " + kDrama, next + " 20:00 " + kDrama},
+      {"start not fixed", Patched(news, kStartTimeAt, {0xFF, 0xFF, 0xFF}),
+       Patched(drama, kStartTimeAt, {0xFF, 0xFF, 0xFF}),
+       notFixed + "-" + notFixed + " " + kNews + " " + arrow + " " + notFixed + " " + kDrama,
+       next + " " + notFixed + " " + kDrama},
+      {"minute 60", Patched(news, kStartTimeAt, {0x19, 0x60, 0x00}), drama,
+       notFixed + "-" + notFixed + " " + kNews + " " + arrow + " 20:00 " + kDrama, next + " 20:00 " + kDrama},
+      // The clock stands before the start: the whole duration is left.
+      {"across midnight", Section(Event(1, 23, 30, 60, "ドラマ"), 0), Bytes(),
+       "23:30-00:30 " + kDrama +
+           " \x82\xa0\x82\xc6"
+           "60\x95\xaa",
+       "\x82\xa0\x82\xc6"
+       "60\x95\xaa"},
+  };
+  for (const Case& c : cases) {
+    const NowAndNext stream = Read(c.present, c.following, 19, 42);
+    EXPECT_EQ(Line(stream, ComposeNowAndNextLine), c.tip) << c.name;
+    EXPECT_EQ(Line(stream, ComposeNextProgrammeLine), c.overlay) << c.name;
   }
 }
 
