@@ -15,7 +15,14 @@ struct ScreenRect {
 // under its key in section "TaskTray". Each is off by default, and written
 // at shutdown only once the user has changed it: an untouched ini file
 // stays as it is.
-enum class Option : int32_t { kMinimizeToTray, kTrayClick, kBossKeyMute, kTipFromStream, kCount };
+enum class Option : int32_t {
+  kMinimizeToTray,
+  kTrayClick,
+  kBossKeyMute,
+  kTipFromStream,
+  kOverlayNext,
+  kCount
+};
 constexpr int kOptionCount = static_cast<int>(Option::kCount);
 
 struct OptionSpec {
@@ -28,6 +35,7 @@ inline constexpr OptionSpec kOptionSpecs[kOptionCount] = {
     {"TrayClick", 0, 2},       // a single left click: nothing, restore all, hide or restore all
     {"BossKeyMute", 1, 1},     // the boss key mutes the viewer too
     {"TipFromStream", 0, 1},   // the tip shows the broadcast's present and following programmes
+    {"OverlayNext", 0, 1},     // the overlay's programme item adds the next programme and the time left
 };
 
 // What a single left click on the icon does ("TrayClick").

@@ -34,7 +34,8 @@ CommandKind KindOfLowWord(uint16_t id) {
     case IDM_AUTO_DISP_STATUS: return CommandKind::kToggleAutoDisplay;
     case IDM_MINIMIZE_TO_TRAY:
     case IDM_BOSS_KEY_MUTE:
-    case IDM_TIP_FROM_STREAM: return CommandKind::kToggleOption;
+    case IDM_TIP_FROM_STREAM:
+    case IDM_OVERLAY_NEXT: return CommandKind::kToggleOption;
     case IDM_TRAY_CLICK_NONE:
     case IDM_TRAY_CLICK_RESTORE:
     case IDM_TRAY_CLICK_TOGGLE: return CommandKind::kSetTrayClick;
@@ -53,6 +54,7 @@ constexpr ToggleItem kToggleItems[] = {
     {IDM_MINIMIZE_TO_TRAY, Option::kMinimizeToTray},
     {IDM_BOSS_KEY_MUTE, Option::kBossKeyMute},
     {IDM_TIP_FROM_STREAM, Option::kTipFromStream},
+    {IDM_OVERLAY_NEXT, Option::kOverlayNext},
 };
 
 // Programme text limits (read sizes) with and without the status line.
@@ -134,6 +136,7 @@ void PlanSettingsMenu(const TrayMenuState& state, std::vector<TrayMenuItem>& cha
   }
   changes.push_back({IDM_BOSS_KEY_MUTE, CheckedIf(options.Get(Option::kBossKeyMute) != 0), false, ""});
   changes.push_back({IDM_TIP_FROM_STREAM, CheckedIf(options.Get(Option::kTipFromStream) != 0), false, ""});
+  changes.push_back({IDM_OVERLAY_NEXT, CheckedIf(options.Get(Option::kOverlayNext) != 0), false, ""});
 }
 
 }  // namespace

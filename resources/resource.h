@@ -44,3 +44,4 @@
 // The 操作 pop-up's items that follow the broadcast.
 #define IDM_RECORD_TO_END 1106
 #define IDM_TIP_FROM_STREAM 1107
+#define IDM_OVERLAY_NEXT 1108

@@ -1,10 +1,12 @@
 // What the plug-in does with the broadcast's own present and following
 // programmes, driven by generated streams through InputTsData over the
-// stand-in viewer: recording to the end of the programme, the tip.
+// stand-in viewer: recording to the end of the programme, the tip, the
+// overlay's next-programme line.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "OverlayLayout.h"
 #include "PluginHarness.h"
 #include "TsWriter.h"
 
@@ -17,6 +19,7 @@ namespace {
 constexpr uint16_t kService = 0x0401;
 constexpr UINT kRecordToEnd = 1106;
 constexpr UINT kTipFromStream = 1107;
+constexpr UINT kOverlayNext = 1108;
 const std::string kLeft12 =
     "\x82\xa0\x82\xc6"
     "12\x95\xaa";                                                  // あと12分
@@ -208,6 +211,44 @@ TEST(BroadcastFollowing, TipShowsThePresentAndFollowingProgrammesWhenAsked) {
     EXPECT_EQ(Tip(tray, harness, c.mainHidden ? both : programmeOnly), c.tip) << c.name;
     harness.Stop();
     EXPECT_EQ(harness.Ini().Read("TipFromStream"), c.on ? "1" : "<missing>") << c.name;
+  }
+}
+
+// The programme item's text as the overlay draws it, read from the stream
+// (the stand-in has no programme window here).
+TEST(BroadcastFollowing, OverlayAddsTheNextProgrammeWhenAsked) {
+  standin::Options withoutProgrammeWindow;
+  withoutProgrammeWindow.createProgramme = false;
+  const std::string present = "2026/12/08 19:00 \x81\x60 19:54\r\n\x81\x79" + kNewsText + "\x81\x7a";
+  const std::string next = "\x8e\x9f";  // 次
+  struct Case {
+    const char* name;
+    bool on;
+    const Programme* present;
+    const Programme* following;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"off", false, &kNews, &kDrama, present},
+      {"on", true, &kNews, &kDrama, present + "\r\n" + kLeft12 + " " + next + " 20:00 " + kDramaText},
+      {"no following section", true, &kNews, nullptr, present + "\r\n" + kLeft12},
+      {"no present event", true, nullptr, &kDrama, ""},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness(withoutProgrammeWindow);
+    ASSERT_TRUE(harness.Create());
+    harness.Plugin().OnServiceChange(1, kService);
+    Broadcast broadcast(harness);
+    broadcast.Clock(19, 42);
+    broadcast.Programmes(kService, c.present, c.following);
+    if (c.on) SendMessageA(harness.ControllerWindow(), WM_COMMAND, kOverlayNext, 0);
+    OverlayContent content;
+    ASSERT_TRUE(harness.Control().ReadOverlayContent(kOverlayAll, &content));
+    char text[sizeof content.programme + sizeof content.nextProgramme];
+    ComposeProgrammeItemText(content.programme, content.nextProgramme, text, sizeof text);
+    EXPECT_EQ(std::string(text), c.text) << c.name;
+    harness.Stop();
+    EXPECT_EQ(harness.Ini().Read("OverlayNext"), c.on ? "1" : "<missing>") << c.name;
   }
 }
 
