@@ -111,6 +111,8 @@ class Controller final : public OverlayContentSource {
   bool TickDiscovery(HWND window);
   void RecordPosition(HWND window);
   void SwitchTrayImage();
+  // The tick's look at the broadcast: the notice of a new programme.
+  void WatchBroadcast();
   void OnTrayLeftButtonUp(HWND window);
   void RunClickAction();
   void HideOrRestoreAll();
@@ -129,6 +131,7 @@ class Controller final : public OverlayContentSource {
   TrayIcon tray_;
   MonitorState monitor_;
   TrayHabitsState habits_;
+  ProgrammeChangeWatch programmeWatch_;
 };
 
 // The controller whose window was initialised last; null before that and

@@ -11,6 +11,24 @@ void Controller::OnMonitorTick(HWND window) {
   tray_.RetryTrayIconIfPending();
   // A host or a desktop that raises no minimise event is served here.
   OnOwnerMinimised();
+  if (StillServing()) WatchBroadcast();
+}
+
+// The watch follows the programme whether or not a notice is due, so that a
+// change seen while the viewer was up is not announced later.
+void Controller::WatchBroadcast() {
+  if (settings_.options.Get(Option::kNotifyEventChange) == 0) {
+    programmeWatch_ = ProgrammeChangeWatch();
+    return;
+  }
+  const NowAndNext stream = owner_.ReadNowAndNext();
+  if (!programmeWatch_.Observe(stream)) return;
+  int32_t mainIndex = 0;
+  const bool viewerHidden = host_.QueryHostWindowByTitle(host::kMainTitle, &mainIndex) == 0;
+  if (!viewerHidden || !tray_.Added() || !NoticeWelcome(TrayIcon::QueryNotificationState())) return;
+  char text[256];
+  ComposeEventLine(stream.present, text, sizeof text);
+  tray_.ShowNotice(sjis::kProgrammeInformation, text);
 }
 
 // Discovery runs once, when the countdown from construction runs out; the

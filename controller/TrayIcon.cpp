@@ -30,6 +30,10 @@ void AllowMessageThroughFilter(HWND window, UINT message) {
   if (filter) filter(window, message, kMessageFilterAllow, nullptr);
 }
 
+// NIIF_RESPECT_QUIET_TIME (Windows 7): the shell holds the notice back
+// during the user's first hour and quiet time. Older shells ignore it.
+constexpr DWORD kNoticeRespectsQuietTime = 0x80;
+
 }  // namespace
 
 TrayIcon::TrayIcon() : data_{} {}
@@ -122,6 +126,29 @@ void TrayIcon::SetComposedTip(const char* tip) {
   sjis::CopyShiftJisTruncated(data_.szTip, sizeof data_.szTip, tip);
   NotifyTray(NIM_MODIFY);
   tipIsDefault_ = 0;
+}
+
+void TrayIcon::ShowNotice(const char* title, const char* text) {
+  if (!added_) return;
+  data_.uFlags |= NIF_INFO;
+  data_.dwInfoFlags = NIIF_INFO | kNoticeRespectsQuietTime;
+  sjis::CopyShiftJisTruncated(data_.szInfoTitle, sizeof data_.szInfoTitle, title);
+  sjis::CopyShiftJisTruncated(data_.szInfo, sizeof data_.szInfo, text);
+  NotifyTray(NIM_MODIFY);
+  data_.uFlags &= ~static_cast<UINT>(NIF_INFO);
+  data_.dwInfoFlags = 0;
+  data_.szInfoTitle[0] = data_.szInfo[0] = '\0';
+}
+
+int32_t TrayIcon::QueryNotificationState() {
+  using QueryFunction = HRESULT(WINAPI*)(int*);
+  HMODULE shell32 = GetModuleHandleA("shell32.dll");
+  if (!shell32) return kNoticeStateUnknown;
+  auto query = reinterpret_cast<QueryFunction>(
+      reinterpret_cast<void*>(GetProcAddress(shell32, "SHQueryUserNotificationState")));
+  int state = kNoticeStateUnknown;
+  if (!query || FAILED(query(&state))) return kNoticeStateUnknown;
+  return state;
 }
 
 void TrayIcon::SetDefaultTip() {

@@ -35,7 +35,8 @@ CommandKind KindOfLowWord(uint16_t id) {
     case IDM_MINIMIZE_TO_TRAY:
     case IDM_BOSS_KEY_MUTE:
     case IDM_TIP_FROM_STREAM:
-    case IDM_OVERLAY_NEXT: return CommandKind::kToggleOption;
+    case IDM_OVERLAY_NEXT:
+    case IDM_NOTIFY_EVENT_CHANGE: return CommandKind::kToggleOption;
     case IDM_TRAY_CLICK_NONE:
     case IDM_TRAY_CLICK_RESTORE:
     case IDM_TRAY_CLICK_TOGGLE: return CommandKind::kSetTrayClick;
@@ -51,10 +52,9 @@ struct ToggleItem {
   Option option;
 };
 constexpr ToggleItem kToggleItems[] = {
-    {IDM_MINIMIZE_TO_TRAY, Option::kMinimizeToTray},
-    {IDM_BOSS_KEY_MUTE, Option::kBossKeyMute},
-    {IDM_TIP_FROM_STREAM, Option::kTipFromStream},
-    {IDM_OVERLAY_NEXT, Option::kOverlayNext},
+    {IDM_MINIMIZE_TO_TRAY, Option::kMinimizeToTray},       {IDM_BOSS_KEY_MUTE, Option::kBossKeyMute},
+    {IDM_TIP_FROM_STREAM, Option::kTipFromStream},         {IDM_OVERLAY_NEXT, Option::kOverlayNext},
+    {IDM_NOTIFY_EVENT_CHANGE, Option::kNotifyEventChange},
 };
 
 // Programme text limits (read sizes) with and without the status line.
@@ -103,6 +103,15 @@ void FormatCloseQuestion(const char* name, char* text, size_t size) {
   sjis::FormatShiftJisTruncated(text, size, sjis::kCloseQuestionFormat, name);
 }
 
+bool NoticeWelcome(int32_t notificationState) {
+  switch (notificationState) {
+    case kNoticeStateBusy:
+    case kNoticeStateDirect3dFullScreen:
+    case kNoticeStatePresentation: return false;
+    default: return true;
+  }
+}
+
 int ProgrammeTipLimit(bool mainWindowHidden) {
   return mainWindowHidden ? kProgrammeLimitWithStatus : kProgrammeLimitAlone;
 }
@@ -137,6 +146,8 @@ void PlanSettingsMenu(const TrayMenuState& state, std::vector<TrayMenuItem>& cha
   changes.push_back({IDM_BOSS_KEY_MUTE, CheckedIf(options.Get(Option::kBossKeyMute) != 0), false, ""});
   changes.push_back({IDM_TIP_FROM_STREAM, CheckedIf(options.Get(Option::kTipFromStream) != 0), false, ""});
   changes.push_back({IDM_OVERLAY_NEXT, CheckedIf(options.Get(Option::kOverlayNext) != 0), false, ""});
+  changes.push_back(
+      {IDM_NOTIFY_EVENT_CHANGE, CheckedIf(options.Get(Option::kNotifyEventChange) != 0), false, ""});
 }
 
 }  // namespace

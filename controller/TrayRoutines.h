@@ -67,6 +67,19 @@ enum class TrayTipChange { kNone, kComposed, kDefault };
 TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tipIsDefault, char* tip,
                           size_t tipSize);
 
+// What the shell's SHQueryUserNotificationState reports; 0 when it could not
+// be asked.
+enum UserNotificationState : int32_t {
+  kNoticeStateUnknown = 0,
+  kNoticeStateBusy = 2,  // another program runs full screen
+  kNoticeStateDirect3dFullScreen = 3,
+  kNoticeStatePresentation = 4,
+  kNoticeStateAccepts = 5,
+};
+// A notice is shown unless another program runs full screen or the user
+// presents; quiet time is left to the shell.
+bool NoticeWelcome(int32_t notificationState);
+
 // The host's state as the pop-up menu shows it, taken when it opens.
 struct TrayMenuState {
   int32_t windowCount = 0;                    // listed host windows

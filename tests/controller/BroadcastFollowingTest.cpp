@@ -1,7 +1,7 @@
 // What the plug-in does with the broadcast's own present and following
 // programmes, driven by generated streams through InputTsData over the
 // stand-in viewer: recording to the end of the programme, the tip, the
-// overlay's next-programme line.
+// overlay's next-programme line, the notice of a new programme.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,6 +20,7 @@ constexpr uint16_t kService = 0x0401;
 constexpr UINT kRecordToEnd = 1106;
 constexpr UINT kTipFromStream = 1107;
 constexpr UINT kOverlayNext = 1108;
+constexpr UINT kNotifyEventChange = 1109;
 const std::string kLeft12 =
     "\x82\xa0\x82\xc6"
     "12\x95\xaa";                                                  // あと12分
@@ -249,6 +250,68 @@ TEST(BroadcastFollowing, OverlayAddsTheNextProgrammeWhenAsked) {
     EXPECT_EQ(std::string(text), c.text) << c.name;
     harness.Stop();
     EXPECT_EQ(harness.Ini().Read("OverlayNext"), c.on ? "1" : "<missing>") << c.name;
+  }
+}
+
+// The balloons of the icon after each step; the first step is the programme
+// on air when the watch starts.
+TEST(BroadcastFollowing, ANewProgrammeIsAnnouncedWhileTheViewerIsHidden) {
+  ShellTray tray;
+  ASSERT_TRUE(tray.Create());
+  static const Programme kOther = {7, 20, 0, 30, "ドラマ"};
+  struct Case {
+    const char* name;
+    bool on, hidden;
+    void (*change)(Broadcast&, PluginHarness&);
+    std::string balloon;  // empty: none
+  };
+  const std::string dramaLine = "20:00-20:54 " + kDramaText;
+  const Case cases[] = {
+      {"a new programme", true, true,
+       [](Broadcast& b, PluginHarness&) { b.Programmes(kService, &kDrama, nullptr); }, dramaLine},
+      {"a new version of the same programme", true, true,
+       [](Broadcast& b, PluginHarness&) { b.Programmes(kService, &kNews, &kDrama, 2); }, ""},
+      {"another service's programme changes", true, true,
+       [](Broadcast& b, PluginHarness&) { b.Programmes(0x0402, &kOther, nullptr); }, ""},
+      {"tuned to another service", true, true,
+       [](Broadcast& b, PluginHarness& h) {
+         b.Programmes(0x0402, &kOther, nullptr);
+         h.Plugin().OnServiceChange(2, 0x0402);
+       },
+       ""},
+      {"the viewer is up", true, false,
+       [](Broadcast& b, PluginHarness&) { b.Programmes(kService, &kDrama, nullptr); }, ""},
+      {"off", false, true, [](Broadcast& b, PluginHarness&) { b.Programmes(kService, &kDrama, nullptr); },
+       ""},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness;
+    ASSERT_TRUE(harness.Create());
+    harness.Control().Tray().AddTrayIcon(harness.ControllerWindow());
+    if (c.hidden) harness.Host().HideHostWindow(harness.Viewer().MainWindow());
+    harness.Plugin().OnServiceChange(1, kService);
+    Broadcast broadcast(harness);
+    broadcast.Clock(19, 42);
+    broadcast.Programmes(kService, &kNews, &kDrama);
+    if (c.on) SendMessageA(harness.ControllerWindow(), WM_COMMAND, kNotifyEventChange, 0);
+    harness.Tick();
+    c.change(broadcast, harness);
+    tray.Clear();
+    harness.Tick(2);
+    std::vector<testsupport::TrayCall> balloons;
+    for (const testsupport::TrayCall& call : tray.Calls()) {
+      if (call.flags & NIF_INFO) balloons.push_back(call);
+    }
+    if (c.balloon.empty()) {
+      EXPECT_TRUE(balloons.empty()) << c.name;
+    } else {
+      ASSERT_EQ(balloons.size(), 1u) << c.name;
+      EXPECT_EQ(balloons[0].info, c.balloon) << c.name;
+      EXPECT_EQ(balloons[0].infoTitle, "\x94\xd4\x91\x67\x8f\xee\x95\xf1") << c.name;  // 番組情報
+      EXPECT_EQ(balloons[0].infoFlags, static_cast<DWORD>(NIIF_INFO | 0x80)) << c.name;
+    }
+    harness.Stop();
+    EXPECT_EQ(harness.Ini().Read("NotifyEventChange"), c.on ? "1" : "<missing>") << c.name;
   }
 }
 

@@ -115,6 +115,9 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
                  {1108,
                   "\x95\x5C\x8E\xA6\x82\xC9\x8E\x9F\x82\xCC\x94\xD4\x91\x67\x82\xF0\x8A\xDC\x82"
                   "\xDF\x82\xE9"},  // 表示に次の番組を含める
+                 {1109,
+                  "\x94\xD4\x91\x67\x82\xAA\x95\xCF\x82\xED\x82\xC1\x82\xBD\x82\xE7\x92\xCA\x92\x6D\x82\xB7"
+                  "\x82\xE9"},  // 番組が変わったら通知する
              });
   DestroyMenu(resource);
 }

@@ -135,4 +135,30 @@ TEST(NowAndNext, LinesTheUserSees) {
   }
 }
 
+// A stream of one service with a present event of `eventId` (0: none).
+NowAndNext OnService(uint16_t serviceId, uint16_t eventId) {
+  NowAndNext stream;
+  stream.serviceKnown = true;
+  stream.serviceId = serviceId;
+  stream.present.known = eventId != 0;
+  stream.present.eventId = eventId;
+  return stream;
+}
+
+TEST(NowAndNext, AChangeOfProgrammeIsANewEventOnTheSameService) {
+  const struct {
+    uint16_t service, event;
+    bool change;
+  } steps[] = {
+      {1, 10, false},                                  // the first sight
+      {1, 10, false},                                  // the same event again
+      {1, 11, true},  {1, 11, false}, {2, 20, false},  // tuned elsewhere
+      {2, 0, false},                                   // no present event for a while
+      {2, 21, true},  {1, 11, false},                  // back again: another tuning
+  };
+  ProgrammeChangeWatch watch;
+  int step = 0;
+  for (const auto& s : steps) EXPECT_EQ(watch.Observe(OnService(s.service, s.event)), s.change) << step++;
+}
+
 }  // namespace

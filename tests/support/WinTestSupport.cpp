@@ -196,6 +196,9 @@ LRESULT CALLBACK ShellTray::Proc(HWND window, UINT message, WPARAM wParam, LPARA
       call.flags = record->flags;
       call.callbackMessage = record->callbackMessage;
       call.tip = ToShiftJis(record->tip);
+      call.info = ToShiftJis(record->info);
+      call.infoTitle = ToShiftJis(record->infoTitle);
+      call.infoFlags = record->infoFlags;
       const auto* bits = static_cast<const uint8_t*>(copy->lpData) + sizeof(NotifyRecord);
       call.iconBits.assign(bits, bits + (copy->cbData - sizeof(NotifyRecord)));
     }
