@@ -105,13 +105,16 @@ class Controller final : public OverlayContentSource {
   void StartRecording();
   void StopRecording();
   void RecordToEnd();
+  void ToggleCallForNext();
+  void CallForNextStep(const NowAndNext& stream);
   void ToggleStatusOverlay();
   void SelectChannel(int32_t request);
   // Whether the controller still serves its window afterwards.
   bool TickDiscovery(HWND window);
   void RecordPosition(HWND window);
   void SwitchTrayImage();
-  // The tick's look at the broadcast: the notice of a new programme.
+  // The tick's look at the broadcast: the notice of a new programme, the
+  // call for the next one.
   void WatchBroadcast();
   void OnTrayLeftButtonUp(HWND window);
   void RunClickAction();
@@ -132,6 +135,7 @@ class Controller final : public OverlayContentSource {
   MonitorState monitor_;
   TrayHabitsState habits_;
   ProgrammeChangeWatch programmeWatch_;
+  CallForNext callForNext_;  // not kept across sessions
 };
 
 // The controller whose window was initialised last; null before that and

@@ -17,12 +17,15 @@ void Controller::OnMonitorTick(HWND window) {
 // The watch follows the programme whether or not a notice is due, so that a
 // change seen while the viewer was up is not announced later.
 void Controller::WatchBroadcast() {
-  if (settings_.options.Get(Option::kNotifyEventChange) == 0) {
-    programmeWatch_ = ProgrammeChangeWatch();
-    return;
-  }
+  const bool notify = settings_.options.Get(Option::kNotifyEventChange) != 0;
+  if (!notify) programmeWatch_ = ProgrammeChangeWatch();
+  if (!notify && !callForNext_.armed) return;
   const NowAndNext stream = owner_.ReadNowAndNext();
-  if (!programmeWatch_.Observe(stream)) return;
+  if (callForNext_.armed) {
+    CallForNextStep(stream);
+    if (!StillServing()) return;
+  }
+  if (!notify || !programmeWatch_.Observe(stream)) return;
   int32_t mainIndex = 0;
   const bool viewerHidden = host_.QueryHostWindowByTitle(host::kMainTitle, &mainIndex) == 0;
   if (!viewerHidden || !tray_.Added() || !NoticeWelcome(TrayIcon::QueryNotificationState())) return;

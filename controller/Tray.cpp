@@ -53,7 +53,7 @@ struct TrayMenuSnapshot {
 
 void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
                          const ControllerSettings& settings, const TrayHabitsState& habits,
-                         const NowAndNext& stream, TrayMenuSnapshot* snapshot) {
+                         const NowAndNext& stream, const CallForNext& call, TrayMenuSnapshot* snapshot) {
   const HostWindowList& list = host.WindowList();
   for (int32_t i = 0; i < list.count; ++i) {
     snapshot->titles[i] = list.title[i];
@@ -72,6 +72,8 @@ void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
                               &state.recordingSeconds);
   }
   state.recordToEndAvailable = state.mainWindowKnown && !state.recording && MinutesToEnd(stream).has_value();
+  state.callForNextArmed = call.armed;
+  state.callForNextAvailable = ArmCallForNext(stream).armed;
   state.remoteWindowKnown = host.HostRemoteWindow() != nullptr;
   state.busy = host.IsHostBusy() != 0;
   state.currentChannel = host.FindCurrentChannel();
@@ -169,7 +171,8 @@ void Controller::ShowTrayMenu(HWND window) {
   if (!menu) return;
   if (HMENU tray = GetSubMenu(menu, 0)) {
     TrayMenuSnapshot snapshot;
-    GatherTrayMenuState(host_, overlay_, settings_, habits_, owner_.ReadNowAndNext(), &snapshot);
+    GatherTrayMenuState(host_, overlay_, settings_, habits_, owner_.ReadNowAndNext(), callForNext_,
+                        &snapshot);
     ApplyTrayMenuPlan(tray, PlanTrayMenu(snapshot.state));
     TrackTrayMenu(window, tray);
   }

@@ -42,6 +42,7 @@ CommandKind KindOfLowWord(uint16_t id) {
     case IDM_TRAY_CLICK_TOGGLE: return CommandKind::kSetTrayClick;
     case IDM_BOSS_KEY: return CommandKind::kToggleBossKey;
     case IDM_RECORD_TO_END: return CommandKind::kRecordToEnd;
+    case IDM_CALL_FOR_NEXT: return CommandKind::kCallForNext;
     default: return CommandKind::kNone;  // 2, 1015, 1016 and the rest
   }
 }
@@ -170,6 +171,11 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
     changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});
   }
   if (!state.recordToEndAvailable) changes.push_back({IDM_RECORD_TO_END, kMenuGrayed, false, ""});
+  if (state.callForNextArmed) {
+    changes.push_back({IDM_CALL_FOR_NEXT, kMenuChecked, false, ""});
+  } else if (!state.callForNextAvailable) {
+    changes.push_back({IDM_CALL_FOR_NEXT, kMenuGrayed, false, ""});
+  }
   const bool channelsGrayed = !state.remoteWindowKnown || state.busy;
   for (int32_t i = 0; i < host::kChannelCount; ++i) {
     uint32_t itemState = channelsGrayed ? kMenuGrayed : 0u;

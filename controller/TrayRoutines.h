@@ -33,6 +33,7 @@ enum class CommandKind {
   kSetTrayClick,  // index = TrayClickAction
   kToggleBossKey,
   kRecordToEnd,
+  kCallForNext,
 };
 
 struct DecodedCommand {
@@ -96,6 +97,10 @@ struct TrayMenuState {
   // A recording to the end of the present programme can start: the host is
   // idle and the programme's end is known.
   bool recordToEndAvailable = false;
+  // The call for the next programme: armed, or able to be armed (the
+  // current service's following programme is known).
+  bool callForNextArmed = false;
+  bool callForNextAvailable = false;
   bool overlayUp = false;
   int32_t autoDispStatus = 0;
   // The 設定 pop-up.

@@ -1,7 +1,8 @@
 // What the plug-in does with the broadcast's own present and following
 // programmes, driven by generated streams through InputTsData over the
 // stand-in viewer: recording to the end of the programme, the tip, the
-// overlay's next-programme line, the notice of a new programme.
+// overlay's next-programme line, the notice of a new programme, the call for
+// the next programme.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,6 +22,7 @@ constexpr UINT kRecordToEnd = 1106;
 constexpr UINT kTipFromStream = 1107;
 constexpr UINT kOverlayNext = 1108;
 constexpr UINT kNotifyEventChange = 1109;
+constexpr UINT kCallForNext = 1110;
 const std::string kLeft12 =
     "\x82\xa0\x82\xc6"
     "12\x95\xaa";                                                  // あと12分
@@ -313,6 +315,81 @@ TEST(BroadcastFollowing, ANewProgrammeIsAnnouncedWhileTheViewerIsHidden) {
     harness.Stop();
     EXPECT_EQ(harness.Ini().Read("NotifyEventChange"), c.on ? "1" : "<missing>") << c.name;
   }
+}
+
+bool AnyWindowVisible(PluginHarness& harness) {
+  for (HWND window :
+       {harness.Viewer().MainWindow(), harness.Viewer().ProgrammeWindow(), harness.Viewer().RemoteWindow()}) {
+    if (IsWindowVisible(window)) return true;
+  }
+  return false;
+}
+
+// Armed on News with Drama following: each case changes the stream (or
+// chooses again) and ticks; the windows come back, with the whole overlay,
+// only when the broadcaster switches to Drama.
+TEST(BroadcastFollowing, TheCallForTheNextProgrammeFollowsTheBroadcastersSwitch) {
+  static const Programme kNewsRunningOver = {1, 19, 0, 54, "ニュース", true};
+  static const Programme kOther = {7, 20, 0, 30, "ドラマ"};
+  struct Case {
+    const char* name;
+    void (*change)(Broadcast&, PluginHarness&);
+    bool restored, stillArmed;
+  };
+  const Case cases[] = {
+      {"the next programme starts",
+       [](Broadcast& b, PluginHarness&) { b.Programmes(kService, &kDrama, nullptr); }, true, false},
+      {"the programme runs over past its end",
+       [](Broadcast& b, PluginHarness&) {
+         b.Clock(19, 58);
+         b.Programmes(kService, &kNewsRunningOver, &kDrama, 2);
+       },
+       false, true},
+      {"the next programme starts on another service",
+       [](Broadcast& b, PluginHarness&) { b.Programmes(0x0402, &kDrama, nullptr); }, false, true},
+      {"tuned elsewhere",
+       [](Broadcast& b, PluginHarness& h) {
+         b.Programmes(0x0402, &kOther, &kDrama);
+         h.Plugin().OnServiceChange(2, 0x0402);
+       },
+       false, false},
+      {"chosen again",
+       [](Broadcast&, PluginHarness& h) { SendMessageA(h.ControllerWindow(), WM_COMMAND, kCallForNext, 0); },
+       false, false},
+  };
+  for (const Case& c : cases) {
+    PluginHarness harness;
+    ASSERT_TRUE(harness.Create());
+    harness.Plugin().OnServiceChange(1, kService);
+    Broadcast broadcast(harness);
+    broadcast.Clock(19, 42);
+    broadcast.Programmes(kService, &kNews, &kDrama);
+    SendMessageA(harness.ControllerWindow(), WM_COMMAND, kCallForNext, 0);
+    ASSERT_FALSE(AnyWindowVisible(harness)) << c.name;
+    MenuSeen armed;
+    EXPECT_TRUE(MenuItemOf(harness, kCallForNext, &armed)->checked) << c.name;
+
+    c.change(broadcast, harness);
+    harness.Tick();
+    EXPECT_EQ(AnyWindowVisible(harness), c.restored) << c.name;
+    EXPECT_EQ(harness.Plugin().Overlay().IsUp(), c.restored) << c.name;
+    EXPECT_EQ(harness.Plugin().Overlay().ContentFlags(), c.restored ? kOverlayAll : 0) << c.name;
+    MenuSeen after;
+    EXPECT_EQ(MenuItemOf(harness, kCallForNext, &after)->checked, c.stillArmed) << c.name;
+  }
+}
+
+TEST(BroadcastFollowing, TheCallIsGreyedWithoutAFollowingProgramme) {
+  PluginHarness harness;
+  ASSERT_TRUE(harness.Create());
+  harness.Plugin().OnServiceChange(1, kService);
+  Broadcast broadcast(harness);
+  broadcast.Clock(19, 42);
+  broadcast.Programmes(kService, &kNews, nullptr);
+  MenuSeen seen;
+  EXPECT_TRUE(MenuItemOf(harness, kCallForNext, &seen)->grayed);
+  SendMessageA(harness.ControllerWindow(), WM_COMMAND, kCallForNext, 0);
+  EXPECT_TRUE(AnyWindowVisible(harness));
 }
 
 }  // namespace

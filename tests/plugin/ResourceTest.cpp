@@ -74,7 +74,9 @@ TEST(Resources, TrayMenuHasTheListedItemsAndTexts) {
       {1018, "\x98\x5E\x89\xE6\x92\xE2\x8E\x7E"},                                  // 録画停止
       {1017, "\x98\x5E\x89\xE6\x8A\x4A\x8E\x6E"},                                  // 録画開始
       {1106, "\x94\xD4\x91\x67\x8F\x49\x97\xB9\x82\xDC\x82\xC5\x98\x5E\x89\xE6"},  // 番組終了まで録画
-      {1012, "\x8F\xC1\x89\xB9"},                                                  // 消音
+      {1110,
+       "\x8E\x9F\x82\xCC\x94\xD4\x91\x67\x82\xC5\x8C\xC4\x82\xD1\x8F\x6F\x82\xB7"},  // 次の番組で呼び出す
+      {1012, "\x8F\xC1\x89\xB9"},                                                    // 消音
       {0, nullptr},
       {1032, "\x95\x5C\x8E\xA6"},  // 表示
       // 上記操作を行ったら表示を行う

@@ -161,4 +161,28 @@ TEST(NowAndNext, AChangeOfProgrammeIsANewEventOnTheSameService) {
   for (const auto& s : steps) EXPECT_EQ(watch.Observe(OnService(s.service, s.event)), s.change) << step++;
 }
 
+TEST(NowAndNext, TheCallFiresOnTheBroadcastersSwitchToTheAwaitedEvent) {
+  NowAndNext armedOn = OnService(1, 10);
+  armedOn.following.known = true;
+  armedOn.following.eventId = 11;
+  const CallForNext call = ArmCallForNext(armedOn);
+  ASSERT_TRUE(call.armed);
+  NowAndNext unknownFollowing = OnService(1, 10);
+  EXPECT_FALSE(ArmCallForNext(unknownFollowing).armed);
+  const struct {
+    const char* name;
+    NowAndNext stream;
+    CallStep step;
+  } rows[] = {
+      {"still the programme armed on", OnService(1, 10), CallStep::kWait},
+      {"no present event", OnService(1, 0), CallStep::kWait},
+      {"another programme than the awaited", OnService(1, 12), CallStep::kWait},
+      {"the awaited programme", OnService(1, 11), CallStep::kFire},
+      {"its event id on another service", OnService(2, 11), CallStep::kDisarm},
+      {"no service", NowAndNext(), CallStep::kDisarm},
+  };
+  for (const auto& row : rows) EXPECT_EQ(DecideCallForNext(call, row.stream), row.step) << row.name;
+  EXPECT_EQ(DecideCallForNext(CallForNext(), OnService(1, 11)), CallStep::kWait);
+}
+
 }  // namespace
