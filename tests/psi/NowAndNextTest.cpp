@@ -185,4 +185,30 @@ TEST(NowAndNext, TheCallFiresOnTheBroadcastersSwitchToTheAwaitedEvent) {
   EXPECT_EQ(DecideCallForNext(CallForNext(), OnService(1, 11)), CallStep::kWait);
 }
 
+TEST(NowAndNext, TheClockRunsOnBetweenTotsAndTakesEachNewOne) {
+  const int64_t seven = BroadcastSeconds(2026, 12, 8, 19, 0, 0);
+  EXPECT_EQ(BroadcastSeconds(2026, 12, 9, 0, 0, 0) - BroadcastSeconds(2026, 12, 8, 23, 59, 59), 1);
+  EXPECT_EQ(BroadcastSeconds(1858, 11, 17, 0, 0, 0), 0);  // MJD 0
+  const struct {
+    const char* name;
+    uint32_t totCount;
+    int64_t totSeconds;
+    uint64_t tickMs;  // of the observation and of the reading
+    int64_t now;
+  } steps[] = {
+      {"the first TOT", 1, seven, 1000, seven},
+      {"read again 4.9 s later", 1, seven, 5900, seven + 4},
+      {"the same TOT seen later is not a new moment", 1, seven, 9000, seven + 8},
+      {"a new TOT", 2, seven + 10, 11000, seven + 10},
+      {"a TOT set back", 3, seven - 3600, 12000, seven - 3600},
+      {"a tick from before the TOT", 3, seven - 3600, 11000, seven - 3600},
+  };
+  BroadcastClock clock;
+  EXPECT_FALSE(clock.Now(0).has_value());
+  for (const auto& step : steps) {
+    clock.Observe(step.totCount, step.totSeconds, step.tickMs);
+    EXPECT_EQ(clock.Now(step.tickMs).value_or(-1), step.now) << step.name;
+  }
+}
+
 }  // namespace
