@@ -30,6 +30,8 @@ void Controller::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CommandKind::kMuteOff: host_.SetHostMute(0); break;
     case CommandKind::kRecordStart: StartRecording(); break;
     case CommandKind::kRecordStop: StopRecording(); break;
+    case CommandKind::kRecordToEnd: RecordToEnd(); break;
+    case CommandKind::kCallForNext: ToggleCallForNext(); break;
     case CommandKind::kFullScreen: host_.ToggleFullScreen(); break;
     case CommandKind::kToggleOverlay: ToggleStatusOverlay(); break;
     case CommandKind::kChannelUp: SelectChannel(kNextChannel); break;
@@ -86,6 +88,36 @@ void Controller::CloseViewer(HWND window) {
 void Controller::StartRecording() {
   if (!host_.PressRecordStart() || !StillServing()) return;
   ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
+}
+
+// The length is taken from the stream at the moment of the choice: the menu
+// may have stood open across the programme's end.
+void Controller::RecordToEnd() {
+  const std::optional<int32_t> minutes = MinutesToEnd(owner_.ReadNowAndNext());
+  if (!minutes || !host_.PressRecordFor(*minutes) || !StillServing()) return;
+  ShowStatusOverlay(1, kOperationOverlaySeconds, kOverlayRecording, settings_.autoDispStatus);
+}
+
+// Armed, the windows go at once and come back when the broadcaster switches
+// to the programme that was the following one; a second choice disarms.
+void Controller::ToggleCallForNext() {
+  if (callForNext_.armed) {
+    callForNext_ = CallForNext();
+    return;
+  }
+  callForNext_ = ArmCallForNext(owner_.ReadNowAndNext());
+  if (callForNext_.armed) HideAll();
+}
+
+void Controller::CallForNextStep(const NowAndNext& stream) {
+  switch (DecideCallForNext(callForNext_, stream)) {
+    case CallStep::kWait: return;
+    case CallStep::kDisarm: callForNext_ = CallForNext(); return;
+    case CallStep::kFire: break;
+  }
+  callForNext_ = CallForNext();
+  host_.RestoreAllHostWindows();
+  if (StillServing()) ShowStatusOverlay(1, kToggleOverlaySeconds, kOverlayAll, 1);
 }
 
 void Controller::StopRecording() {

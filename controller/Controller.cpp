@@ -217,6 +217,10 @@ bool Controller::ReadOverlayContent(int32_t contentFlags, OverlayContent* conten
     const bool fromWindow = host_.ReadProgrammeWindow(content->programme, sizeof content->programme);
     if (!StillServing()) return false;
     if (!fromWindow) owner_.ComposeBroadcastProgramme(content->programme, sizeof content->programme);
+    if (settings_.options.Get(Option::kOverlayNext) != 0 && content->programme[0] != '\0') {
+      ComposeNextProgrammeLine(owner_.ReadNowAndNext(), content->nextProgramme,
+                               sizeof content->nextProgramme);
+    }
   }
   if (contentFlags & kOverlayRecording) {
     content->hostBusy = host_.IsHostBusy();

@@ -105,6 +105,9 @@ class Controller final : public OverlayContentSource {
   void HideAll();
   void StartRecording();
   void StopRecording();
+  void RecordToEnd();
+  void ToggleCallForNext();
+  void CallForNextStep(const NowAndNext& stream);
   void ToggleStatusOverlay();
   void SelectChannel(int32_t request);
   // Whether the controller still serves its window afterwards.
@@ -112,6 +115,9 @@ class Controller final : public OverlayContentSource {
   bool HideSavedHiddenOnceIconShown();
   void RecordPosition(HWND window);
   void SwitchTrayImage();
+  // The tick's look at the broadcast: the notice of a new programme, the
+  // call for the next one.
+  void WatchBroadcast();
   void OnTrayLeftButtonUp(HWND window);
   void RunClickAction();
   void HideOrRestoreAll();
@@ -131,6 +137,8 @@ class Controller final : public OverlayContentSource {
   TrayIcon tray_;
   MonitorState monitor_;
   TrayHabitsState habits_;
+  ProgrammeChangeWatch programmeWatch_;
+  CallForNext callForNext_;  // not kept across sessions
 };
 
 // The controller whose window was initialised last; null before that and

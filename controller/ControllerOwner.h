@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "NowAndNext.h"
+
 class ControllerOwner {
  public:
   // The controller window exists (WM_INITDIALOG), on the calling thread.
@@ -25,6 +27,9 @@ class ControllerOwner {
   // The present programme of the current service, from the stream; empty
   // when there is none.
   virtual void ComposeBroadcastProgramme(char* text, size_t size) = 0;
+  // The current service's present and following events and the broadcast
+  // clock, from the stream.
+  virtual NowAndNext ReadNowAndNext() = 0;
   // The shutdown: the stream information stops and is emptied.
   virtual void StopStreamInformation() = 0;
 

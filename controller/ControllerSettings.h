@@ -15,7 +15,15 @@ struct ScreenRect {
 // under its key in section "TaskTray". Each is off by default, and written
 // at shutdown only once the user has changed it: an untouched ini file
 // stays as it is.
-enum class Option : int32_t { kMinimizeToTray, kTrayClick, kBossKeyMute, kCount };
+enum class Option : int32_t {
+  kMinimizeToTray,
+  kTrayClick,
+  kBossKeyMute,
+  kTipFromStream,
+  kOverlayNext,
+  kNotifyEventChange,
+  kCount
+};
 constexpr int kOptionCount = static_cast<int>(Option::kCount);
 
 struct OptionSpec {
@@ -24,9 +32,12 @@ struct OptionSpec {
   int32_t maxValue;  // the values run from 0 to this
 };
 inline constexpr OptionSpec kOptionSpecs[kOptionCount] = {
-    {"MinimizeToTray", 0, 1},  // minimising the main window hides all windows
-    {"TrayClick", 0, 2},       // a single left click: nothing, restore all, hide or restore all
-    {"BossKeyMute", 1, 1},     // the boss key mutes the viewer too
+    {"MinimizeToTray", 0, 1},     // minimising the main window hides all windows
+    {"TrayClick", 0, 2},          // a single left click: nothing, restore all, hide or restore all
+    {"BossKeyMute", 1, 1},        // the boss key mutes the viewer too
+    {"TipFromStream", 0, 1},      // the tip shows the broadcast's present and following programmes
+    {"OverlayNext", 0, 1},        // the overlay's programme item adds the next programme and the time left
+    {"NotifyEventChange", 0, 1},  // a notice when the programme changes while the viewer is hidden
 };
 
 // What a single left click on the icon does ("TrayClick").

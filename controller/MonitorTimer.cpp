@@ -15,6 +15,27 @@ void Controller::OnMonitorTick(HWND window) {
   if (!HideSavedHiddenOnceIconShown()) return;
   // A host or a desktop that raises no minimise event is served here.
   OnOwnerMinimised();
+  if (StillServing()) WatchBroadcast();
+}
+
+// The watch follows the programme whether or not a notice is due, so that a
+// change seen while the viewer was up is not announced later.
+void Controller::WatchBroadcast() {
+  const bool notify = settings_.options.Get(Option::kNotifyEventChange) != 0;
+  if (!notify) programmeWatch_ = ProgrammeChangeWatch();
+  if (!notify && !callForNext_.armed) return;
+  const NowAndNext stream = owner_.ReadNowAndNext();
+  if (callForNext_.armed) {
+    CallForNextStep(stream);
+    if (!StillServing()) return;
+  }
+  if (!notify || !programmeWatch_.Observe(stream)) return;
+  int32_t mainIndex = 0;
+  const bool viewerHidden = host_.QueryHostWindowByTitle(host::kMainTitle, &mainIndex) == 0;
+  if (!viewerHidden || !tray_.Added() || !NoticeWelcome(TrayIcon::QueryNotificationState())) return;
+  char text[256];
+  ComposeEventLine(stream.present, text, sizeof text);
+  tray_.ShowNotice(sjis::kProgrammeInformation, text);
 }
 
 // Discovery runs once, when the countdown from construction runs out; the

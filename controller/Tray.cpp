@@ -56,7 +56,7 @@ struct TrayMenuSnapshot {
 
 void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
                          const ControllerSettings& settings, const TrayHabitsState& habits,
-                         TrayMenuSnapshot* snapshot) {
+                         const NowAndNext& stream, const CallForNext& call, TrayMenuSnapshot* snapshot) {
   const HostWindowList& list = host.WindowList();
   for (int32_t i = 0; i < list.count; ++i) {
     snapshot->titles[i] = list.title[i];
@@ -74,6 +74,9 @@ void GatherTrayMenuState(const HostViewer& host, const StatusOverlay& overlay,
     host.ReadStatusBarNumbers(nullptr, nullptr, &state.recordingHours, &state.recordingMinutes,
                               &state.recordingSeconds);
   }
+  state.recordToEndAvailable = state.mainWindowKnown && !state.recording && MinutesToEnd(stream).has_value();
+  state.callForNextArmed = call.armed;
+  state.callForNextAvailable = ArmCallForNext(stream).armed;
   state.remoteWindowKnown = host.HostRemoteWindow() != nullptr;
   state.busy = host.IsHostBusy() != 0;
   state.currentChannel = host.FindCurrentChannel();
@@ -141,6 +144,15 @@ void Controller::RefreshTrayTip() {
   }
   char status[256] = {};
   const bool haveStatus = mainHidden && host_.ReadStatusBarText(status, sizeof status);
+  // The stream's programmes take the place of the programme window's text
+  // or the viewer's title; without a present event the tip stays as it was.
+  if (settings_.options.Get(Option::kTipFromStream) != 0 && (haveProgramme || haveStatus)) {
+    char line[sizeof programme];
+    if (ComposeNowAndNextLine(owner_.ReadNowAndNext(), line, ProgrammeTipLimit(mainHidden))) {
+      std::memcpy(programme, line, sizeof programme);
+      haveProgramme = true;
+    }
+  }
 
   char tip[sizeof tray_.Data().szTip];
   switch (PlanTrayTip(haveProgramme ? programme : nullptr, haveStatus ? status : nullptr,
@@ -162,7 +174,8 @@ void Controller::ShowTrayMenu(HWND window) {
   if (!menu) return;
   if (HMENU tray = GetSubMenu(menu, 0)) {
     TrayMenuSnapshot snapshot;
-    GatherTrayMenuState(host_, overlay_, settings_, habits_, &snapshot);
+    GatherTrayMenuState(host_, overlay_, settings_, habits_, owner_.ReadNowAndNext(), callForNext_,
+                        &snapshot);
     ApplyTrayMenuPlan(tray, PlanTrayMenu(snapshot.state));
     TrackTrayMenu(window, tray);
   }

@@ -41,6 +41,10 @@ void CopyWide(const char* text, wchar_t (&out)[N]) {
   out[length] = L'\0';
 }
 
+// NIIF_RESPECT_QUIET_TIME (Windows 7): the shell holds the notice back
+// during the user's first hour and quiet time. Older shells ignore it.
+constexpr DWORD kNoticeRespectsQuietTime = 0x80;
+
 }  // namespace
 
 TrayIcon::TrayIcon() : data_{} {}
@@ -218,6 +222,29 @@ void TrayIcon::SetComposedTip(const char* tip) {
   if (same) return;
   std::memcpy(data_.szTip, composed, sizeof composed);
   Modify();
+}
+
+void TrayIcon::ShowNotice(const char* title, const char* text) {
+  if (!added_) return;
+  data_.uFlags |= NIF_INFO;
+  data_.dwInfoFlags = NIIF_INFO | kNoticeRespectsQuietTime;
+  sjis::CopyShiftJisTruncated(data_.szInfoTitle, sizeof data_.szInfoTitle, title);
+  sjis::CopyShiftJisTruncated(data_.szInfo, sizeof data_.szInfo, text);
+  NotifyTray(NIM_MODIFY);
+  data_.uFlags &= ~static_cast<UINT>(NIF_INFO);
+  data_.dwInfoFlags = 0;
+  data_.szInfoTitle[0] = data_.szInfo[0] = '\0';
+}
+
+int32_t TrayIcon::QueryNotificationState() {
+  using QueryFunction = HRESULT(WINAPI*)(int*);
+  HMODULE shell32 = GetModuleHandleA("shell32.dll");
+  if (!shell32) return kNoticeStateUnknown;
+  auto query = reinterpret_cast<QueryFunction>(
+      reinterpret_cast<void*>(GetProcAddress(shell32, "SHQueryUserNotificationState")));
+  int state = kNoticeStateUnknown;
+  if (!query || FAILED(query(&state))) return kNoticeStateUnknown;
+  return state;
 }
 
 void TrayIcon::SetDefaultTip() {

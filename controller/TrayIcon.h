@@ -53,12 +53,19 @@ class TrayIcon {
   // NIM_MODIFY is owed to the next tick.
   void SetComposedTip(const char* tip);
   void SetDefaultTip();
+  // A balloon from the icon (NIF_INFO) that respects the user's quiet time;
+  // nothing while the shell does not hold the icon. Later changes of the
+  // data do not show it again.
+  void ShowNotice(const char* title, const char* text);
 
   const NOTIFYICONDATAA& Data() const { return data_; }
   int32_t TipIsDefault() const { return tipIsDefault_; }
   int32_t Added() const { return added_; }
   int32_t Pending() const { return pending_; }
   UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
+  // SHQueryUserNotificationState's answer (UserNotificationState), looked
+  // up at run time: it exists from Windows Vista on.
+  static int32_t QueryNotificationState();
 
  private:
   void ListenForTaskbarCreated(HWND owner);

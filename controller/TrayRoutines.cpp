@@ -33,14 +33,30 @@ CommandKind KindOfLowWord(uint16_t id) {
     case IDM_CHANNEL_DOWN: return CommandKind::kChannelDown;
     case IDM_AUTO_DISP_STATUS: return CommandKind::kToggleAutoDisplay;
     case IDM_MINIMIZE_TO_TRAY:
-    case IDM_BOSS_KEY_MUTE: return CommandKind::kToggleOption;
+    case IDM_BOSS_KEY_MUTE:
+    case IDM_TIP_FROM_STREAM:
+    case IDM_OVERLAY_NEXT:
+    case IDM_NOTIFY_EVENT_CHANGE: return CommandKind::kToggleOption;
     case IDM_TRAY_CLICK_NONE:
     case IDM_TRAY_CLICK_RESTORE:
     case IDM_TRAY_CLICK_TOGGLE: return CommandKind::kSetTrayClick;
     case IDM_BOSS_KEY: return CommandKind::kToggleBossKey;
+    case IDM_RECORD_TO_END: return CommandKind::kRecordToEnd;
+    case IDM_CALL_FOR_NEXT: return CommandKind::kCallForNext;
     default: return CommandKind::kNone;  // 2, 1015, 1016 and the rest
   }
 }
+
+// The options that one item turns on and off.
+struct ToggleItem {
+  uint16_t id;
+  Option option;
+};
+constexpr ToggleItem kToggleItems[] = {
+    {IDM_MINIMIZE_TO_TRAY, Option::kMinimizeToTray},       {IDM_BOSS_KEY_MUTE, Option::kBossKeyMute},
+    {IDM_TIP_FROM_STREAM, Option::kTipFromStream},         {IDM_OVERLAY_NEXT, Option::kOverlayNext},
+    {IDM_NOTIFY_EVENT_CHANGE, Option::kNotifyEventChange},
+};
 
 // Programme text limits (read sizes) with and without the status line.
 constexpr int kProgrammeLimitWithStatus = 75;
@@ -60,8 +76,9 @@ DecodedCommand DecodeControllerCommand(uint64_t wParam, int32_t windowCount) {
   const CommandKind kind = KindOfLowWord(id);
   if (kind == CommandKind::kSetTrayClick) return {kind, id - IDM_TRAY_CLICK_NONE};
   if (kind == CommandKind::kToggleOption) {
-    const Option option = id == IDM_MINIMIZE_TO_TRAY ? Option::kMinimizeToTray : Option::kBossKeyMute;
-    return {kind, static_cast<int32_t>(option)};
+    for (const ToggleItem& item : kToggleItems) {
+      if (item.id == id) return {kind, static_cast<int32_t>(item.option)};
+    }
   }
   return {kind, 0};
 }
@@ -85,6 +102,15 @@ void FormatRecordingMenuText(int32_t hours, int32_t minutes, int32_t seconds, ch
 
 void FormatCloseQuestion(const char* name, char* text, size_t size) {
   sjis::FormatShiftJisTruncated(text, size, sjis::kCloseQuestionFormat, name);
+}
+
+bool NoticeWelcome(int32_t notificationState) {
+  switch (notificationState) {
+    case kNoticeStateBusy:
+    case kNoticeStateDirect3dFullScreen:
+    case kNoticeStatePresentation: return false;
+    default: return true;
+  }
 }
 
 int ProgrammeTipLimit(bool mainWindowHidden) {
@@ -119,6 +145,10 @@ void PlanSettingsMenu(const TrayMenuState& state, std::vector<TrayMenuItem>& cha
     changes.push_back({IDM_BOSS_KEY, CheckedIf(state.bossKeyOn), true, text});
   }
   changes.push_back({IDM_BOSS_KEY_MUTE, CheckedIf(options.Get(Option::kBossKeyMute) != 0), false, ""});
+  changes.push_back({IDM_TIP_FROM_STREAM, CheckedIf(options.Get(Option::kTipFromStream) != 0), false, ""});
+  changes.push_back({IDM_OVERLAY_NEXT, CheckedIf(options.Get(Option::kOverlayNext) != 0), false, ""});
+  changes.push_back(
+      {IDM_NOTIFY_EVENT_CHANGE, CheckedIf(options.Get(Option::kNotifyEventChange) != 0), false, ""});
 }
 
 }  // namespace
@@ -139,6 +169,12 @@ TrayMenuPlan PlanTrayMenu(const TrayMenuState& state) {
     changes.push_back({IDM_RECORD_START, kMenuChecked, true, text});
   } else {
     changes.push_back({IDM_RECORD_STOP, kMenuGrayed, false, ""});
+  }
+  if (!state.recordToEndAvailable) changes.push_back({IDM_RECORD_TO_END, kMenuGrayed, false, ""});
+  if (state.callForNextArmed) {
+    changes.push_back({IDM_CALL_FOR_NEXT, kMenuChecked, false, ""});
+  } else if (!state.callForNextAvailable) {
+    changes.push_back({IDM_CALL_FOR_NEXT, kMenuGrayed, false, ""});
   }
   const bool channelsGrayed = !state.remoteWindowKnown || state.busy;
   for (int32_t i = 0; i < host::kChannelCount; ++i) {

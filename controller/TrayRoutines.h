@@ -32,6 +32,8 @@ enum class CommandKind {
   kToggleOption,  // index = Option
   kSetTrayClick,  // index = TrayClickAction
   kToggleBossKey,
+  kRecordToEnd,
+  kCallForNext,
 };
 
 struct DecodedCommand {
@@ -66,6 +68,19 @@ enum class TrayTipChange { kNone, kComposed, kDefault };
 TrayTipChange PlanTrayTip(const char* programme, const char* status, int32_t tipIsDefault, char* tip,
                           size_t tipSize);
 
+// What the shell's SHQueryUserNotificationState reports; 0 when it could not
+// be asked.
+enum UserNotificationState : int32_t {
+  kNoticeStateUnknown = 0,
+  kNoticeStateBusy = 2,  // another program runs full screen
+  kNoticeStateDirect3dFullScreen = 3,
+  kNoticeStatePresentation = 4,
+  kNoticeStateAccepts = 5,
+};
+// A notice is shown unless another program runs full screen or the user
+// presents; quiet time is left to the shell.
+bool NoticeWelcome(int32_t notificationState);
+
 // The host's state as the pop-up menu shows it, taken when it opens.
 struct TrayMenuState {
   int32_t windowCount = 0;                    // listed host windows
@@ -79,6 +94,13 @@ struct TrayMenuState {
   bool busy = false;
   int32_t currentChannel = -1;
   const char* const* channelNames = nullptr;  // the 12 "ch<n>:<name>" slots
+  // A recording to the end of the present programme can start: the host is
+  // idle and the programme's end is known.
+  bool recordToEndAvailable = false;
+  // The call for the next programme: armed, or able to be armed (the
+  // current service's following programme is known).
+  bool callForNextArmed = false;
+  bool callForNextAvailable = false;
   bool overlayUp = false;
   int32_t autoDispStatus = 0;
   // The 設定 pop-up.

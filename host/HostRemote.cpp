@@ -1,6 +1,7 @@
 // The host's state read off its controls, and the host driven through them:
 // channel buttons on the remote window, the mute check box, recording, full
 // screen and closing.
+#include <cstdio>
 #include <cstring>
 
 #include "HostViewer.h"
@@ -128,6 +129,16 @@ bool HostViewer::PressRecordStart() {
     SetDlgItemTextA(main, host::kRecordMinutesControl, host::kRecordMinutes);
     SendCommand(main, host::kRecordToggleCommand);
   }
+  return true;
+}
+
+bool HostViewer::PressRecordFor(int32_t minutes) {
+  HWND main = mainWindow_;
+  if (main == nullptr || minutes < 1 || IsHostRecording()) return false;
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(minutes));
+  SetDlgItemTextA(main, host::kRecordMinutesControl, text);
+  SendCommand(main, host::kRecordToggleCommand);
   return true;
 }
 

@@ -100,6 +100,9 @@ class HostViewer {
   // Record start: "30" minutes and the record command, or the restart
   // command while recording. False without a main window.
   bool PressRecordStart();
+  // Record start for `minutes` (1 or more) in place of "30"; false without
+  // a main window or while the host records.
+  bool PressRecordFor(int32_t minutes);
   // Record stop: the record command while recording; false otherwise.
   bool PressRecordStop();
   // Full screen on the video window, keeping a topmost window topmost.

@@ -19,9 +19,10 @@ enum OverlayContentFlag : int32_t {
 struct OverlayContent {
   bool channelKnown = false;  // the host's remote window is known
   char channelName[256] = "";
-  bool statusKnown = false;   // the host's status bar was found
-  char statusText[256] = "";  // cut after its fourth number
-  char programme[1024] = "";  // empty: not drawn
+  bool statusKnown = false;      // the host's status bar was found
+  char statusText[256] = "";     // cut after its fourth number
+  char programme[1024] = "";     // empty: not drawn
+  char nextProgramme[256] = "";  // a third programme line; empty: none
   int32_t hostBusy = 0;
   int32_t hostRecording = 0;
   bool recordingTimeKnown = false;  // the status bar's numbers were read

@@ -174,6 +174,26 @@ void CutAfterSecondLine(char* text) {
   if (second != nullptr) *second = '\0';
 }
 
+void ComposeProgrammeItemText(const char* programme, const char* nextLine, char* text, size_t size) {
+  if (text == nullptr || size == 0) return;
+  sjis::CopyShiftJisTruncated(text, size, programme);
+  CutAfterSecondLine(text);
+  if (text[0] == '\0' || nextLine == nullptr || nextLine[0] == '\0') return;
+  // A programme text that ends in its own break gets no second one.
+  size_t end = std::strlen(text);
+  if (end < 2 || std::strcmp(text + end - 2, "\r\n") != 0) {
+    if (size - end <= 2) return;  // no room for the whole break
+    end += sjis::CopyShiftJisTruncated(text + end, size - end, "\r\n");
+  }
+  sjis::CopyShiftJisTruncated(text + end, size - end, nextLine);
+}
+
+OverlayItemLayout ProgrammeItemLayoutForLines(int32_t clientHeight, int32_t clientRight, int32_t lines) {
+  OverlayItemLayout layout = ProgrammeItemLayout(clientHeight, clientRight);
+  if (lines > 2) layout.erase.bottom += clientHeight / 5 + 4;
+  return layout;
+}
+
 const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped) {
   if (recordingStopped) return sjis::kRecordingStopped;
   if (hostBusy) return sjis::kRecording;

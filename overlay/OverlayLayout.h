@@ -101,6 +101,14 @@ bool ComposeProgrammeFromSection(const uint8_t* section, size_t length, char* te
 // Ends the text at its second "\r\n" (at most two lines, no final break).
 void CutAfterSecondLine(char* text);
 
+// The programme item's text: the programme cut after its second line, then,
+// when there is one and the programme is not empty, the next-programme line
+// as a third. Cut at whole characters to `size`.
+void ComposeProgrammeItemText(const char* programme, const char* nextLine, char* text, size_t size);
+// The programme item's layout for a text of `lines` lines (2 or 3): a third
+// line clears one more line's height below the other two.
+OverlayItemLayout ProgrammeItemLayoutForLines(int32_t clientHeight, int32_t clientRight, int32_t lines);
+
 // Recording label: "録画停止" when the stopped marker is set, else "録画中"
 // while the host is busy, else empty; and its colour.
 const char* RecordingLabel(int32_t hostBusy, int32_t recordingStopped);

@@ -69,12 +69,15 @@ void PaintStatusBarItem(const OverlayContent& content, HDC dc, HBRUSH eraser, in
 }
 
 void PaintProgrammeItem(const OverlayContent& content, HDC dc, HBRUSH eraser, const RECT& client) {
-  char text[sizeof content.programme];
-  std::memcpy(text, content.programme, sizeof text);
-  text[sizeof text - 1] = '\0';
-  CutAfterSecondLine(text);
+  char programme[sizeof content.programme];
+  std::memcpy(programme, content.programme, sizeof programme);
+  programme[sizeof programme - 1] = '\0';
+  char text[sizeof content.programme + sizeof content.nextProgramme];
+  ComposeProgrammeItemText(programme, content.nextProgramme, text, sizeof text);
   if (text[0] == '\0') return;
-  DrawTextItem(dc, eraser, ProgrammeItemLayout(client.bottom - client.top, client.right), text, &client);
+  const int32_t lines = content.nextProgramme[0] != '\0' ? 3 : 2;
+  DrawTextItem(dc, eraser, ProgrammeItemLayoutForLines(client.bottom - client.top, client.right, lines), text,
+               &client);
 }
 
 void PaintRecordingItem(const OverlayContent& content, int32_t recordingStopped, HDC dc, HBRUSH eraser,

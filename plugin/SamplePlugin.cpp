@@ -143,6 +143,14 @@ void CSamplePlugin::ComposeBroadcastProgramme(char* text, size_t size) {
   ComposeProgrammeFromSection(section.data(), section.size(), text, size);
 }
 
+NowAndNext CSamplePlugin::ReadNowAndNext() {
+  PsiCollector* collector = collector_.load(std::memory_order_acquire);
+  const int32_t serviceId = currentServiceId_.load(std::memory_order_relaxed);
+  if (!collector || serviceId < 0 || serviceId > 0xFFFF) return NowAndNext();
+  const auto service = static_cast<uint16_t>(serviceId);
+  return ::ReadNowAndNext(service, collector->CopyEventSections(service), broadcastClock_, GetTickCount64());
+}
+
 // The streaming thread may be inside InputTsData: the stop flag makes its
 // intake return at once, and the object itself is freed only by the
 // destructor.

@@ -74,6 +74,7 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   bool Serving() override { return lifetime_.Serving(); }
   bool QuitThroughHostInterface() override;
   void ComposeBroadcastProgramme(char* text, size_t size) override;
+  NowAndNext ReadNowAndNext() override;
   void StopStreamInformation() override;
 
   // Carries out what the lifetime decided, after its lock is released.
@@ -89,6 +90,8 @@ class CSamplePlugin final : public IDTVPlugin, private ControllerOwner {
   // Written by OnServiceChange on the host's streaming thread, read while the
   // overlay paints.
   std::atomic<int32_t> currentServiceId_;
+  // Read on the controller window's thread only.
+  BroadcastClock broadcastClock_;
   HINSTANCE moduleInstance_;
   void* hostInterface_ = nullptr;
   uint32_t sdkVersion_ = 0;

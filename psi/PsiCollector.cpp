@@ -296,6 +296,7 @@ bool PsiCollector::ReadTot(const uint8_t* packet) {
   clockHour_ = BcdToInt(tot.time[0]);
   clockMinute_ = BcdToInt(tot.time[1]);
   clockSecond_ = BcdToInt(tot.time[2]);
+  ++totCount_;
   return true;
 }
 
@@ -362,6 +363,27 @@ PsiSnapshot PsiCollector::Snapshot() const {
   snapshot.clockMinute = clockMinute_;
   snapshot.clockSecond = clockSecond_;
   return snapshot;
+}
+
+EventSectionCopies PsiCollector::CopyEventSections(uint16_t serviceId) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EventSectionCopies copies;
+  if (const ServiceEntry* entry = FindService(serviceId)) {
+    for (int k = 0; k < 2; ++k) {
+      const SectionCopy& copy = entry->eventSections[k];
+      std::vector<uint8_t>& out = k == 0 ? copies.present : copies.following;
+      if (copy.data) out.assign(copy.data.get(), copy.data.get() + copy.length);
+    }
+  }
+  copies.clockSet = clockYear_ != 0;
+  copies.year = clockYear_;
+  copies.month = clockMonth_;
+  copies.day = clockDay_;
+  copies.hour = clockHour_;
+  copies.minute = clockMinute_;
+  copies.second = clockSecond_;
+  copies.totCount = totCount_;
+  return copies;
 }
 
 int PsiCollector::ServiceCount() const {

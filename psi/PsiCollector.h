@@ -48,6 +48,16 @@ struct PsiSnapshot {
   int32_t clockHour = 0, clockMinute = 0, clockSecond = 0;
 };
 
+// One service's present and following section copies (empty where there is
+// none) and the clock, read under one lock. `totCount` counts the TOTs taken:
+// it tells a new TOT from the same one read again.
+struct EventSectionCopies {
+  std::vector<uint8_t> present, following;
+  bool clockSet = false;
+  int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  uint32_t totCount = 0;
+};
+
 // What a section PID's reassembly buffer holds.
 struct SectionBufferState {
   bool allocated = false;
@@ -95,6 +105,7 @@ class PsiCollector {
   // Copies the present EIT section of a service; false when there is none.
   bool CopyPresentSection(uint16_t serviceId, std::vector<uint8_t>& out) const;
   PsiSnapshot Snapshot() const;
+  EventSectionCopies CopyEventSections(uint16_t serviceId) const;
   int ServiceCount() const;
   SectionBufferState SectionBufferOf(uint16_t pid) const;
   // index 0 present, 1 following; all zero when the service has no copy.
@@ -128,4 +139,5 @@ class PsiCollector {
   std::unique_ptr<SectionBuffer> sectionBuffers_[kPidCount];
   int32_t clockYear_ = 0, clockMonth_ = 0, clockDay_ = 0;
   int32_t clockHour_ = 0, clockMinute_ = 0, clockSecond_ = 0;
+  uint32_t totCount_ = 0;
 };

@@ -41,3 +41,9 @@
 #define IDM_TRAY_CLICK_TOGGLE 1103
 #define IDM_BOSS_KEY 1104
 #define IDM_BOSS_KEY_MUTE 1105
+// The 操作 pop-up's items that follow the broadcast.
+#define IDM_RECORD_TO_END 1106
+#define IDM_TIP_FROM_STREAM 1107
+#define IDM_OVERLAY_NEXT 1108
+#define IDM_NOTIFY_EVENT_CHANGE 1109
+#define IDM_CALL_FOR_NEXT 1110

@@ -26,7 +26,10 @@
   X(kProgrammeTimesFormat, "%s %s \x81\x60 %s", "%s %s ～ %s")                                                    \
   X(kProgrammeTimesWithoutStartFormat, "%s \x81\x60 %s", "%s ～ %s")                                              \
   X(kBossKeyItemFormat, "\x83\x7b\x83\x58\x83\x4c\x81\x5b (%s)", "ボスキー (%s)")                                    \
-  X(kBossKeyTakenItem, "\x83\x7b\x83\x58\x83\x4c\x81\x5b (\x8e\x67\x97\x70\x92\x86)", "ボスキー (使用中)")
+  X(kBossKeyTakenItem, "\x83\x7b\x83\x58\x83\x4c\x81\x5b (\x8e\x67\x97\x70\x92\x86)", "ボスキー (使用中)")                  \
+  X(kTimeLeftFormat, "\x82\xa0\x82\xc6%d\x95\xaa", "あと%d分")                                                   \
+  X(kFollowingMark, "\x81\xa8", "→")                                                                            \
+  X(kNextMark, "\x8e\x9f", "次")
 // clang-format on
 
 namespace sjis {

@@ -184,4 +184,19 @@ TEST(TrayPlans, MenuByTheHostsState) {
   EXPECT_EQ(find(marks, 1035)->state, kMenuChecked);
 }
 
+TEST(TrayPlans, NoticesStepAsideForFullScreenAndPresentations) {
+  const struct {
+    int32_t state;
+    bool welcome;
+  } rows[] = {{kNoticeStateUnknown, true},
+              {1, true},  // not present: the shell decides
+              {kNoticeStateBusy, false},
+              {kNoticeStateDirect3dFullScreen, false},
+              {kNoticeStatePresentation, false},
+              {kNoticeStateAccepts, true},
+              {6, true},
+              {7, true}};
+  for (const auto& row : rows) EXPECT_EQ(NoticeWelcome(row.state), row.welcome) << row.state;
+}
+
 }  // namespace

@@ -378,3 +378,31 @@ TEST(OverlayTexts, StoppedMarkerWinsOverBusyInGreen) {
   EXPECT_STREQ("", RecordingLabel(0, 0));
   EXPECT_EQ(kOverlayBlack, RecordingLabelColour(0, 0));
 }
+
+TEST(OverlayTexts, NextProgrammeIsAThirdLineOnlyUnderAProgramme) {
+  const std::string two = "2026/12/08 19:00 \x81\x60 19:54\r\nNews";
+  const struct {
+    const char* name;
+    std::string programme, next;
+    size_t size;
+    std::string expected;
+  } rows[] = {
+      {"no next line", two + "\r\n", "", 1024, two},
+      {"a third line", two + "\r\n", "next", 1024, two + "\r\nnext"},
+      {"three lines given", two + "\r\nmore\r\n", "next", 1024, two + "\r\nnext"},
+      {"one line with its break", "Only\r\n", "next", 1024, "Only\r\nnext"},
+      {"no programme", "", "next", 1024, ""},
+      {"cut in the next line", two, "\x83\x6a\x83\x6a", two.size() + 2 + 3 + 1, two + "\r\n\x83\x6a"},
+      {"no room for the break", two, "next", two.size() + 2, two},
+  };
+  for (const auto& row : rows) {
+    std::vector<char> text(row.size, '\x7f');
+    ComposeProgrammeItemText(row.programme.c_str(), row.next.c_str(), text.data(), text.size());
+    EXPECT_EQ(std::string(text.data()), row.expected) << row.name;
+  }
+  const OverlayItemLayout twoLines = ProgrammeItemLayoutForLines(100, 500, 2);
+  const OverlayItemLayout threeLines = ProgrammeItemLayoutForLines(100, 500, 3);
+  EXPECT_EQ(twoLines.erase.bottom, ProgrammeItemLayout(100, 500).erase.bottom);
+  EXPECT_EQ(threeLines.erase.bottom, twoLines.erase.bottom + 24);
+  EXPECT_EQ(threeLines.originY, twoLines.originY);
+}

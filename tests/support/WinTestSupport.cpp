@@ -54,14 +54,8 @@ HANDLE StartThread(const std::function<void()>* work) {
   return CreateThread(nullptr, 0, RunFunction, const_cast<std::function<void()>*>(work), 0, nullptr);
 }
 
-// Texts are read in UTF-16 and given to the tests in Shift_JIS, whatever
-// the system's code page: as a user sees them.
-std::string ShiftJisOf(const wchar_t* text) {
-  char bytes[1024] = {};
-  WideCharToMultiByte(932, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-  return bytes;
-}
-
+// Texts are read in UTF-16 and given to the tests in Shift_JIS (ToShiftJis),
+// whatever the system's code page: as a user sees them.
 std::wstring WideOf(const char* shiftJis) {
   wchar_t text[512] = {};
   MultiByteToWideChar(932, 0, shiftJis, -1, text, 512);
@@ -79,7 +73,7 @@ void ReadMenu(HMENU menu, std::vector<MenuItem>* out) {
     if (GetMenuItemInfoW(menu, position, TRUE, &info)) {
       GetMenuStringW(menu, position, text, 255, MF_BYPOSITION);
       item.id = info.wID;
-      item.text = ShiftJisOf(text);
+      item.text = ToShiftJis(text);
       item.separator = (info.fType & MFT_SEPARATOR) != 0;
       item.checked = (info.fState & MFS_CHECKED) != 0;
       item.grayed = (info.fState & MFS_GRAYED) != 0;
@@ -211,6 +205,9 @@ LRESULT CALLBACK ShellTray::Proc(HWND window, UINT message, WPARAM wParam, LPARA
       call.tip = ToShiftJis(record->tip);
       call.iconWidth = record->width;
       call.iconHeight = record->height;
+      call.info = ToShiftJis(record->info);
+      call.infoTitle = ToShiftJis(record->infoTitle);
+      call.infoFlags = record->infoFlags;
       const auto* bits = static_cast<const uint8_t*>(copy->lpData) + sizeof(NotifyRecord);
       call.iconBits.assign(bits, bits + (copy->cbData - sizeof(NotifyRecord)));
     }
@@ -313,7 +310,7 @@ void MessageBoxAnswerer::Run() {
     MessageBoxSeen seen;
     wchar_t text[512] = {};
     GetDlgItemTextW(box, kMessageBoxTextId, text, 512);
-    seen.text = ShiftJisOf(text);
+    seen.text = ToShiftJis(text);
     seen.owner = GetWindow(box, GW_OWNER);
     seen.style = GetWindowLongA(box, GWL_STYLE);
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -53,7 +53,9 @@ struct TrayCall {
   UINT id = 0;
   UINT flags = 0;
   UINT callbackMessage = 0;
-  std::string tip;                // Shift_JIS, as the shell got it
+  std::string tip;              // Shift_JIS, as the shell got it
+  std::string info, infoTitle;  // a balloon's text and title (NIF_INFO)
+  DWORD infoFlags = 0;
   std::vector<uint8_t> iconBits;  // the icon's pixels as the shell got them
   UINT iconWidth = 0, iconHeight = 0;
 };
