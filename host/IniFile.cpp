@@ -14,14 +14,7 @@ constexpr wchar_t kSection[] = L"TaskTray";
 // values are Shift_JIS, so that a key written is read back as the same key
 // on any code page. On a code-page-932 system the file's bytes are those
 // the ANSI functions would write.
-std::wstring WidePath(const char* path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
-}
+std::wstring WidePath(const char* path) { return WideFromCodePage(path, CP_ACP); }
 
 }  // namespace
 

@@ -13,15 +13,17 @@ constexpr int kLongestText = 1 << 20;
 
 }  // namespace
 
-std::wstring WideFromShiftJis(const char* text) {
+std::wstring WideFromCodePage(const char* text, UINT codePage) {
   if (text == nullptr || text[0] == '\0') return std::wstring();
-  const int length = MultiByteToWideChar(kShiftJis, 0, text, -1, nullptr, 0);
+  const int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(kShiftJis, 0, text, -1, &wide[0], length);
+  MultiByteToWideChar(codePage, 0, text, -1, &wide[0], length);
   wide.resize(static_cast<size_t>(length - 1));
   return wide;
 }
+
+std::wstring WideFromShiftJis(const char* text) { return WideFromCodePage(text, kShiftJis); }
 
 size_t ShiftJisFromWide(const wchar_t* text, char* out, size_t size) {
   if (size == 0) return 0;

@@ -11,6 +11,8 @@
 
 // The Shift_JIS text as UTF-16 (null reads as empty).
 std::wstring WideFromShiftJis(const char* text);
+// A text of another code page (CP_ACP: what the ANSI functions gave) as UTF-16.
+std::wstring WideFromCodePage(const char* text, UINT codePage);
 // At most size - 1 bytes of the text in Shift_JIS, cut after the last whole
 // character that fits, and a zero; a character that code page 932 lacks
 // becomes '?'. Returns the bytes kept.
