@@ -636,8 +636,7 @@ TEST_F(OverlayPaintTest, AmpersandsInTheProgrammeAreDrawnAsThemselves) {
     for (int x = item.left; x < item.right; ++x)
       if (canvas.At(x, y) == RGB(255, 255, 255)) right = std::max(right, x);
   // As mnemonic prefixes the twelve would draw as six.
-  HFONT font = CreateFontA(144 / 5, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
+  HFONT font = CreateOnScreenFont(144 / 5);
   HGDIOBJ previous = SelectObject(canvas.Dc(), font);
   SIZE all = {}, half = {};
   GetTextExtentPoint32A(canvas.Dc(), text.c_str(), 12, &all);
