@@ -34,6 +34,12 @@ void* OnScreenWindowObject(HWND window, UINT message, LPARAM lParam);
 // validated, since an unvalidated window is sent WM_PAINT again at once.
 LRESULT AnswerWithoutObject(HWND window, UINT message);
 
+// The font both windows draw their text in, `height` pixels high: bold,
+// Shift_JIS, in the first installed face of a fixed list, and never
+// smoothed. A smoothed glyph's edge pixels blend with the colour key, match
+// neither it nor the text, and show as a grey fringe over the video.
+HFONT CreateOnScreenFont(int height);
+
 // Unregisters both classes once their windows are destroyed: a class
 // registered by a DLL outlives the DLL otherwise.
 void UnregisterOnScreenWindowClasses(HINSTANCE instance);

@@ -35,8 +35,7 @@ void RemotePanel::PaintRemotePanel(HDC dc) const {
   SelectObject(dc, GetStockObject(NULL_BRUSH));
   Rectangle(dc, 0, 0, client.right, client.bottom);
 
-  HFONT font = CreateFontA(kFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
+  HFONT font = CreateOnScreenFont(kFontHeight);
   SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kPanelGreen);

@@ -10,11 +10,6 @@ namespace {
 
 constexpr int kOverlayX = 800, kOverlayY = 500, kOverlayWidth = 180, kOverlayHeight = 80;
 
-HFONT CreateItemFont(int height) {
-  return CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
-}
-
 // Black text at the 25 offsets (0..4, 0..4), then the text in its colour at
 // (2, 2). With `bounds` the text is laid out by DrawTextA in a rectangle from
 // the drawing position to the bounds' right and bottom edges.
@@ -43,7 +38,7 @@ template <typename Draw>
 void DrawItem(HDC dc, HBRUSH eraser, const OverlayItemLayout& layout, Draw draw) {
   RECT erase = {layout.erase.left, layout.erase.top, layout.erase.right, layout.erase.bottom};
   FillRect(dc, &erase, eraser);
-  HFONT font = CreateItemFont(layout.fontHeight);
+  HFONT font = CreateOnScreenFont(layout.fontHeight);
   SelectObject(dc, font);
   draw();
   SelectObject(dc, GetStockObject(SYSTEM_FONT));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -636,8 +637,7 @@ TEST_F(OverlayPaintTest, AmpersandsInTheProgrammeAreDrawnAsThemselves) {
     for (int x = item.left; x < item.right; ++x)
       if (canvas.At(x, y) == RGB(255, 255, 255)) right = std::max(right, x);
   // As mnemonic prefixes the twelve would draw as six.
-  HFONT font = CreateFontA(144 / 5, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, nullptr);
+  HFONT font = CreateOnScreenFont(144 / 5);
   HGDIOBJ previous = SelectObject(canvas.Dc(), font);
   SIZE all = {}, half = {};
   GetTextExtentPoint32A(canvas.Dc(), text.c_str(), 12, &all);
@@ -658,6 +658,43 @@ TEST_F(OverlayPaintTest, PaintsLeaveNoGdiObjectsBehind) {
   EXPECT_EQ(0u, gdi.Live());
   // The DC gets its stock font back.
   EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(canvas.Dc(), OBJ_FONT));
+}
+
+// ---- Text on the colour key ----
+
+// Run again with font smoothing on (see CMakeLists.txt). Every pixel that
+// the overlay and the panel put in their windows is the key or a colour they
+// paint: a smoothed glyph's edge would be a blend of the key and the text,
+// which the key does not cut out and which shows as a fringe over the video.
+using OverlayCrispTextTest = OverlayPaintTest;
+
+TEST_F(OverlayCrispTextTest, NoPixelBlendsTheKeyWithTheText) {
+  content_.content.hostBusy = content_.content.hostRecording = 1;
+  content_.content.recordingTimeKnown = true;
+  SetProgramme("2026/12/08 20:00 - 21:00\r\n\x98\x5e\x89\xe6 Evening news");  // 録画
+  Show(1, 5, kOverlayAll, 1);
+  ShowWindow(Panel(), SW_SHOWNOACTIVATE);
+  for (HWND window : {Overlay(), Panel()}) UpdateWindow(window);
+  PumpMessages();
+
+  const COLORREF painted[] = {kGrey, kOverlayBlack, kOverlayRed, kOverlayGreen, kOverlayWhite};
+  for (HWND window : {Overlay(), Panel()}) {
+    const char* name = window == Panel() ? "panel" : "overlay";
+    const RECT r = WindowRect(window);
+    Canvas shown(r.right - r.left, r.bottom - r.top);
+    HDC windowDc = GetDC(window);
+    BitBlt(shown.Dc(), 0, 0, shown.Width(), shown.Height(), windowDc, 0, 0, SRCCOPY);
+    ReleaseDC(window, windowDc);
+    const RECT all = {0, 0, shown.Width(), shown.Height()};
+    int blended = 0;
+    for (COLORREF pixel : shown.Pixels(all)) {
+      if (std::find(std::begin(painted), std::end(painted), pixel) != std::end(painted)) continue;
+      if (blended++ < 5) ADD_FAILURE() << name << std::hex << ": pixel 0x" << pixel;
+    }
+    EXPECT_EQ(0, blended) << name;
+    // The text is there: the overlay's outlines, the panel's numbers and lines.
+    EXPECT_GT(shown.Count(all, window == Panel() ? kOverlayGreen : kOverlayBlack), 2000) << name;
+  }
 }
 
 // ---- Remote panel ----
