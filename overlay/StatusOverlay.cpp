@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "OnScreenWindow.h"
 #include "OverlayLayout.h"
@@ -13,15 +14,28 @@ constexpr int kOverlayX = 800, kOverlayY = 500, kOverlayWidth = 180, kOverlayHei
 // Black text at the 25 offsets (0..4, 0..4), then the text in its colour at
 // (2, 2). With `bounds` the text is laid out by DrawTextA in a rectangle from
 // the drawing position to the bounds' right and bottom edges.
+// The texts are Shift_JIS; they are drawn in UTF-16, converted from code
+// page 932 explicitly, so that they read right whatever the system's code
+// page (as the host layer's texts do, WindowText.h).
+std::wstring WideFromShiftJis(const char* text) {
+  const int length = MultiByteToWideChar(932, 0, text, -1, nullptr, 0);
+  if (length <= 1) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(932, 0, text, -1, &wide[0], length);
+  wide.resize(static_cast<size_t>(length - 1));
+  return wide;
+}
+
 void DrawOutlinedText(HDC dc, int x, int y, const char* text, COLORREF colour, const RECT* bounds) {
-  const int length = static_cast<int>(std::strlen(text));
+  const std::wstring wide = WideFromShiftJis(text);
+  const int length = static_cast<int>(wide.size());
   auto drawAt = [&](int px, int py) {
     if (bounds) {
       RECT area = {px, py, bounds->right, bounds->bottom};
       // Programme titles are shown as they are: "&" is no mnemonic prefix.
-      DrawTextA(dc, text, length, &area, DT_NOPREFIX);
+      DrawTextW(dc, wide.c_str(), length, &area, DT_NOPREFIX);
     } else {
-      TextOutA(dc, px, py, text, length);
+      TextOutW(dc, px, py, wide.c_str(), length);
     }
   };
   SetTextColor(dc, 0);
