@@ -53,9 +53,9 @@ HWND CreateOnScreenWindow(HINSTANCE instance, const char* className, WNDPROC pro
 }
 
 HFONT CreateOnScreenFont(int height) {
-  static const char* const face = FirstInstalledFace();
+  static const char* const kFace = FirstInstalledFace();
   return CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, face);
+                     CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, kFace);
 }
 
 LRESULT EraseWithBrush(HWND window, HDC dc, HBRUSH brush) {

@@ -69,7 +69,8 @@ bool Finish(const std::string& line, char* text, size_t size) {
 
 int64_t BroadcastSeconds(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
                          int32_t second) {
-  return (DaysFromCivil(year, month, day) + kMjdOf1970) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
+  return (DaysFromCivil(year, month, day) + kMjdOf1970) * kSecondsPerDay + int64_t{hour} * 3600 +
+         int64_t{minute} * 60 + second;
 }
 
 EventSummary SummariseEvent(const uint8_t* section, size_t length) {

@@ -171,12 +171,12 @@ TEST(BroadcastFollowing, TipShowsThePresentAndFollowingProgrammesWhenAsked) {
   ASSERT_TRUE(tray.Create());
   // A name of 60 kana: the line is cut before the following programme, at a
   // whole character.
-  static const std::string longName = [] {
+  static const std::string kLongName = [] {
     std::string name;
     for (int i = 0; i < 60; ++i) name += "\xe3\x83\x8b";  // ニ in UTF-8
     return name;
   }();
-  static const Programme kLong = {1, 19, 0, 54, longName.c_str()};
+  static const Programme kLong = {1, 19, 0, 54, kLongName.c_str()};
   const std::string kNi = "\x83\x6a";
   std::string cutLong = "19:00-19:54 ";
   while (cutLong.size() + kNi.size() <= 74) cutLong += kNi;

@@ -87,22 +87,22 @@ TEST_F(Controller, CreatedHiddenAsOwnDialogClassOwnedByTheHost) {
 // What the controller window's thread delivers to the window: whether it
 // was shown or activated.
 struct ShownOrActivated {
-  static HHOOK hook;
-  static std::vector<std::string> seen;
+  static HHOOK g_hook;
+  static std::vector<std::string> g_seen;
   static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     char className[64] = {};
     if (code == HC_ACTION && GetClassNameA(sent->hwnd, className, sizeof className) &&
         std::string(className) == "Zentu_TaskTray_Class" && sent->wParam != 0) {
-      if (sent->message == WM_SHOWWINDOW) seen.push_back("WM_SHOWWINDOW");
-      if (sent->message == WM_ACTIVATE) seen.push_back("WM_ACTIVATE");
-      if (sent->message == WM_NCACTIVATE) seen.push_back("WM_NCACTIVATE");
+      if (sent->message == WM_SHOWWINDOW) g_seen.push_back("WM_SHOWWINDOW");
+      if (sent->message == WM_ACTIVATE) g_seen.push_back("WM_ACTIVATE");
+      if (sent->message == WM_NCACTIVATE) g_seen.push_back("WM_NCACTIVATE");
     }
-    return CallNextHookEx(hook, code, wParam, lParam);
+    return CallNextHookEx(g_hook, code, wParam, lParam);
   }
 };
-HHOOK ShownOrActivated::hook = nullptr;
-std::vector<std::string> ShownOrActivated::seen;
+HHOOK ShownOrActivated::g_hook = nullptr;
+std::vector<std::string> ShownOrActivated::g_seen;
 
 TEST_F(Controller, NeverShownNorActivatedFromCreateOnWhateverTheSavedState) {
   const char* const savedMinimised[] = {nullptr, "0", "1"};
@@ -114,14 +114,14 @@ TEST_F(Controller, NeverShownNorActivatedFromCreateOnWhateverTheSavedState) {
       ini_.Write("WindowY", "120");
       ini_.Write("WindowMin", minimised);
     }
-    ShownOrActivated::seen.clear();
-    ShownOrActivated::hook =
+    ShownOrActivated::g_seen.clear();
+    ShownOrActivated::g_hook =
         SetWindowsHookExA(WH_CALLWNDPROC, ShownOrActivated::Record, nullptr, GetCurrentThreadId());
-    ASSERT_NE(ShownOrActivated::hook, nullptr);
+    ASSERT_NE(ShownOrActivated::g_hook, nullptr);
     Start();
     Tick(3);
-    UnhookWindowsHookEx(ShownOrActivated::hook);
-    EXPECT_EQ(ShownOrActivated::seen, std::vector<std::string>());
+    UnhookWindowsHookEx(ShownOrActivated::g_hook);
+    EXPECT_EQ(ShownOrActivated::g_seen, std::vector<std::string>());
     EXPECT_FALSE(IsWindowVisible(ControllerWindow()));
     EXPECT_EQ(IsIconic(ControllerWindow()) != 0, minimised && minimised[0] == '1');
     WINDOWPLACEMENT placement = {};

@@ -170,9 +170,9 @@ TEST(NowAndNext, TheCallFiresOnTheBroadcastersSwitchToTheAwaitedEvent) {
   NowAndNext unknownFollowing = OnService(1, 10);
   EXPECT_FALSE(ArmCallForNext(unknownFollowing).armed);
   const struct {
-    const char* name;
+    const char* name = nullptr;
     NowAndNext stream;
-    CallStep step;
+    CallStep step = CallStep::kWait;
   } rows[] = {
       {"still the programme armed on", OnService(1, 10), CallStep::kWait},
       {"no present event", OnService(1, 0), CallStep::kWait},
