@@ -42,6 +42,11 @@ struct Programme {
 class Broadcast {
  public:
   explicit Broadcast(PluginHarness& harness) : harness_(harness) {}
+  // The viewer tuned to kService, the broadcast clock at hour:minute.
+  Broadcast(PluginHarness& harness, int hour, int minute) : Broadcast(harness) {
+    harness.Plugin().OnServiceChange(1, kService);
+    Clock(hour, minute);
+  }
 
   void Clock(int hour, int minute, int second = 0) {
     tsmux::Bytes packets;
@@ -132,9 +137,7 @@ TEST(BroadcastFollowing, RecordingToTheEndOfTheProgrammeTakesItsMinutesLeft) {
   for (const Case& c : cases) {
     PluginHarness harness;
     ASSERT_TRUE(harness.Create());
-    harness.Plugin().OnServiceChange(1, kService);
-    Broadcast broadcast(harness);
-    broadcast.Clock(19, 42);
+    Broadcast broadcast(harness, 19, 42);
     c.prepare(broadcast, harness.Viewer());
     MenuSeen seen;
     const testsupport::MenuItem* item = MenuItemOf(harness, kRecordToEnd, &seen);
@@ -204,9 +207,7 @@ TEST(BroadcastFollowing, TipShowsThePresentAndFollowingProgrammesWhenAsked) {
     ASSERT_TRUE(harness.Create());
     harness.Viewer().SetProgrammeText("Window text");
     harness.Viewer().SetStatusText("S 1 2");
-    harness.Plugin().OnServiceChange(1, kService);
-    Broadcast broadcast(harness);
-    broadcast.Clock(19, 42);
+    Broadcast broadcast(harness, 19, 42);
     broadcast.Programmes(kService, c.present, c.following);
     if (c.on) SendMessageA(harness.ControllerWindow(), WM_COMMAND, kTipFromStream, 0);
     std::initializer_list<HWND> programmeOnly = {harness.Viewer().ProgrammeWindow()};
@@ -240,9 +241,7 @@ TEST(BroadcastFollowing, OverlayAddsTheNextProgrammeWhenAsked) {
   for (const Case& c : cases) {
     PluginHarness harness(withoutProgrammeWindow);
     ASSERT_TRUE(harness.Create());
-    harness.Plugin().OnServiceChange(1, kService);
-    Broadcast broadcast(harness);
-    broadcast.Clock(19, 42);
+    Broadcast broadcast(harness, 19, 42);
     broadcast.Programmes(kService, c.present, c.following);
     if (c.on) SendMessageA(harness.ControllerWindow(), WM_COMMAND, kOverlayNext, 0);
     OverlayContent content;
@@ -291,9 +290,7 @@ TEST(BroadcastFollowing, ANewProgrammeIsAnnouncedWhileTheViewerIsHidden) {
     ASSERT_TRUE(harness.Create());
     harness.Control().Tray().AddTrayIcon(harness.ControllerWindow());
     if (c.hidden) harness.Host().HideHostWindow(harness.Viewer().MainWindow());
-    harness.Plugin().OnServiceChange(1, kService);
-    Broadcast broadcast(harness);
-    broadcast.Clock(19, 42);
+    Broadcast broadcast(harness, 19, 42);
     broadcast.Programmes(kService, &kNews, &kDrama);
     if (c.on) SendMessageA(harness.ControllerWindow(), WM_COMMAND, kNotifyEventChange, 0);
     harness.Tick();
@@ -360,9 +357,7 @@ TEST(BroadcastFollowing, TheCallForTheNextProgrammeFollowsTheBroadcastersSwitch)
   for (const Case& c : cases) {
     PluginHarness harness;
     ASSERT_TRUE(harness.Create());
-    harness.Plugin().OnServiceChange(1, kService);
-    Broadcast broadcast(harness);
-    broadcast.Clock(19, 42);
+    Broadcast broadcast(harness, 19, 42);
     broadcast.Programmes(kService, &kNews, &kDrama);
     SendMessageA(harness.ControllerWindow(), WM_COMMAND, kCallForNext, 0);
     ASSERT_FALSE(AnyWindowVisible(harness)) << c.name;
@@ -382,9 +377,7 @@ TEST(BroadcastFollowing, TheCallForTheNextProgrammeFollowsTheBroadcastersSwitch)
 TEST(BroadcastFollowing, TheCallIsGreyedWithoutAFollowingProgramme) {
   PluginHarness harness;
   ASSERT_TRUE(harness.Create());
-  harness.Plugin().OnServiceChange(1, kService);
-  Broadcast broadcast(harness);
-  broadcast.Clock(19, 42);
+  Broadcast broadcast(harness, 19, 42);
   broadcast.Programmes(kService, &kNews, nullptr);
   MenuSeen seen;
   EXPECT_TRUE(MenuItemOf(harness, kCallForNext, &seen)->grayed);
